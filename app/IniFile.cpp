@@ -1,0 +1,160 @@
+#include "app/IniFile.h"
+#include "app/IntText.h"
+#include "app/TabrixError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+
+namespace Tabrix::IniFile {
+
+namespace {
+
+struct Lines {
+    QList<QByteArray> lines; // without their line ends
+    QByteArray eol = "\n";
+};
+
+Lines readLines(const QString &path)
+{
+    Lines result;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return result;
+    const QByteArray all = f.readAll();
+    if (all.contains("\r\n"))
+        result.eol = "\r\n";
+    result.lines = all.split('\n');
+    if (!result.lines.isEmpty() && result.lines.back().isEmpty())
+        result.lines.removeLast(); // the split after the last line end
+    for (QByteArray &line : result.lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    return result;
+}
+
+// The name of a section header line, or a null string when the line is none.
+QString sectionOf(const QByteArray &line)
+{
+    const QByteArray t = line.trimmed();
+    if (!t.startsWith('['))
+        return {};
+    const qsizetype close = t.indexOf(']');
+    if (close < 0)
+        return {};
+    return QString::fromUtf8(t.mid(1, close - 1)).trimmed();
+}
+
+bool keyMatches(const QByteArray &line, const QString &key, QString *value = nullptr)
+{
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return false;
+    if (QString::fromUtf8(line.left(eq)).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+        return false;
+    if (value)
+        *value = QString::fromUtf8(line.mid(eq + 1)).trimmed();
+    return true;
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString ReadString(const QString &path, const QString &section, const QString &key,
+                   const QString &defaultValue)
+{
+    const Lines file = readLines(path);
+    bool inSection = false;
+    for (const QByteArray &line : file.lines) {
+        const QString header = sectionOf(line);
+        if (!header.isNull()) {
+            inSection = sameName(header, section.trimmed());
+            continue;
+        }
+        QString value;
+        if (inSection && keyMatches(line, key.trimmed(), &value))
+            return value.left(MaxValueLength);
+    }
+    return defaultValue.left(MaxValueLength);
+}
+
+qint32 ReadInteger(const QString &path, const QString &section, const QString &key,
+                   qint32 defaultValue)
+{
+    return ReadIntText(ReadString(path, section, key, QString())).value_or(defaultValue);
+}
+
+bool ReadBool(const QString &path, const QString &section, const QString &key, bool defaultValue)
+{
+    return ReadInteger(path, section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void WriteString(const QString &path, const QString &section, const QString &key,
+                 const QString &value)
+{
+    const auto refused = [&] { return ETabrixError(QStringLiteral("Unable to write to %1").arg(path)); };
+
+    // A read-only file stays unwritten, even for a user whom the system would let through.
+    const QFileInfo info(path);
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        throw refused();
+
+    Lines file = readLines(path);
+    const QByteArray newLine = key.trimmed().toUtf8() + '=' + value.toUtf8();
+
+    qsizetype sectionLine = -1, lastInSection = -1, keyLine = -1;
+    for (qsizetype i = 0; i < file.lines.size() && keyLine < 0; ++i) {
+        const QString header = sectionOf(file.lines[i]);
+        if (!header.isNull()) {
+            if (sectionLine >= 0)
+                break; // the section has ended without the key
+            if (sameName(header, section.trimmed()))
+                sectionLine = lastInSection = i;
+            continue;
+        }
+        if (sectionLine < 0)
+            continue;
+        if (keyMatches(file.lines[i], key.trimmed()))
+            keyLine = i;
+        else if (!file.lines[i].trimmed().isEmpty())
+            lastInSection = i;
+    }
+
+    if (keyLine >= 0) {
+        file.lines[keyLine] = newLine;
+    } else if (sectionLine >= 0) {
+        file.lines.insert(lastInSection + 1, newLine);
+    } else {
+        if (!file.lines.isEmpty() && !file.lines.back().trimmed().isEmpty())
+            file.lines.append(QByteArray());
+        file.lines.append('[' + section.trimmed().toUtf8() + ']');
+        file.lines.append(newLine);
+    }
+
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        throw refused();
+    for (const QByteArray &line : file.lines) {
+        out.write(line);
+        out.write(file.eol);
+    }
+    if (!out.commit())
+        throw refused();
+}
+
+void WriteInteger(const QString &path, const QString &section, const QString &key, qint32 value)
+{
+    WriteString(path, section, key, QString::number(value));
+}
+
+void WriteBool(const QString &path, const QString &section, const QString &key, bool value)
+{
+    WriteString(path, section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+} // namespace Tabrix::IniFile

@@ -1,0 +1,39 @@
+#include "app/MessageBoxPrompter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace Tabrix {
+
+namespace {
+int box(QMessageBox::Icon icon, const QString &title, const QString &text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox b(icon, title, text, buttons, QApplication::activeWindow());
+    return b.exec();
+}
+} // namespace
+
+void MessageBoxPrompter::showError(const QString &text)
+{
+    box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok);
+}
+
+void MessageBoxPrompter::generalError(const QString &text)
+{
+    box(QMessageBox::Critical, QStringLiteral("Tabrix"), text, QMessageBox::Ok);
+}
+
+bool MessageBoxPrompter::ask(QuestionKind kind, const QString &text)
+{
+    const bool warning = kind == QuestionKind::Warning;
+    return box(warning ? QMessageBox::Warning : QMessageBox::Information,
+               warning ? QStringLiteral("Warning") : QStringLiteral("Information"), text,
+               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void MessageBoxPrompter::inform(const QString &text)
+{
+    box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok);
+}
+
+} // namespace Tabrix

@@ -1,0 +1,147 @@
+#include "app/Pictures.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace Tabrix::Pictures {
+
+namespace {
+
+QPixmap canvas(int w, int h)
+{
+    QPixmap pm(w, h);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+void drawTool(QPainter &p, Tool tool)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (tool) {
+    case Tool::New: {
+        QPainterPath page;
+        page.moveTo(5, 2); page.lineTo(18, 2); page.lineTo(23, 7); page.lineTo(23, 26); page.lineTo(5, 26);
+        page.closeSubpath();
+        p.setPen(QPen(Qt::black, 1.2));
+        p.setBrush(Qt::white);
+        p.drawPath(page);
+        p.setPen(QPen(QColor(0, 140, 0), 3));
+        p.drawLine(14, 12, 14, 22);
+        p.drawLine(9, 17, 19, 17);
+        break;
+    }
+    case Tool::Cancel:
+        p.setPen(QPen(QColor(200, 0, 0), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(6, 6, 22, 22);
+        p.drawLine(22, 6, 6, 22);
+        break;
+    case Tool::Save:
+        p.setPen(QPen(Qt::black, 1.2));
+        p.setBrush(QColor(40, 80, 170));
+        p.drawRoundedRect(QRectF(4, 4, 20, 20), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(8, 4, 12, 8));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(8, 16, 12, 8));
+        break;
+    case Tool::Print:
+        p.setPen(QPen(Qt::black, 1.2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(8, 3, 12, 8));
+        p.setBrush(QColor(120, 120, 120));
+        p.drawRoundedRect(QRectF(3, 10, 22, 10), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(8, 17, 12, 8));
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(10, 20, 18, 20);
+        p.drawLine(10, 22, 16, 22);
+        break;
+    case Tool::Prior:
+    case Tool::Next: {
+        QPolygonF arrow;
+        if (tool == Tool::Prior)
+            arrow << QPointF(20, 5) << QPointF(8, 14) << QPointF(20, 23);
+        else
+            arrow << QPointF(8, 5) << QPointF(20, 14) << QPointF(8, 23);
+        p.setPen(QPen(Qt::black, 1.2));
+        p.setBrush(QColor(30, 110, 200));
+        p.drawPolygon(arrow);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+QIcon toolIcon(Tool tool)
+{
+    QPixmap pm = canvas(28, 28);
+    QPainter p(&pm);
+    drawTool(p, tool);
+    p.end();
+    return QIcon(pm); // QIcon greys the picture by itself for the disabled state
+}
+
+QPixmap header()
+{
+    QPixmap pm(600, 40);
+    pm.fill(Qt::black);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 600, 0);
+    g.setColorAt(0, QColor(0, 60, 0));
+    g.setColorAt(0.5, Qt::black);
+    p.fillRect(pm.rect(), g);
+    QFont f(QStringLiteral("Liberation Sans"), 18, QFont::Bold);
+    p.setFont(f);
+    p.setPen(QColor(200, 200, 80));
+    p.drawText(QRect(12, 0, 588, 40), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("TABRIX"));
+    f.setPointSize(10);
+    f.setBold(false);
+    p.setFont(f);
+    p.setPen(QColor(220, 220, 220));
+    p.drawText(QRect(0, 0, 588, 40), Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("Specimen registration"));
+    return pm;
+}
+
+QPixmap banner()
+{
+    QPixmap pm(240, 60);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, 60);
+    g.setColorAt(0, QColor(250, 250, 235));
+    g.setColorAt(1, QColor(200, 200, 150));
+    p.fillRect(pm.rect(), g);
+    p.setPen(QPen(QColor(90, 90, 40), 2));
+    p.drawRect(pm.rect().adjusted(1, 1, -1, -1));
+    QFont f(QStringLiteral("Liberation Sans"), 11, QFont::Bold);
+    p.setFont(f);
+    p.setPen(QColor(60, 60, 20));
+    p.drawText(QRect(0, 6, 240, 26), Qt::AlignCenter, QStringLiteral("Tabrix"));
+    f.setBold(false);
+    f.setPointSize(8);
+    p.setFont(f);
+    p.drawText(QRect(0, 30, 240, 24), Qt::AlignCenter, QStringLiteral("Help and updates"));
+    return pm;
+}
+
+QPixmap program()
+{
+    QPixmap pm = canvas(48, 48);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1.5));
+    p.setBrush(QColor(128, 128, 0));
+    p.drawRoundedRect(QRectF(4, 14, 40, 24), 4, 4);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(12, 4, 24, 14));
+    p.drawRect(QRectF(10, 32, 28, 12));
+    p.setPen(QPen(Qt::black, 2));
+    for (int x = 14; x < 34; x += 3)
+        p.drawLine(x, 35, x, 41);
+    return pm;
+}
+
+} // namespace Tabrix::Pictures

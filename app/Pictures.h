@@ -1,0 +1,15 @@
+#pragma once
+#include <QIcon>
+#include <QPixmap>
+
+// The program's built-in pictures, drawn at run time so they scale to any screen.
+namespace Tabrix::Pictures {
+
+enum class Tool { New, Cancel, Save, Print, Prior, Next };
+
+QIcon toolIcon(Tool tool);
+QPixmap header();  // the black header band
+QPixmap banner();  // the banner under the test list
+QPixmap program(); // the program's own picture
+
+} // namespace Tabrix::Pictures

@@ -1,0 +1,66 @@
+#include "app/Prompter.h"
+#include "app/TabrixError.h"
+
+#include <cstdio>
+
+namespace Tabrix {
+
+namespace {
+class StderrPrompter : public Prompter {
+public:
+    void showError(const QString &text) override { print("Error", text); }
+    void generalError(const QString &text) override { print("Tabrix", text); }
+    bool ask(QuestionKind, const QString &text) override
+    {
+        print("Question", text);
+        return false;
+    }
+    void inform(const QString &text) override { print("Information", text); }
+
+private:
+    static void print(const char *title, const QString &text)
+    {
+        std::fprintf(stderr, "%s: %s\n", title, qPrintable(text));
+    }
+};
+
+StderrPrompter fallback;
+Prompter *installed = nullptr;
+} // namespace
+
+Prompter &prompter()
+{
+    return installed ? *installed : fallback;
+}
+
+void installPrompter(Prompter *p)
+{
+    installed = p;
+}
+
+void ShowError(const QString &text)
+{
+    prompter().showError(text);
+}
+
+QString WithFullStop(const QString &message)
+{
+    if (!message.isEmpty() && message.back() > QChar(u'.'))
+        return message + u'.';
+    return message;
+}
+
+bool RunGuarded(const std::function<void()> &work)
+{
+    try {
+        work();
+        return true;
+    } catch (const ETabrixError &e) {
+        prompter().generalError(WithFullStop(e.message()));
+    } catch (const std::exception &e) {
+        prompter().generalError(WithFullStop(QString::fromLocal8Bit(e.what())));
+    }
+    return false;
+}
+
+} // namespace Tabrix

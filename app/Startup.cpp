@@ -1,0 +1,102 @@
+#include "app/Startup.h"
+#include "app/Prompter.h"
+#include "app/SingleInstance.h"
+#include "app/TabrixDefs.h"
+#include "app/TfrmMain.h"
+#include "app/TfrmSplash.h"
+#include "log/TfrmPatientLog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <memory>
+
+namespace Tabrix {
+
+namespace {
+
+// Any "*.gif" in the splash folder, drawn at random.
+QString chooseSplashPicture()
+{
+    const QDir dir(TabrixDefs::SplashDir);
+    const QStringList files = dir.entryList({QStringLiteral("*.gif")}, QDir::Files | QDir::Hidden | QDir::System,
+                                            QDir::Unsorted);
+    if (files.isEmpty())
+        return QString();
+    return TabrixDefs::SplashDir + files.at(QRandomGenerator::global()->bounded(int(files.size())));
+}
+
+bool showSplash(TfrmSplash &splash)
+{
+    if (!TabrixDefs::ShowSplash || !QFileInfo(TabrixDefs::SplashFile).isFile())
+        return false;
+    if (!splash.loadPicture(TabrixDefs::SplashFile))
+        return false;
+    splash.show();
+    splash.repaint();
+    QApplication::processEvents(); // painted before the register opens
+    splash.Timer1.setInterval(TabrixDefs::SplashInterval);
+    splash.Timer1.start();
+    return true;
+}
+
+// Keeps the window system going while the splash stands: its timer closes it, or
+// the user moves on to another window.
+void waitForSplash(TfrmSplash &splash)
+{
+    bool wasActive = false;
+    while (splash.isVisible()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (splash.isActiveWindow())
+            wasActive = true;
+        else if (wasActive)
+            break;
+    }
+}
+
+} // namespace
+
+int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
+{
+    TabrixDefs::Initialise(programFile);
+    installPrompter(&prompter);
+    const std::unique_ptr<Prompter, void (*)(Prompter *)> uninstall(&prompter, [](Prompter *) { installPrompter(nullptr); });
+
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        instance.requestShow();
+        return 0;
+    }
+    QApplication::setApplicationName(QStringLiteral("Tabrix"));
+
+    TfrmMain main;
+    main.setWindowTitle(QString::fromLatin1(TfrmMain::Caption));
+    instance.listen([&main] { main.bringToFront(); });
+
+    auto splash = std::make_unique<TfrmSplash>();
+    TabrixDefs::SplashFile = chooseSplashPicture();
+    if (!showSplash(*splash))
+        splash->close();
+
+    bool opened = true;
+    try {
+        main.store().Connect(TabrixDefs::ProgramFileWithExt(QStringLiteral(".udl")));
+    } catch (const ETabrixError &e) {
+        ShowError(QStringLiteral("Database Error:  ") + e.message());
+        opened = false;
+    }
+
+    TfrmPatientLog patientLog(&main);
+
+    waitForSplash(*splash);
+    splash.reset();
+
+    if (!opened)
+        return 1; // ends without showing the main window or saving its position
+
+    main.show();
+    return app.exec();
+}
+
+} // namespace Tabrix

@@ -1,0 +1,407 @@
+#include "app/TfrmMain.h"
+#include "app/FieldBinding.h"
+#include "app/IniFile.h"
+#include "app/Pictures.h"
+#include "app/Prompter.h"
+#include "app/ShellOpen.h"
+#include "app/TabrixDefs.h"
+#include "app/TfrmAbout.h"
+#include "app/UpperCaseValidator.h"
+#include "register/TestListModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace Tabrix {
+
+namespace {
+
+// The entry fields in tab order; the tag is each field's place in the keyboard ring.
+struct EntryField {
+    int tag;
+    const char *name;
+    const char *label;
+    const char *column;
+    int maxLength; // 0: none of its own
+    bool upper;
+};
+
+constexpr EntryField entryFields[] = {
+    {1100, "dbeLast", "Last Name: ", "Last_Name", 20, true},
+    {1101, "dbeFirst", "First Name:", "First_Name", 20, true},
+    {1102, "dbcGender", "Gender:", "Gender", 0, false},
+    {1103, "DBEPatient_id", "ID:", "Patient_id", 20, true},
+    {1104, "dbeDOB", "DOB:", "DOB", 10, true},
+    {1105, "dbeLocation", "Location:", "Location", 20, true},
+    {1106, "DBECollectionDate", "Collection Date", "Collection_date", 0, false},
+    {1107, "DBECollectionTime", "Collection Time:", "Collection_Time", 0, false},
+    {1108, "DBERecieveDate", "Receive Date:", "Recieve_date", 0, false},
+    {1109, "DBERecieveTime", "Receive Time:", "Recieve_Time", 0, false},
+};
+
+// Toolbar hints are kept with the buttons but never shown as tooltips.
+class NoToolTips : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *, QEvent *e) override { return e->type() == QEvent::ToolTip; }
+};
+
+} // namespace
+
+TfrmMain::TfrmMain()
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    buildToolbarAndMenus();
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *header = new QLabel(central);
+    header->setObjectName(QStringLiteral("imgHeader"));
+    header->setPixmap(Pictures::header());
+    header->setScaledContents(true);
+    header->setFixedHeight(40);
+    header->setAutoFillBackground(true);
+    QPalette black = header->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    header->setPalette(black);
+    layout->addWidget(header);
+    layout->addWidget(buildEntryPanel(), 1);
+    setCentralWidget(central);
+
+    StatusText = new QLabel(this);
+    StatusText->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->addWidget(StatusText, 1);
+    statusBar()->setSizeGripEnabled(false);
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
+
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FormDestroy();
+}
+
+void TfrmMain::buildToolbarAndMenus()
+{
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    auto *noTips = new NoToolTips(this);
+    const auto button = [&](const char *name, Pictures::Tool picture, const char *hint, bool enabled) {
+        QAction *a = ToolBar1->addAction(Pictures::toolIcon(picture), QString::fromLatin1(hint));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        ToolBar1->widgetForAction(a)->installEventFilter(noTips);
+        return a;
+    };
+    tbNew = button("tbNew", Pictures::Tool::New, "New Patient", true);
+    tbCancel = button("tbCancel", Pictures::Tool::Cancel, "Cancel Changes", false);
+    tbSave = button("tbSave", Pictures::Tool::Save, "Save Changes", false);
+    tbPrint = button("tbPrint", Pictures::Tool::Print, "Print Label", true);
+    ToolBar1->addSeparator();
+    tbPrev = button("tbPrev", Pictures::Tool::Prior, "Previous Record", false);
+    tbNext = button("tbNext", Pictures::Tool::Next, "Next Record", false);
+
+    const auto item = [&](QMenu *menu, const char *name, const char *caption, QKeySequence key = {}) {
+        QAction *a = menu->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(key);
+        return a;
+    };
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    PrinterSetup2 = item(file, "PrinterSetup2", "Printer &Setup");
+    Export1 = item(file, "Export1", "&Export");
+    file->addSeparator();
+    Exit1 = item(file, "Exit1", "E&xit");
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    Preferences1 = item(edit, "Preferences1", "Preferences");
+    PrinterTemplate1 = item(edit, "PrinterTemplate1", "Printer Template");
+    edit->addSeparator();
+    EmptyDatabase1 = item(edit, "EmptyDatabase1", "Reset Accns");
+    QMenu *record = menuBar()->addMenu(QStringLiteral("Record"));
+    New1 = item(record, "New1", "New", Qt::Key_F5);
+    Cancel1 = item(record, "Cancel1", "Cancel", Qt::Key_F6);
+    Save1 = item(record, "Save1", "Save", Qt::Key_F7);
+    Print1 = item(record, "Print1", "Print", Qt::Key_F8);
+    record->addSeparator();
+    Delete1 = item(record, "Delete1", "Delete");
+    record->addSeparator();
+    Previous1 = item(record, "Previous1", "Previous");
+    Next1 = item(record, "Next1", "Next");
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    AccnList1 = item(view, "AccnList1", "Patient Log");
+    QMenu *about = menuBar()->addMenu(QStringLiteral("&About"));
+    Help1 = item(about, "Help1", "&Help");
+    Helpontheweb1 = item(about, "Helpontheweb1", "&Web Help and Updates");
+    about->addSeparator();
+    About2 = item(about, "About2", "&About");
+
+    // Until the patients table opens, the menu items follow their buttons.
+    Cancel1->setEnabled(false);
+    Save1->setEnabled(false);
+    Previous1->setEnabled(false);
+    Next1->setEnabled(false);
+
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(Helpontheweb1, &QAction::triggered, this, [] { ShellOpen(TabrixDefs::HelpFile); });
+    connect(About2, &QAction::triggered, this, &TfrmMain::About2Click);
+}
+
+QWidget *TfrmMain::buildEntryPanel()
+{
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnlEntry"));
+    panel->setAutoFillBackground(true);
+    QPalette olive = panel->palette();
+    olive.setColor(QPalette::Window, QColor(128, 128, 0));
+    panel->setPalette(olive);
+    auto *row = new QHBoxLayout(panel);
+
+    // Left: the patient's fields under the accession number.
+    auto *patient = new QGroupBox(QStringLiteral("Patient Information"), panel);
+    patient->setObjectName(QStringLiteral("gbPatient"));
+    patient->setAutoFillBackground(true);
+    auto *grid = new QGridLayout(patient);
+    grid->addWidget(new QLabel(QStringLiteral("Accn Number:"), patient), 0, 0);
+    lblAccnStr = new QLabel(patient);
+    lblAccnStr->setObjectName(QStringLiteral("lblAccnStr"));
+    QFont bold = lblAccnStr->font();
+    bold.setBold(true);
+    lblAccnStr->setFont(bold);
+    grid->addWidget(lblAccnStr, 0, 1);
+
+    auto *upper = new UpperCaseValidator(this);
+    QLineEdit **edits[] = {&dbeLast, &dbeFirst, nullptr, &DBEPatient_id, &dbeDOB, &dbeLocation,
+                           &DBECollectionDate, &DBECollectionTime, &DBERecieveDate, &DBERecieveTime};
+    int line = 1;
+    for (const EntryField &f : entryFields) {
+        QWidget *control;
+        if (f.tag == 1102) {
+            dbcGender = new QComboBox(patient);
+            dbcGender->addItems({QStringLiteral("M"), QStringLiteral("F")});
+            m_bindings << new FieldBinding(dbcGender, m_store.tblPatients, QString::fromLatin1(f.column));
+            control = dbcGender;
+        } else {
+            auto *edit = new QLineEdit(patient);
+            if (f.maxLength)
+                edit->setMaxLength(f.maxLength);
+            if (f.upper)
+                edit->setValidator(upper);
+            *edits[line - 1] = edit;
+            m_bindings << new FieldBinding(edit, m_store.tblPatients, QString::fromLatin1(f.column));
+            control = edit;
+        }
+        control->setObjectName(QString::fromLatin1(f.name));
+        control->setProperty("tag", f.tag);
+        auto *label = new QLabel(QString::fromLatin1(f.label), patient);
+        label->setBuddy(control);
+        grid->addWidget(label, line, 0);
+        grid->addWidget(control, line, 1);
+        ++line;
+    }
+    row->addWidget(patient);
+
+    // Right: the test codes of the record and the banner.
+    auto *tests = new QGroupBox(QStringLiteral("Tests"), panel);
+    tests->setObjectName(QStringLiteral("gbTests"));
+    tests->setAutoFillBackground(true);
+    auto *testsLayout = new QVBoxLayout(tests);
+    auto *codeRow = new QHBoxLayout;
+    codeRow->addWidget(new QLabel(QStringLiteral("Tests:"), tests));
+    eTestCode = new QLineEdit(tests);
+    eTestCode->setObjectName(QStringLiteral("eTestCode"));
+    eTestCode->setProperty("tag", 1110);
+    eTestCode->setMaxLength(40);
+    eTestCode->setValidator(upper);
+    codeRow->addWidget(eTestCode, 1);
+    testsLayout->addLayout(codeRow);
+
+    DBGrid1 = new QTableView(tests);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    m_testList = new TestListModel(m_store.tblTests, this);
+    DBGrid1->setModel(m_testList);
+    DBGrid1->horizontalHeader()->hide(); // no title row
+    DBGrid1->verticalHeader()->hide();   // no row indicator
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setFocusPolicy(Qt::ClickFocus);
+    DBGrid1->setMinimumHeight(140);
+    testsLayout->addWidget(DBGrid1, 1);
+
+    iBanner = new QLabel(tests);
+    iBanner->setObjectName(QStringLiteral("iBanner"));
+    iBanner->setPixmap(Pictures::banner());
+    iBanner->setScaledContents(true);
+    iBanner->setFixedSize(240, 60);
+    iBanner->setCursor(Qt::PointingHandCursor);
+    iBanner->installEventFilter(this);
+    testsLayout->addWidget(iBanner, 0, Qt::AlignHCenter);
+    row->addWidget(tests);
+
+    // The default button behind the panel: it takes Enter wherever the focus is.
+    Button1 = new QPushButton(panel);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setFixedSize(0, 0);
+    Button1->setFlat(true);
+
+    QWidget::setTabOrder(dbeLast, dbeFirst);
+    QWidget::setTabOrder(dbeFirst, dbcGender);
+    QWidget::setTabOrder(dbcGender, DBEPatient_id);
+    QWidget::setTabOrder(DBEPatient_id, dbeDOB);
+    QWidget::setTabOrder(dbeDOB, dbeLocation);
+    QWidget::setTabOrder(dbeLocation, DBECollectionDate);
+    QWidget::setTabOrder(DBECollectionDate, DBECollectionTime);
+    QWidget::setTabOrder(DBECollectionTime, DBERecieveDate);
+    QWidget::setTabOrder(DBERecieveDate, DBERecieveTime);
+    QWidget::setTabOrder(DBERecieveTime, eTestCode);
+    QWidget::setTabOrder(eTestCode, Button1);
+
+    connect(&m_store.tblPatients, &Cursor::dataChanged, this, [this] {
+        lblAccnStr->setText(m_store.tblPatients.active() ? m_store.tblPatients.asString(QStringLiteral("AccnStr"))
+                                                         : QString());
+    });
+    return panel;
+}
+
+void TfrmMain::FormCreate()
+{
+    m_exportDir = TabrixDefs::ProgramDir;
+    // A banner picture of the station's own, with its own page when one is named.
+    RunGuarded([this] {
+        const QString path = IniFile::ReadString(TabrixDefs::SettingsFile, "Banner", "Path", QString());
+        if (path.isEmpty() || !QFileInfo::exists(path))
+            return;
+        static const QStringList readable = {"bmp", "ico", "wmf", "emf", "gif"};
+        QPixmap picture;
+        if (!readable.contains(QFileInfo(path).suffix().toLower()) || !picture.load(path))
+            return; // an unreadable picture leaves the built-in banner, without a word
+        iBanner->setPixmap(picture);
+        TabrixDefs::HelpURL = IniFile::ReadString(TabrixDefs::SettingsFile, "Banner", "URL", QString());
+        if (TabrixDefs::HelpURL.isEmpty())
+            TabrixDefs::HelpURL = TabrixDefs::DefaultHelpURL;
+    });
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    FormShow();
+}
+
+void TfrmMain::FormShow()
+{
+    RunGuarded([this] {
+        adjustSize();
+        const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
+        const QSize outer = frameGeometry().size();
+        const QString &ini = TabrixDefs::SettingsFile;
+        const int top = IniFile::ReadInteger(ini, "Window", "Top", screenArea.height() / 2 - outer.height() / 2);
+        const int left = IniFile::ReadInteger(ini, "Window", "Left", screenArea.width() / 2 - outer.width() / 2);
+        move(left, top);
+        StatusText->setText(TabrixDefs::StationID);
+    });
+    // The about box greets the user once, closing by itself after a minute.
+    QTimer::singleShot(0, this, [this] {
+        TfrmAbout about(this);
+        about.Timer1.start();
+        about.exec();
+    });
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    return true;
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TfrmMain::FormClose()
+{
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        // A refused write is shown, but never keeps the program from closing.
+        RunGuarded([this] {
+            const QRect outer = frameGeometry();
+            const QString &ini = TabrixDefs::SettingsFile;
+            IniFile::WriteInteger(ini, "Window", "Width", outer.width());
+            IniFile::WriteInteger(ini, "Window", "Height", outer.height());
+            IniFile::WriteInteger(ini, "Window", "Top", outer.top());
+            IniFile::WriteInteger(ini, "Window", "Left", outer.left());
+        });
+    }
+    m_store.Disconnect();
+}
+
+void TfrmMain::FormDestroy()
+{
+    m_store.Disconnect();
+}
+
+void TfrmMain::bringToFront()
+{
+    if (isMinimized()) {
+        showNormal();
+        return;
+    }
+    QWidget *front = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    front->raise();
+    front->activateWindow();
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == iBanner && event->type() == QEvent::MouseButtonRelease)
+        iBannerClick();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::iBannerClick()
+{
+    ShellOpen(TabrixDefs::HelpURL);
+}
+
+void TfrmMain::About2Click()
+{
+    TfrmAbout about(this);
+    about.exec();
+}
+
+} // namespace Tabrix

@@ -1,0 +1,11 @@
+#include "app/MessageBoxPrompter.h"
+#include "app/Startup.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    Tabrix::MessageBoxPrompter prompter;
+    return Tabrix::RunTabrix(app, prompter, QApplication::applicationFilePath());
+}

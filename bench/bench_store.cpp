@@ -1,0 +1,86 @@
+// Opening the register and moving through it, for 10,000 and 1,000,000 patients
+// with three tests each. Every move is one indexed query, so the figures for the
+// large register should stay close to those for the small one.
+#include "app/TabrixDefs.h"
+#include "register/RecordStore.h"
+#include "register/setup/RegisterSetup.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace Tabrix;
+
+static void fill(const QString &dbFile, int patients)
+{
+    RegisterSetup::CreateSqliteRegister(dbFile);
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fill");
+    db.setDatabaseName(dbFile);
+    db.open();
+    QSqlQuery(db).exec("PRAGMA synchronous=OFF");
+    db.transaction();
+    QSqlQuery p(db), t(db);
+    p.prepare("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Patient_id, Gender) "
+              "VALUES (?, ?, ?, ?, ?, ?, 'M')");
+    t.prepare("INSERT INTO tests (Order_id, TestCode) VALUES (?, ?)");
+    const QString created = QDateTime(QDate(2026, 12, 8), QTime(9, 30)).toString(Qt::ISODateWithMs);
+    static const char *const codes[] = {"CBC", "BMP", "TSH"};
+    for (int i = 0; i < patients; ++i) {
+        const int accn = 100000001 + i;
+        p.addBindValue(accn);
+        p.addBindValue(QStringLiteral("X%1").arg(accn - 100000000));
+        p.addBindValue(created);
+        p.addBindValue(QStringLiteral("LAST%1").arg((i * 7919) % patients));
+        p.addBindValue(QStringLiteral("FIRST%1").arg(i % 1000));
+        p.addBindValue(QString::number(i));
+        p.exec();
+        const QVariant id = p.lastInsertId();
+        for (const char *code : codes) {
+            t.addBindValue(id);
+            t.addBindValue(QString::fromLatin1(code));
+            t.exec();
+        }
+    }
+    db.commit();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase("fill");
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    std::printf("%-10s %12s %14s %14s %14s\n", "patients", "open (ms)", "First (us)", "Next (us)", "Prior (us)");
+    for (int patients : {10000, 1000000}) {
+        QTemporaryDir dir;
+        const QString dbFile = dir.filePath("tabrix.db");
+        fill(dbFile, patients);
+        RegisterSetup::WriteDataLink(dir.filePath("tabrix.udl"), "Provider=SQLite;Data Source=tabrix.db");
+        TAccn.MinValue = 100000001;
+
+        RecordStore store;
+        QElapsedTimer clock;
+        clock.start();
+        store.Connect(dir.filePath("tabrix.udl"));
+        const double openMs = clock.nsecsElapsed() / 1e6;
+
+        constexpr int moves = 10000;
+        Cursor &c = store.tblPatients;
+        const auto mean = [&](auto move) {
+            QElapsedTimer t;
+            t.start();
+            for (int i = 0; i < moves; ++i)
+                move();
+            return t.nsecsElapsed() / 1e3 / moves;
+        };
+        const double next = mean([&] { c.Next(); });
+        const double prior = mean([&] { c.Prior(); });
+        const double first = mean([&] { c.First(); });
+        std::printf("%-10d %12.1f %14.1f %14.1f %14.1f\n", patients, openMs, first, next, prior);
+        store.Disconnect();
+    }
+    return 0;
+}

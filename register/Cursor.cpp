@@ -1,0 +1,559 @@
+#include "register/Cursor.h"
+#include "app/Clock.h"
+#include "app/IntText.h"
+#include "register/DateText.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+
+namespace Tabrix {
+
+Cursor::Cursor(QString table, QString keyField, QObject *parent)
+    : QObject(parent), m_table(std::move(table)), m_keyField(std::move(keyField))
+{
+}
+
+void Cursor::setMaster(Cursor *master, const QString &linkField)
+{
+    m_master = master;
+    m_linkField = linkField;
+    connect(master, &Cursor::dataChanged, this, &Cursor::followMaster);
+}
+
+EDatabaseError::EDatabaseError(const QSqlError &error)
+    : ETabrixError(error.databaseText().isEmpty() ? error.text() : error.databaseText())
+{
+}
+
+// --- helpers ------------------------------------------------------------------
+
+void Cursor::exec(QSqlQuery &q) const
+{
+    if (!q.exec())
+        throw EDatabaseError(q.lastError());
+}
+
+int Cursor::fieldIndex(const QString &name) const
+{
+    const int i = m_columns.indexOf(name);
+    if (i < 0)
+        throw EDatabaseError(QStringLiteral("%1: Field '%2' not found").arg(m_table, name));
+    return i;
+}
+
+void Cursor::requireActive() const
+{
+    if (m_state == State::Inactive)
+        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(m_table));
+}
+
+// The before-scroll handlers save an edited row; a row still being edited
+// afterwards (its save was refused) must not be left behind unsaved.
+void Cursor::requireBrowseAfterScrollEvent()
+{
+    if (editing())
+        throw EDatabaseError(QStringLiteral("%1: Cannot move while the record is being edited").arg(m_table));
+}
+
+QString Cursor::quoted(const QString &name) const
+{
+    return m_db.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
+}
+
+QStringList Cursor::orderColumns() const
+{
+    QStringList cols;
+    for (const QString &f : m_sortFields)
+        cols << m_columns.fieldName(fieldIndex(f));
+    if (!cols.contains(m_keyField, Qt::CaseInsensitive))
+        cols << m_columns.fieldName(m_keyIndex);
+    return cols;
+}
+
+QString Cursor::orderBy(bool descending) const
+{
+    QStringList parts;
+    for (const QString &c : orderColumns())
+        parts << quoted(c) + (descending ? QStringLiteral(" DESC") : QString());
+    return parts.join(QStringLiteral(", "));
+}
+
+bool Cursor::rangeIsNone() const
+{
+    return m_master && (!m_master->active() || m_master->value(m_linkField).isNull());
+}
+
+QString Cursor::rangeCondition() const
+{
+    return m_master ? quoted(m_columns.fieldName(fieldIndex(m_linkField))) + QStringLiteral(" = ?") : QString();
+}
+
+std::optional<QSqlRecord> Cursor::fetchOne(const QString &condition, const QVariantList &values,
+                                           bool descending) const
+{
+    if (rangeIsNone())
+        return std::nullopt;
+    QStringList where;
+    QVariantList binds;
+    if (m_master) {
+        where << rangeCondition();
+        binds << m_master->value(m_linkField);
+    }
+    if (!condition.isEmpty()) {
+        where << condition;
+        binds << values;
+    }
+    QString sql = QStringLiteral("SELECT * FROM %1").arg(quoted(m_table));
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    sql += QStringLiteral(" ORDER BY ") + orderBy(descending) + QStringLiteral(" LIMIT 1");
+
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    for (const QVariant &v : binds)
+        q.addBindValue(v);
+    exec(q);
+    if (!q.next())
+        return std::nullopt;
+    return q.record();
+}
+
+std::optional<QSqlRecord> Cursor::fetchNeighbour(const QSqlRecord &from, Direction dir) const
+{
+    const QStringList cols = orderColumns();
+    QStringList names;
+    QStringList marks;
+    QVariantList values;
+    for (const QString &c : cols) {
+        names << quoted(c);
+        marks << QStringLiteral("?");
+        values << from.value(c);
+    }
+    const QString cond = QStringLiteral("(%1) %2 (%3)")
+                             .arg(names.join(u','), dir == Direction::After ? QStringLiteral(">") : QStringLiteral("<"),
+                                  marks.join(u','));
+    return fetchOne(cond, values, dir == Direction::Before);
+}
+
+std::optional<QSqlRecord> Cursor::fetchByKey(const QVariant &key) const
+{
+    if (key.isNull())
+        return std::nullopt;
+    return fetchOne(quoted(m_columns.fieldName(m_keyIndex)) + QStringLiteral(" = ?"), {key}, false);
+}
+
+bool Cursor::queryEmpty() const
+{
+    if (rangeIsNone())
+        return true;
+    QString sql = QStringLiteral("SELECT 1 FROM %1").arg(quoted(m_table));
+    if (m_master)
+        sql += QStringLiteral(" WHERE ") + rangeCondition();
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(sql + QStringLiteral(" LIMIT 1"));
+    if (m_master)
+        q.addBindValue(m_master->value(m_linkField));
+    exec(q);
+    return !q.next();
+}
+
+void Cursor::setRow(const std::optional<QSqlRecord> &row)
+{
+    m_row = m_columns;
+    if (row)
+        for (int i = 0; i < m_columns.count(); ++i)
+            m_row.setValue(i, row->value(m_columns.fieldName(i)));
+    m_changed.clear();
+}
+
+// The current row is gone: the following row, else the preceding one, becomes current.
+void Cursor::settleAfterLoss(const QSqlRecord &lost)
+{
+    auto next = fetchNeighbour(lost, Direction::After);
+    if (!next)
+        next = fetchNeighbour(lost, Direction::Before);
+    setRow(next);
+    m_empty = !next.has_value();
+    m_bof = m_eof = m_empty;
+}
+
+// --- open and close -------------------------------------------------------------
+
+void Cursor::Open()
+{
+    if (active())
+        return;
+    QSqlQuery probe(m_db);
+    if (!probe.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(quoted(m_table)))) {
+        const EDatabaseError error(probe.lastError());
+        if (error.message().contains(QLatin1String("no such table")) || error.message().contains(QLatin1String("does not exist")))
+            throw EDatabaseError(QStringLiteral("The register has no table \"%1\"").arg(m_table));
+        throw error;
+    }
+    m_columns = m_db.record(m_table);
+    for (int i = 0; i < m_columns.count(); ++i)
+        m_columns.setValue(i, QVariant());
+    m_keyIndex = fieldIndex(m_keyField);
+    orderColumns(); // every sort field must exist
+    if (m_master)
+        fieldIndex(m_linkField);
+
+    // Columns that hold a date and time rather than text.
+    m_dateTimeColumns.clear();
+    QSqlQuery info(m_db);
+    const bool sqlite = m_db.driverName() == QLatin1String("QSQLITE");
+    if (sqlite && info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_table)))) {
+        while (info.next()) {
+            const QString type = info.value(2).toString().toUpper();
+            if (type.contains(QLatin1String("DATE")) || type.contains(QLatin1String("TIME")))
+                m_dateTimeColumns.insert(m_columns.indexOf(info.value(1).toString()));
+        }
+    }
+    for (int i = 0; i < m_columns.count(); ++i)
+        if (m_columns.field(i).metaType().id() == QMetaType::QDateTime)
+            m_dateTimeColumns.insert(i);
+
+    const auto first = fetchOne(QString(), {}, false);
+    m_state = State::Browse;
+    setRow(first);
+    m_empty = !first.has_value();
+    m_bof = true;
+    m_eof = m_empty;
+    emit stateChange(Event::Open);
+    emit dataChanged();
+}
+
+void Cursor::Close()
+{
+    if (!active())
+        return;
+    m_state = State::Inactive;
+    m_row = QSqlRecord();
+    m_changed.clear();
+    m_bof = m_eof = m_empty = true;
+    emit stateChange(Event::Close);
+    emit dataChanged();
+}
+
+void Cursor::setSortFields(const QStringList &fields)
+{
+    m_sortFields = fields;
+    if (!active())
+        return;
+    orderColumns();
+    m_bof = m_eof = m_empty;
+    emit stateChange(Event::Scroll);
+}
+
+// --- moves ----------------------------------------------------------------------
+
+void Cursor::First()
+{
+    requireActive();
+    emit beforeScroll();
+    requireBrowseAfterScrollEvent();
+    const auto first = fetchOne(QString(), {}, false);
+    setRow(first);
+    m_empty = !first.has_value();
+    m_bof = true;
+    m_eof = m_empty;
+    emit stateChange(Event::Scroll);
+    emit dataChanged();
+}
+
+void Cursor::Next()
+{
+    requireActive();
+    emit beforeScroll();
+    requireBrowseAfterScrollEvent();
+    if (m_eof)
+        return;
+    if (const auto next = fetchNeighbour(m_row, Direction::After)) {
+        setRow(next);
+        m_bof = m_eof = false;
+        emit stateChange(Event::Scroll);
+        emit dataChanged();
+    } else {
+        m_eof = true;
+        emit stateChange(Event::Scroll);
+    }
+}
+
+void Cursor::Prior()
+{
+    requireActive();
+    emit beforeScroll();
+    requireBrowseAfterScrollEvent();
+    if (m_bof)
+        return;
+    if (const auto prior = fetchNeighbour(m_row, Direction::Before)) {
+        setRow(prior);
+        m_bof = m_eof = false;
+        emit stateChange(Event::Scroll);
+        emit dataChanged();
+    } else {
+        m_bof = true;
+        emit stateChange(Event::Scroll);
+    }
+}
+
+bool Cursor::Locate(const QVariant &key)
+{
+    requireActive();
+    if (!editing() && !key.isNull() && key == this->key())
+        return true;
+    const auto row = fetchByKey(key);
+    if (!row)
+        return false;
+    emit beforeScroll();
+    requireBrowseAfterScrollEvent();
+    setRow(row);
+    m_bof = m_eof = false;
+    emit stateChange(Event::Scroll);
+    emit dataChanged();
+    return true;
+}
+
+// --- edits ----------------------------------------------------------------------
+
+void Cursor::Append()
+{
+    requireActive();
+    emit beforeScroll();
+    requireBrowseAfterScrollEvent();
+    m_returnKey = key();
+    m_state = State::Insert;
+    setRow(std::nullopt);
+    m_bof = m_eof = false;
+    emit newRecord();
+    if (m_state != State::Insert)
+        return; // the new-record handler cancelled the row
+    emit stateChange(Event::Insert);
+    emit dataChanged();
+}
+
+void Cursor::Edit()
+{
+    requireActive();
+    if (editing())
+        return;
+    if (m_empty) {
+        Append();
+        return;
+    }
+    m_state = State::Edit;
+    emit stateChange(Event::Edit);
+}
+
+void Cursor::setValue(const QString &name, const QVariant &value)
+{
+    const int i = fieldIndex(name);
+    if (!editing())
+        throw EDatabaseError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(m_table));
+    m_row.setValue(i, value);
+    m_changed.insert(i);
+    emit fieldChanged(m_columns.fieldName(i));
+}
+
+void Cursor::Post()
+{
+    requireActive();
+    if (!editing())
+        return;
+    if (m_state == State::Insert) {
+        QStringList names, marks;
+        QVariantList values;
+        for (int i = 0; i < m_row.count(); ++i) {
+            if (i == m_keyIndex || m_row.isNull(i))
+                continue;
+            names << quoted(m_row.fieldName(i));
+            marks << QStringLiteral("?");
+            values << m_row.value(i);
+        }
+        QSqlQuery q(m_db);
+        if (names.isEmpty())
+            q.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table)));
+        else
+            q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(quoted(m_table), names.join(u','), marks.join(u',')));
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        exec(q);
+        m_row.setValue(m_keyIndex, q.lastInsertId());
+    } else if (!m_changed.isEmpty()) {
+        QStringList sets;
+        QVariantList values;
+        for (int i : std::as_const(m_changed)) {
+            sets << quoted(m_row.fieldName(i)) + QStringLiteral(" = ?");
+            values << m_row.value(i);
+        }
+        QSqlQuery q(m_db);
+        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                      .arg(quoted(m_table), sets.join(QStringLiteral(", ")), quoted(m_row.fieldName(m_keyIndex))));
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        q.addBindValue(key());
+        exec(q);
+    }
+    m_state = State::Browse;
+    m_changed.clear();
+    m_empty = false;
+    emit stateChange(Event::Post);
+    emit dataChanged();
+}
+
+void Cursor::Cancel()
+{
+    if (!editing())
+        return;
+    const bool wasNew = m_state == State::Insert;
+    m_state = State::Browse;
+    const QVariant back = wasNew ? m_returnKey : key();
+    auto row = fetchByKey(back);
+    if (!row && !m_empty)
+        row = fetchOne(QString(), {}, false);
+    setRow(row);
+    m_empty = !row.has_value();
+    if (m_empty)
+        m_bof = m_eof = true;
+    emit stateChange(Event::Cancel);
+    emit dataChanged();
+}
+
+void Cursor::Delete()
+{
+    requireActive();
+    if (m_state == State::Insert) {
+        Cancel();
+        return;
+    }
+    if (m_empty)
+        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an empty dataset").arg(m_table));
+    emit beforeScroll();
+    if (m_state == State::Edit) { // the changes go with the row
+        m_state = State::Browse;
+        m_changed.clear();
+    }
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), quoted(m_row.fieldName(m_keyIndex))));
+    q.addBindValue(key());
+    exec(q);
+    const QSqlRecord gone = m_row;
+    settleAfterLoss(gone);
+    emit stateChange(Event::Delete);
+    emit dataChanged();
+}
+
+void Cursor::Refresh()
+{
+    requireActive();
+    if (editing())
+        throw EDatabaseError(QStringLiteral("%1: Cannot refresh while the record is being edited").arg(m_table));
+    if (const auto row = fetchByKey(key())) {
+        setRow(row);
+        m_empty = false;
+    } else if (m_empty || m_row.isEmpty() || key().isNull()) {
+        const auto first = fetchOne(QString(), {}, false);
+        setRow(first);
+        m_empty = !first.has_value();
+        m_bof = true;
+        m_eof = m_empty;
+    } else {
+        settleAfterLoss(m_row);
+    }
+    emit stateChange(Event::Refresh);
+    emit dataChanged();
+}
+
+// A detail follows every change of its master's current row.
+void Cursor::followMaster()
+{
+    if (!active())
+        return;
+    if (editing()) {
+        m_state = State::Browse; // a detail edit never outlives its master row
+        m_changed.clear();
+    }
+    const auto first = fetchOne(QString(), {}, false);
+    setRow(first);
+    m_empty = !first.has_value();
+    m_bof = true;
+    m_eof = m_empty;
+    emit stateChange(Event::Scroll);
+    emit dataChanged();
+}
+
+// --- field access ----------------------------------------------------------------
+
+bool Cursor::hasField(const QString &name) const
+{
+    return m_columns.indexOf(name) >= 0;
+}
+
+QVariant Cursor::value(const QString &name) const
+{
+    const int i = fieldIndex(name);
+    return m_row.isEmpty() ? QVariant() : m_row.value(i);
+}
+
+QString Cursor::asString(const QString &name) const
+{
+    const QVariant v = value(name);
+    if (v.metaType().id() == QMetaType::QDateTime)
+        return v.toDateTime().toString(Qt::ISODate);
+    return v.toString();
+}
+
+qint32 Cursor::asInteger(const QString &name) const
+{
+    const QVariant v = value(name);
+    if (v.isNull() || v.toString().isEmpty())
+        return 0;
+    const auto n = ReadIntText(v.toString());
+    if (!n)
+        throw EDatabaseError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+    return *n;
+}
+
+QDateTime Cursor::asDateTime(const QString &name) const
+{
+    const int i = fieldIndex(name);
+    const QVariant v = value(name);
+    if (v.metaType().id() == QMetaType::QDateTime || v.metaType().id() == QMetaType::QDate)
+        return v.toDateTime();
+    const QString text = v.toString();
+    if (m_dateTimeColumns.contains(i)) {
+        const QDateTime stored = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (stored.isValid())
+            return stored;
+    }
+    if (const auto d = ReadDateText(text, Clock::today()))
+        return *d;
+    throw EDatabaseError(QStringLiteral("'%1' is not a valid date").arg(text));
+}
+
+QList<QSqlRecord> Cursor::rows(int limit) const
+{
+    QList<QSqlRecord> result;
+    if (!active() || rangeIsNone())
+        return result;
+    QString sql = QStringLiteral("SELECT * FROM %1").arg(quoted(m_table));
+    if (m_master)
+        sql += QStringLiteral(" WHERE ") + rangeCondition();
+    sql += QStringLiteral(" ORDER BY ") + orderBy(false) + QStringLiteral(" LIMIT %1").arg(limit);
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    if (m_master)
+        q.addBindValue(m_master->value(m_linkField));
+    exec(q);
+    while (q.next())
+        result << q.record();
+    return result;
+}
+
+} // namespace Tabrix

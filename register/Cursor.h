@@ -1,0 +1,124 @@
+#pragma once
+#include "app/TabrixError.h"
+
+#include <QObject>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariant>
+
+namespace Tabrix {
+
+class EDatabaseError : public ETabrixError {
+public:
+    using ETabrixError::ETabrixError;
+    // The database's own words for a failed statement.
+    explicit EDatabaseError(const class QSqlError &error);
+};
+
+// A cursor over one table: a current row, its state, BOF/EOF, moves, edits and the
+// events bound controls and handlers listen to. Rows are reached by their place in
+// the sort order (the sort fields, then the key as tie-break), one indexed query
+// per move, so the size of the table never matters. A detail cursor holds only
+// the rows whose link field equals the master's current value.
+class Cursor : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    enum class Event { Open, Close, Insert, Edit, Post, Cancel, Delete, Scroll, Refresh };
+    Q_ENUM(Event)
+
+    // `keyField` is the row's identity, given by the database when the row is saved.
+    Cursor(QString table, QString keyField, QObject *parent = nullptr);
+
+    void setDatabase(const QSqlDatabase &db) { m_db = db; }
+    QSqlDatabase database() const { return m_db; }
+    QString table() const { return m_table; }
+    // Field names of the order, ascending. Keeps the current row.
+    void setSortFields(const QStringList &fields);
+    QStringList sortFields() const { return m_sortFields; }
+    void setMaster(Cursor *master, const QString &linkField);
+
+    void Open();
+    void Close();
+    void First();
+    void Prior();
+    void Next();
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void Refresh();
+    // Makes the row with this key current; false when there is none in the cursor.
+    bool Locate(const QVariant &key);
+
+    State state() const { return m_state; }
+    bool active() const { return m_state != State::Inactive; }
+    bool editing() const { return m_state == State::Edit || m_state == State::Insert; }
+    bool IsEmpty() const { return m_empty; }
+    bool Bof() const { return m_bof; }
+    bool Eof() const { return m_eof; }
+
+    // Field access by column name, without regard to case.
+    bool hasField(const QString &name) const;
+    QVariant value(const QString &name) const;
+    QString asString(const QString &name) const;
+    qint32 asInteger(const QString &name) const;    // null reads as 0
+    QDateTime asDateTime(const QString &name) const; // fails on a text that is not a date
+    void setValue(const QString &name, const QVariant &value);
+    QVariant key() const { return m_row.value(m_keyIndex); }
+
+    // The rows of the cursor in order, at most `limit` (for grids over small details).
+    QList<QSqlRecord> rows(int limit = 1000) const;
+
+signals:
+    // After open, close, insert, edit, post, cancel, delete, a move and refresh.
+    void stateChange(Tabrix::Cursor::Event event);
+    // Before First, Prior, Next, Append, Delete or Locate moves the current row.
+    void beforeScroll();
+    // Inside Append, while the new row is in Insert state.
+    void newRecord();
+    // The current row is another one, or was read anew.
+    void dataChanged();
+    void fieldChanged(const QString &name);
+
+private:
+    enum class Direction { After, Before };
+    int fieldIndex(const QString &name) const;
+    void requireActive() const;
+    void requireBrowseAfterScrollEvent();
+    QString quoted(const QString &name) const;
+    QString orderBy(bool descending) const;
+    QString rangeCondition() const;
+    bool rangeIsNone() const;
+    QStringList orderColumns() const;
+    std::optional<QSqlRecord> fetchOne(const QString &condition, const QVariantList &values,
+                                       bool descending) const;
+    std::optional<QSqlRecord> fetchNeighbour(const QSqlRecord &from, Direction dir) const;
+    std::optional<QSqlRecord> fetchByKey(const QVariant &key) const;
+    bool queryEmpty() const;
+    void setRow(const std::optional<QSqlRecord> &row);
+    void settleAfterLoss(const QSqlRecord &lost);
+    void followMaster();
+    void exec(class QSqlQuery &q) const;
+
+    QString m_table;
+    QString m_keyField;
+    QSqlDatabase m_db;
+    QStringList m_sortFields;
+    Cursor *m_master = nullptr;
+    QString m_linkField;
+
+    QSqlRecord m_columns; // the table's columns, empty values
+    QSet<int> m_dateTimeColumns;
+    int m_keyIndex = -1;
+    QSqlRecord m_row;
+    QSet<int> m_changed;
+    QVariant m_returnKey; // the row to go back to when a new row is cancelled
+    State m_state = State::Inactive;
+    bool m_bof = true, m_eof = true, m_empty = true;
+};
+
+} // namespace Tabrix

@@ -1,0 +1,15 @@
+#pragma once
+#include <QDateTime>
+#include <QStringView>
+#include <optional>
+
+namespace Tabrix {
+
+// Reads a text as a date: month "/" day, optionally "/" and a year of one to four
+// digits, optionally followed by a time of day; blanks may stand before the numbers.
+// A one- or two-digit year is the year ending in those digits that lies from 50
+// years before to 49 years after `today`'s year; no year means `today`'s year.
+// The value is that day at midnight plus the time of day when one follows.
+std::optional<QDateTime> ReadDateText(QStringView text, QDate today);
+
+} // namespace Tabrix

@@ -1,0 +1,82 @@
+#include "register/RecordStore.h"
+#include "app/TabrixDefs.h"
+#include "register/DataLink.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace Tabrix {
+
+RecordStore::RecordStore(QObject *parent)
+    : QObject(parent),
+      m_connectionName(QStringLiteral("tabrix-%1").arg(reinterpret_cast<quintptr>(this)))
+{
+    tblPatients.setSortFields({QStringLiteral("AccnNum")});
+    tblTests.setSortFields({QStringLiteral("Order_id")});
+    tblTests.setMaster(&tblPatients, QStringLiteral("Order_id"));
+    tblPatientExport.setSortFields({QStringLiteral("AccnNum")});
+    tblTestExport.setSortFields({QStringLiteral("Order_id")});
+    tblTestExport.setMaster(&tblPatientExport, QStringLiteral("Order_id"));
+}
+
+RecordStore::~RecordStore()
+{
+    release();
+}
+
+// Drops the connection altogether, so its name can be given again.
+void RecordStore::release()
+{
+    Disconnect();
+    for (Cursor *c : {&tblPatients, &tblTests, &tblPatientExport, &tblTestExport})
+        c->setDatabase(QSqlDatabase());
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void RecordStore::Connect(const QString &dataLinkFile)
+{
+    release();
+    const DataLink link = DataLink::Read(dataLinkFile);
+    m_db = link.Connect(m_connectionName, QFileInfo(dataLinkFile).absolutePath());
+    try {
+        for (Cursor *c : {&tblPatients, &tblTests, &tblPatientExport, &tblTestExport})
+            c->setDatabase(m_db);
+        tblPatients.Open();
+        tblTests.Open();
+        TAccn.NextNum = getNextTabrix();
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+}
+
+void RecordStore::Disconnect()
+{
+    tblTests.Close();
+    tblPatients.Close();
+    tblTestExport.Close();
+    tblPatientExport.Close();
+    if (m_db.isOpen())
+        m_db.close();
+}
+
+qint32 RecordStore::getNextTabrix()
+{
+    QSqlQuery qNextAccn(m_db);
+    qNextAccn.setForwardOnly(true);
+    if (!qNextAccn.exec(QStringLiteral("select max(AccnNum) +1\nfrom patients")) || !qNextAccn.next())
+        throw EDatabaseError(qNextAccn.lastError());
+    const qint32 next = qNextAccn.value(0).isNull() ? 0 : qNextAccn.value(0).toInt();
+    return next < TAccn.MinValue ? TAccn.MinValue : next;
+}
+
+void RecordStore::EmptyPatients()
+{
+    QSqlQuery qEmpty(m_db);
+    if (!qEmpty.exec(QStringLiteral("delete from patients")))
+        throw EDatabaseError(qEmpty.lastError());
+}
+
+} // namespace Tabrix

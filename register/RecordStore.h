@@ -1,0 +1,43 @@
+#pragma once
+#include "register/Cursor.h"
+
+#include <QSqlDatabase>
+
+namespace Tabrix {
+
+// The register: one connection, named by the data link file beside the program,
+// with the patient and test cursors the main window works on for the whole run and
+// the export's own pair.
+class RecordStore : public QObject {
+    Q_OBJECT
+public:
+    explicit RecordStore(QObject *parent = nullptr);
+    ~RecordStore() override;
+
+    // Reads the data link file, opens the database, then the patient cursor, the
+    // test cursor and works out TAccn.NextNum. Raises ETabrixError on failure.
+    void Connect(const QString &dataLinkFile);
+    // Closes the test cursor, the patient cursor and the connection; nothing
+    // happens when the store is closed already.
+    void Disconnect();
+    bool connected() const { return m_db.isOpen(); }
+    QSqlDatabase database() const { return m_db; }
+
+    // The first accession number that may be handed out: the largest in the
+    // register plus one, but never below TAccn.MinValue.
+    qint32 getNextTabrix();
+    // Empties the patients table ("delete from patients").
+    void EmptyPatients();
+
+    Cursor tblPatients{QStringLiteral("patients"), QStringLiteral("Order_id")};
+    Cursor tblTests{QStringLiteral("tests"), QStringLiteral("Test_id")};
+    Cursor tblPatientExport{QStringLiteral("patients"), QStringLiteral("Order_id")};
+    Cursor tblTestExport{QStringLiteral("tests"), QStringLiteral("Test_id")};
+
+private:
+    void release();
+    QString m_connectionName;
+    QSqlDatabase m_db;
+};
+
+} // namespace Tabrix

@@ -1,0 +1,34 @@
+-- The Tabrix register on SQLite. The column order of patients is the order of
+-- the export file's fields: change it only together with the export format.
+CREATE TABLE patients (
+  Order_id        INTEGER PRIMARY KEY AUTOINCREMENT, -- never given twice, even after deletes
+  AccnNum         INTEGER NOT NULL,
+  AccnStr         VARCHAR(10) NOT NULL DEFAULT '',
+  Created         DATETIME NOT NULL,
+  Last_Name       VARCHAR(20) NOT NULL DEFAULT '',
+  First_Name      VARCHAR(20) NOT NULL DEFAULT '',
+  Middle_Initial  VARCHAR(1) NOT NULL DEFAULT '',
+  Gender          VARCHAR(1) NOT NULL DEFAULT '',
+  Patient_id      VARCHAR(20) NOT NULL DEFAULT '',
+  DOB             VARCHAR(10) NOT NULL DEFAULT '',
+  Location        VARCHAR(20) NOT NULL DEFAULT '',
+  Collection_date TEXT NOT NULL DEFAULT '',
+  Collection_Time TEXT NOT NULL DEFAULT '',
+  Recieve_date    TEXT NOT NULL DEFAULT '',
+  Recieve_Time    TEXT NOT NULL DEFAULT ''
+);
+CREATE INDEX AccnNum ON patients (AccnNum);
+
+CREATE TABLE tests (
+  Test_id  INTEGER PRIMARY KEY AUTOINCREMENT,
+  Order_id INTEGER NOT NULL,
+  TestCode VARCHAR(40) NOT NULL DEFAULT ''
+);
+CREATE INDEX tests_Order_id ON tests (Order_id);
+
+-- A patient's tests go with it: deleting a registration, or emptying the
+-- register, leaves no tests behind.
+CREATE TRIGGER patients_delete_tests AFTER DELETE ON patients
+BEGIN
+  DELETE FROM tests WHERE Order_id = OLD.Order_id;
+END;

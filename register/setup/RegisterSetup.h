@@ -1,0 +1,21 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// Creating a register: the tables come from the schema file of the database kind.
+// Only the set-up tool and the tests do this; the program itself never creates
+// or alters a table.
+namespace Tabrix::RegisterSetup {
+
+// The statements of a schema file ("sqlite"), one per item.
+QStringList SchemaStatements(const QString &kind);
+// Runs the schema on an open, empty database. Raises ETabrixError.
+void CreateTables(QSqlDatabase db, const QString &kind);
+// Creates a new SQLite register file with both tables. Raises ETabrixError when
+// the file exists already or cannot be made.
+void CreateSqliteRegister(const QString &dbFile);
+// Writes a data link file holding `connection` (Key=Value;...).
+void WriteDataLink(const QString &udlFile, const QString &connection);
+
+} // namespace Tabrix::RegisterSetup

@@ -1,0 +1,49 @@
+#pragma once
+#include "app/Prompter.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+
+namespace Tabrix::Support {
+
+// Records every box and question; answers questions from a script (No when empty).
+class RecordingPrompter : public Prompter {
+public:
+    RecordingPrompter() { installPrompter(this); }
+    ~RecordingPrompter() override { installPrompter(nullptr); }
+
+    void showError(const QString &text) override { errors << text; }
+    void generalError(const QString &text) override { generalErrors << text; }
+    bool ask(QuestionKind, const QString &text) override
+    {
+        questions << text;
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    void inform(const QString &text) override { informations << text; }
+
+    QStringList errors, generalErrors, questions, informations;
+    std::deque<bool> answers;
+};
+
+// A program folder of its own: the program's paths point into it, and it can
+// hold a fresh SQLite register with the data link file naming it.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString programFile() const { return path(QStringLiteral("tabrix")); }
+    // Creates tabrix.db with both tables and tabrix.udl naming it.
+    void createRegister();
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+    QByteArray readFile(const QString &name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace Tabrix::Support

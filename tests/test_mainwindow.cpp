@@ -1,0 +1,187 @@
+#include "app/IniFile.h"
+#include "app/Startup.h"
+#include "app/TabrixDefs.h"
+#include "app/TfrmAbout.h"
+#include "app/TfrmMain.h"
+#include "tests/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+// Closes the about box that greets every start, as soon as it shows.
+void closeAboutBoxes()
+{
+    auto *poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *about = qobject_cast<TfrmAbout *>(w); about && about->isVisible()) {
+                about->reject();
+                poll->deleteLater();
+            }
+    });
+    poll->start(10);
+}
+} // namespace
+
+TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
+{
+    Support::ProgramFolder folder;
+    TfrmMain main;
+    main.setWindowTitle(TfrmMain::Caption);
+    EXPECT_EQ(main.windowTitle(), "Vantrel Tabrix");
+    EXPECT_FALSE(main.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(main.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    struct Button { QAction *action; const char *hint; bool enabled; };
+    const Button buttons[] = {
+        {main.tbNew, "New Patient", true}, {main.tbCancel, "Cancel Changes", false},
+        {main.tbSave, "Save Changes", false}, {main.tbPrint, "Print Label", true},
+        {main.tbPrev, "Previous Record", false}, {main.tbNext, "Next Record", false},
+    };
+    QList<QAction *> onBar;
+    for (QAction *a : main.ToolBar1->actions())
+        if (!a->isSeparator())
+            onBar << a;
+    ASSERT_EQ(onBar.size(), 6);
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(buttons[i].hint);
+        EXPECT_EQ(onBar[i], buttons[i].action);
+        EXPECT_EQ(buttons[i].action->text(), buttons[i].hint);
+        EXPECT_EQ(buttons[i].action->isEnabled(), buttons[i].enabled);
+    }
+
+    QStringList menu;
+    for (QAction *top : main.menuBar()->actions()) {
+        menu << top->text();
+        for (QAction *item : top->menu()->actions())
+            menu << (item->isSeparator() ? QString("-") : "  " + item->text() + " " + item->shortcut().toString());
+    }
+    EXPECT_EQ(menu, (QStringList{
+        "&File", "  Printer &Setup ", "  &Export ", "-", "  E&xit ",
+        "&Edit", "  Preferences ", "  Printer Template ", "-", "  Reset Accns ",
+        "Record", "  New F5", "  Cancel F6", "  Save F7", "  Print F8", "-", "  Delete ", "-", "  Previous ", "  Next ",
+        "&View", "  Patient Log ",
+        "&About", "  &Help ", "  &Web Help and Updates ", "-", "  &About "}));
+
+    struct Field { QWidget *control; int tag; const char *label; int maxLength; bool upper; };
+    const Field fields[] = {
+        {main.dbeLast, 1100, "Last Name: ", 20, true}, {main.dbeFirst, 1101, "First Name:", 20, true},
+        {main.dbcGender, 1102, "Gender:", 0, false}, {main.DBEPatient_id, 1103, "ID:", 20, true},
+        {main.dbeDOB, 1104, "DOB:", 10, true}, {main.dbeLocation, 1105, "Location:", 20, true},
+        {main.DBECollectionDate, 1106, "Collection Date", 32767, false},
+        {main.DBECollectionTime, 1107, "Collection Time:", 32767, false},
+        {main.DBERecieveDate, 1108, "Receive Date:", 32767, false},
+        {main.DBERecieveTime, 1109, "Receive Time:", 32767, false},
+        {main.eTestCode, 1110, "Tests:", 40, true},
+    };
+    QWidget *previous = nullptr;
+    for (const Field &f : fields) {
+        SCOPED_TRACE(f.label);
+        EXPECT_EQ(f.control->property("tag").toInt(), f.tag);
+        if (previous) {
+            QWidget *next = previous->nextInFocusChain();
+            while (!(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            EXPECT_EQ(next, f.control);
+        }
+        previous = f.control;
+        bool labelled = false;
+        for (QLabel *l : main.findChildren<QLabel *>())
+            labelled |= l->text() == f.label;
+        EXPECT_TRUE(labelled);
+        if (auto *edit = qobject_cast<QLineEdit *>(f.control)) {
+            EXPECT_EQ(edit->maxLength(), f.maxLength);
+            QString typed = "ab1c";
+            int pos = 0;
+            if (edit->validator())
+                edit->validator()->validate(typed, pos);
+            EXPECT_EQ(typed, f.upper ? "AB1C" : "ab1c");
+        }
+    }
+    EXPECT_EQ(main.dbcGender->count(), 2);
+    EXPECT_EQ(main.DBGrid1->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(main.exportDir(), TabrixDefs::ProgramDir);
+}
+
+TEST(MainWindow, BannerPictureAndAddressFollowTheSettings)
+{
+    struct Case { const char *name; bool picture; const char *url; QString expected; };
+    const Case cases[] = {
+        {"missing picture keeps the default", false, "https://lab.example/", TabrixDefs::DefaultHelpURL},
+        {"picture without address", true, "", TabrixDefs::DefaultHelpURL},
+        {"picture with address", true, "https://lab.example/", "https://lab.example/"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Support::ProgramFolder folder;
+        const QString picture = folder.path("banner.bmp");
+        if (c.picture)
+            QPixmap(10, 10).save(picture, "BMP");
+        folder.writeFile("tabrix.ini", "[Banner]\nPath=" + picture.toUtf8() + "\nURL=" + c.url + "\n");
+        TfrmMain main;
+        EXPECT_EQ(TabrixDefs::HelpURL, c.expected);
+    }
+}
+
+TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)
+{
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    folder.writeFile("tabrix.ini", "[Window]\nTop=40\nLeft=30\n");
+    TfrmMain main;
+    main.store().Connect(folder.path("tabrix.udl"));
+    closeAboutBoxes();
+    main.show();
+    QApplication::processEvents();
+    EXPECT_EQ(main.frameGeometry().topLeft(), QPoint(30, 40));
+    main.close();
+    EXPECT_FALSE(main.store().connected());
+    const QRect outer = main.frameGeometry();
+    EXPECT_EQ(folder.readFile("tabrix.ini"),
+              QString("[Window]\nTop=40\nLeft=30\nWidth=%1\nHeight=%2\n").arg(outer.width()).arg(outer.height()).toUtf8());
+}
+
+TEST(MainWindow, ClosingMinimisedWritesNothing)
+{
+    Support::ProgramFolder folder;
+    TfrmMain main;
+    closeAboutBoxes();
+    main.show();
+    QApplication::processEvents();
+    main.setWindowState(Qt::WindowMinimized);
+    main.close();
+    EXPECT_TRUE(folder.readFile("tabrix.ini").isEmpty());
+}
+
+TEST(Startup, ARegisterThatCannotOpenEndsTheProgramWithoutSavingThePosition)
+{
+    struct Case { const char *name; QByteArray udl; const char *detail; };
+    const Case cases[] = {
+        {"no data link file", QByteArray(), "does not exist"},
+        {"broken data link file", "Provider=Nothing", "unknown provider"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Support::ProgramFolder folder;
+        folder.writeFile("tabrix.ini", "[Defaults]\nShowSplash=0\n");
+        if (!c.udl.isNull())
+            folder.writeFile("tabrix.udl", c.udl);
+        Support::RecordingPrompter prompter;
+        EXPECT_EQ(RunTabrix(*qApp, prompter, folder.programFile()), 1);
+        ASSERT_EQ(prompter.errors.size(), 1);
+        EXPECT_TRUE(prompter.errors[0].startsWith("Database Error:  ")) << qPrintable(prompter.errors[0]);
+        EXPECT_TRUE(prompter.errors[0].contains(c.detail)) << qPrintable(prompter.errors[0]);
+        EXPECT_EQ(folder.readFile("tabrix.ini"), "[Defaults]\nShowSplash=0\n");
+    }
+}

@@ -1,0 +1,156 @@
+#include "app/IniFile.h"
+#include "app/IntText.h"
+#include "app/TabrixDefs.h"
+#include "app/TabrixError.h"
+#include "tests/TestSupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+TEST(IntText, ReadsEveryFormAndRefusesTheRest)
+{
+    struct Case { const char *text; std::optional<qint32> value; };
+    const Case cases[] = {
+        {"12", 12}, {"  12", 12}, {"+5", 5}, {"-5", -5}, {"007", 7},
+        {"$10", 16}, {"x10", 16}, {"X10", 16}, {"0x10", 16}, {"0X1f", 31}, {"$1B", 27},
+        {"$FFFFFFFF", -1}, {"$80000000", INT32_MIN},
+        {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
+        {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"$100000000", std::nullopt},
+        {"12abc", std::nullopt}, {"", std::nullopt}, {"   ", std::nullopt}, {"0x", std::nullopt},
+        {"$", std::nullopt}, {"-$10", std::nullopt}, {"+", std::nullopt}, {"1 ", std::nullopt},
+        {"\t1", std::nullopt}, {"1.0", std::nullopt}, {"true", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadIntText(QString::fromLatin1(c.text)), c.value);
+    }
+}
+
+TEST(Paths, FilesAreNamedAfterTheProgram)
+{
+    struct Case { const char *program, *ext, *expected; };
+    const Case cases[] = {
+        {"/opt/tabrix/tabrix", ".ini", "/opt/tabrix/tabrix.ini"},
+        {"/opt/tab.rix/tabrix", ".udl", "/opt/tab.rix/tabrix.udl"},
+        {"/opt/tabrix/labels.bin", ".tpd", "/opt/tabrix/labels.tpd"},
+        {"/opt/tabrix/a.b.c", ".tst", "/opt/tabrix/a.b.tst"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(TabrixDefs::ChangeFileExt(c.program, c.ext), QString::fromLatin1(c.expected));
+
+    TabrixDefs::Initialise("/opt/lab/station2");
+    EXPECT_EQ(TabrixDefs::ProgramDir, "/opt/lab/");
+    EXPECT_EQ(TabrixDefs::SplashDir, "/opt/lab/splash/");
+    EXPECT_EQ(TabrixDefs::HelpFile, "/opt/lab/docs/index.html");
+    EXPECT_EQ(TabrixDefs::PrinterDefFile, "/opt/lab/station2.tpd");
+    EXPECT_EQ(TabrixDefs::SettingsFile, "/opt/lab/station2.ini");
+    EXPECT_EQ(TabrixDefs::ProgramFileWithExt(".udl"), "/opt/lab/station2.udl");
+    EXPECT_EQ(TabrixDefs::HelpURL, TabrixDefs::DefaultHelpURL);
+}
+
+// What LoadSettings makes of a settings file.
+struct Loaded {
+    qint32 min = 0, max = 0;
+    QString station = "Tabrix Station", location;
+    QChar gender = u'M';
+    QString illegal = "\\#!$";
+    bool splash = true;
+    qint32 splashInterval = 5000, printerWait = 1000;
+};
+
+TEST(Settings, LoadSettingsReadsEachKeyWithItsDefault)
+{
+    struct Case {
+        const char *name;
+        QByteArray ini; // null: no file at all
+        Loaded expected;
+    };
+    const QByteArray big = "[Defaults]\nStationID=" + QByteArray(100 * 1024, 'A') + "\n";
+    Loaded bigStation;
+    bigStation.station = QString(2047, u'A');
+    Loaded everything{100012345, 100020000, "Lab 7", "W2", u'F', "#", false, 2500, 0};
+    Loaded caseless;
+    caseless.station = "Ward station";
+    caseless.min = 16;
+    const Case cases[] = {
+        {"no file", QByteArray(), Loaded{}},
+        {"every key", "[Ranges]\nMinValue=100012345\nMaxValue=100020000\n[Defaults]\nStationID=Lab 7\n"
+                      "Location=W2\nGender=F\nIllegalChars=#\nShowSplash=0\nSplashInterval=2500\nPrinterWait=0\n",
+         everything},
+        {"true is no number", "[Defaults]\nShowSplash=true\n", Loaded{}},
+        {"2 counts as true", "[Defaults]\nShowSplash=2\n", Loaded{}},
+        {"0x10", "[Ranges]\nMinValue=0x10\n", Loaded{16}},
+        {"$10", "[Ranges]\nMinValue=$10\n", Loaded{16}},
+        {"12abc", "[Ranges]\nMinValue=12abc\n", Loaded{}},
+        {"Female", "[Defaults]\nGender=Female\n", [] { Loaded l; l.gender = u'F'; return l; }()},
+        {"f keeps its case", "[Defaults]\nGender=f\n", [] { Loaded l; l.gender = u'f'; return l; }()},
+        {"empty gender keeps M", "[Defaults]\nGender=\n", Loaded{}},
+        {"names without regard to case", "[DEFAULTS]\n  stationid = Ward station\n[ranges]\nMINVALUE=$10\n", caseless},
+        {"garbage lines and NUL bytes", QByteArray("\x01\x02garbage\n[Ranges\n=\n\0\0\0\n[Defaults]\nno equals sign\n", 40),
+         Loaded{}},
+        {"100 KB value", big, bigStation},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Support::ProgramFolder folder;
+        TabrixDefs::Gender = u'M';
+        TabrixDefs::IllegalChars = "\\#!$";
+        if (!c.ini.isNull())
+            folder.writeFile("tabrix.ini", c.ini);
+        TabrixDefs::LoadSettings();
+        EXPECT_EQ(TAccn.MinValue, c.expected.min);
+        EXPECT_EQ(TAccn.MaxValue, c.expected.max);
+        EXPECT_EQ(TabrixDefs::StationID, c.expected.station);
+        EXPECT_EQ(TabrixDefs::Location, c.expected.location);
+        EXPECT_EQ(TabrixDefs::Gender, c.expected.gender);
+        EXPECT_EQ(TabrixDefs::IllegalChars, c.expected.illegal);
+        EXPECT_EQ(TabrixDefs::ShowSplash, c.expected.splash);
+        EXPECT_EQ(TabrixDefs::SplashInterval, c.expected.splashInterval);
+        EXPECT_EQ(TabrixDefs::PrinterWait, c.expected.printerWait);
+    }
+}
+
+TEST(Settings, WritesCreateTheSectionWithItsKeysInOrder)
+{
+    Support::ProgramFolder folder;
+    const QString ini = TabrixDefs::SettingsFile;
+    IniFile::WriteInteger(ini, "Ranges", "MinValue", 100012345);
+    IniFile::WriteInteger(ini, "Ranges", "MaxValue", 100020000);
+    IniFile::WriteString(ini, "Defaults", "StationID", "Lab 7");
+    IniFile::WriteString(ini, "Defaults", "Location", "");
+    IniFile::WriteBool(ini, "Defaults", "ShowSplash", false);
+    EXPECT_EQ(folder.readFile("tabrix.ini"),
+              "[Ranges]\nMinValue=100012345\nMaxValue=100020000\n\n"
+              "[Defaults]\nStationID=Lab 7\nLocation=\nShowSplash=0\n");
+    EXPECT_EQ(IniFile::ReadInteger(ini, "ranges", "maxvalue", 0), 100020000);
+}
+
+TEST(Settings, WritesReplaceInPlaceAndLeaveEveryOtherLine)
+{
+    Support::ProgramFolder folder;
+    const QByteArray before = "; station settings, kept by hand\r\n[Window]\r\nTop=10\r\n; a note\r\nLeft=20\r\n\r\n"
+                              "[Defaults]\r\nstationid=Old\r\nOdd line without equals\r\n\r\n[Banner]\r\nPath=\r\n";
+    folder.writeFile("tabrix.ini", before);
+    IniFile::WriteInteger(TabrixDefs::SettingsFile, "WINDOW", "top", 99);
+    IniFile::WriteString(TabrixDefs::SettingsFile, "Defaults", "Gender", "F");
+    EXPECT_EQ(folder.readFile("tabrix.ini"),
+              "; station settings, kept by hand\r\n[Window]\r\ntop=99\r\n; a note\r\nLeft=20\r\n\r\n"
+              "[Defaults]\r\nstationid=Old\r\nOdd line without equals\r\nGender=F\r\n\r\n[Banner]\r\nPath=\r\n");
+}
+
+TEST(Settings, AReadOnlyFileRefusesTheWrite)
+{
+    Support::ProgramFolder folder;
+    const QByteArray before = "[Defaults]\nStationID=Kept\n";
+    folder.writeFile("tabrix.ini", before);
+    QFile::setPermissions(TabrixDefs::SettingsFile, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    try {
+        IniFile::WriteString(TabrixDefs::SettingsFile, "Defaults", "StationID", "Changed");
+        FAIL() << "the write went through";
+    } catch (const ETabrixError &e) {
+        EXPECT_EQ(e.message(), "Unable to write to " + TabrixDefs::SettingsFile);
+    }
+    EXPECT_EQ(folder.readFile("tabrix.ini"), before);
+}

@@ -1,0 +1,242 @@
+#include "app/TabrixDefs.h"
+#include "register/RecordStore.h"
+#include "tests/TestSupport.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+// A register on a real SQLite file in a program folder of its own.
+struct Register {
+    Support::ProgramFolder folder;
+    RecordStore store;
+
+    Register() { folder.createRegister(); }
+    void open() { store.Connect(folder.path("tabrix.udl")); }
+
+    // Adds saved patients straight into the file (before the store opens).
+    void addPatients(std::initializer_list<qint32> accnNums)
+    {
+        RecordStore writer;
+        writer.Connect(folder.path("tabrix.udl"));
+        for (qint32 n : accnNums) {
+            writer.tblPatients.Append();
+            writer.tblPatients.setValue("AccnNum", n);
+            writer.tblPatients.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+            writer.tblPatients.setValue("Last_Name", QStringLiteral("P%1").arg(n));
+            writer.tblPatients.Post();
+        }
+        writer.Disconnect();
+    }
+    void addTest(Cursor &tests, qint32 orderId, const QString &code)
+    {
+        tests.Append();
+        tests.setValue("Order_id", orderId);
+        tests.setValue("TestCode", code);
+        tests.Post();
+    }
+    int count(const char *sql)
+    {
+        QSqlQuery q(store.database());
+        q.exec(QString::fromLatin1(sql));
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+};
+
+struct Position {
+    qint32 accn;
+    bool bof, eof;
+};
+
+void expectAt(const Cursor &c, Position p)
+{
+    EXPECT_EQ(c.asInteger("AccnNum"), p.accn);
+    EXPECT_EQ(c.Bof(), p.bof);
+    EXPECT_EQ(c.Eof(), p.eof);
+}
+
+} // namespace
+
+TEST(Store, NextNumFollowsTheLargestNumberAndTheRange)
+{
+    struct Case {
+        const char *name;
+        std::initializer_list<qint32> rows;
+        qint32 minValue, next;
+    };
+    const Case cases[] = {
+        {"empty table", {}, 100000100, 100000100},
+        {"largest at the minimum", {100000050, 100000100}, 100000100, 100000101},
+        {"largest above the maximum", {100000300}, 100000100, 100000301},
+        {"largest below the minimum", {100000007}, 100000100, 100000100},
+        {"no range, empty", {}, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Register r;
+        r.addPatients(c.rows);
+        TAccn.MinValue = c.minValue;
+        TAccn.MaxValue = 100000200;
+        r.open();
+        EXPECT_EQ(TAccn.NextNum, c.next);
+    }
+}
+
+TEST(Store, BofAndEofFollowEveryMove)
+{
+    Register r;
+    r.open();
+    EXPECT_TRUE(r.store.tblPatients.IsEmpty());
+    EXPECT_TRUE(r.store.tblPatients.Bof());
+    EXPECT_TRUE(r.store.tblPatients.Eof());
+    r.store.Disconnect();
+
+    r.addPatients({100000003, 100000001, 100000002});
+    r.open();
+    Cursor &p = r.store.tblPatients;
+    struct Step { const char *move; Position after; };
+    const Step steps[] = {
+        {"open", {100000001, true, false}},
+        {"Prior", {100000001, true, false}},
+        {"Next", {100000002, false, false}},
+        {"Next", {100000003, false, false}},
+        {"Next", {100000003, false, true}}, // the try at the last row sets EOF and stays
+        {"Next", {100000003, false, true}},
+        {"Prior", {100000002, false, false}},
+        {"First", {100000001, true, false}},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.move);
+        const QString move = s.move;
+        if (move == "Prior") p.Prior();
+        if (move == "Next") p.Next();
+        if (move == "First") p.First();
+        expectAt(p, s.after);
+    }
+}
+
+TEST(Store, ASavedRowKnowsItsOrderIdAndNumbersAreNeverReused)
+{
+    Register r;
+    r.open();
+    Cursor &p = r.store.tblPatients;
+    std::vector<QString> events;
+    QObject::connect(&p, &Cursor::beforeScroll, [&] { events.push_back("beforeScroll"); });
+    QObject::connect(&p, &Cursor::newRecord, [&] { events.push_back("newRecord"); });
+    QObject::connect(&p, &Cursor::stateChange, [&](Cursor::Event e) {
+        events.push_back(QVariant::fromValue(e).toString());
+    });
+
+    p.Append();
+    EXPECT_EQ(events, (std::vector<QString>{"beforeScroll", "newRecord", "Insert"}));
+    EXPECT_EQ(p.state(), Cursor::State::Insert);
+    EXPECT_TRUE(p.value("Order_id").isNull());
+    p.setValue("AccnNum", 100000001);
+    p.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+    p.Post();
+    p.Refresh();
+    const int first = p.asInteger("Order_id");
+    EXPECT_GT(first, 0);
+    EXPECT_EQ(p.state(), Cursor::State::Browse);
+
+    p.Delete();
+    EXPECT_TRUE(p.IsEmpty());
+    p.Append();
+    p.setValue("AccnNum", 100000001);
+    p.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 31)));
+    p.Post();
+    p.Refresh();
+    EXPECT_GT(p.asInteger("Order_id"), first);
+}
+
+TEST(Store, TheTestCursorFollowsEveryMoveAndIsEmptyOnANewRow)
+{
+    Register r;
+    r.addPatients({100000001, 100000002});
+    r.open();
+    Cursor &p = r.store.tblPatients;
+    Cursor &t = r.store.tblTests;
+    const qint32 firstId = p.asInteger("Order_id");
+    p.Next();
+    const qint32 secondId = p.asInteger("Order_id");
+    r.addTest(t, secondId, "CBC");
+    r.addTest(t, secondId, "BMP");
+    p.First();
+    r.addTest(t, firstId, "TSH");
+
+    const auto codes = [&] {
+        QStringList list;
+        for (const QSqlRecord &row : t.rows())
+            list << row.value("TestCode").toString();
+        return list;
+    };
+    EXPECT_EQ(codes(), QStringList{"TSH"});
+    p.Next();
+    EXPECT_EQ(codes(), (QStringList{"CBC", "BMP"}));
+    EXPECT_EQ(t.asString("TestCode"), "CBC");
+    t.Next();
+    EXPECT_EQ(t.asString("TestCode"), "BMP");
+    p.Prior();
+    EXPECT_EQ(t.asString("TestCode"), "TSH");
+
+    p.Append();
+    EXPECT_TRUE(t.IsEmpty());
+    EXPECT_TRUE(codes().isEmpty());
+    p.Cancel();
+    EXPECT_EQ(p.asInteger("Order_id"), firstId); // back to the row that was current
+    EXPECT_EQ(codes(), QStringList{"TSH"});
+
+    // Deleting a patient takes its tests along; the next row becomes current.
+    p.Delete();
+    EXPECT_EQ(p.asInteger("Order_id"), secondId);
+    EXPECT_EQ(r.count("select count(*) from tests where Order_id = " + QByteArray::number(firstId)), 0);
+    r.store.EmptyPatients();
+    EXPECT_EQ(r.count("select count(*) from tests"), 0);
+}
+
+TEST(Store, FieldsAreFoundWithoutRegardToCase)
+{
+    Register r;
+    r.open();
+    Cursor &p = r.store.tblPatients;
+    p.Append();
+    p.setValue("AccnNum", 100012345);
+    p.setValue("created", QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+    p.setValue("LOCATION", "W2");
+    p.setValue("Collection_Date", "12/08/2026");
+    p.setValue("Collection_time", "0930");
+    p.setValue("recieve_date", "12/8/2026 10:30");
+    p.setValue("DOB", "13/40/2000");
+    p.Post();
+    p.Refresh();
+    EXPECT_EQ(p.asString("Location"), "W2");
+    EXPECT_EQ(p.asString("COLLECTION_TIME"), "0930");
+    EXPECT_EQ(p.asInteger("accnnum"), 100012345);
+    EXPECT_EQ(p.asInteger("Middle_Initial"), 0); // empty reads as 0
+    EXPECT_EQ(p.asDateTime("Created"), QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+    EXPECT_EQ(p.asDateTime("Collection_date"), QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+    EXPECT_EQ(p.asDateTime("Recieve_Date"), QDateTime(QDate(2026, 12, 8), QTime(10, 30)));
+    EXPECT_THROW(p.asDateTime("DOB"), EDatabaseError);
+    EXPECT_THROW(p.asDateTime("Collection_Time"), EDatabaseError);
+    try {
+        p.value("Middle_Name");
+        FAIL();
+    } catch (const EDatabaseError &e) {
+        EXPECT_TRUE(e.message().contains("Middle_Name"));
+    }
+}
+
+TEST(Store, TypingIntoAnEmptyRegisterStartsANewRow)
+{
+    Register r;
+    r.open();
+    Cursor &p = r.store.tblPatients;
+    int newRecords = 0;
+    QObject::connect(&p, &Cursor::newRecord, [&] { ++newRecords; });
+    p.Edit();
+    EXPECT_EQ(p.state(), Cursor::State::Insert);
+    EXPECT_EQ(newRecords, 1);
+}

@@ -248,6 +248,7 @@ QWidget *TfrmMain::buildEntryPanel()
     DBGrid1->setModel(m_testList);
     DBGrid1->horizontalHeader()->hide(); // no title row
     DBGrid1->verticalHeader()->hide();   // no row indicator
+    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);

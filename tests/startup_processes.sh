@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The real program in real processes under a private X server: one copy per user
+# (a second start raises the first and ends), a lock left by a killed copy, a
+# register that cannot open, and the window position written on closing.
+set -euo pipefail
+TABRIX=$1
+SETUP=$2
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+passed=0
+fail() { echo "FAIL: $*"; echo "$passed passed, 1 failed"; exit 1; }
+pass() { echo "ok: $*"; passed=$((passed + 1)); }
+
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$work/display")"
+
+# window NAME: the id of the visible window with exactly that title, waiting up to 20 s.
+window() {
+  local id
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+gone() { # gone PID: waits up to 10 s for the process to end
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+# on_top A B: window A (or its frame) stands above window B.
+on_top() {
+  local order
+  order=$(xwininfo -root -children | awk '/^ +0x/ {print $1}')
+  local a b i=0
+  for w in $order; do
+    i=$((i + 1))
+    [ $((w)) = $(($1)) ] && a=$i
+    [ $((w)) = $(($2)) ] && b=$i
+  done
+  [ -n "${a:-}" ] && [ -n "${b:-}" ] && [ "$a" -lt "$b" ] # xwininfo lists the topmost first
+}
+
+prog=$work/prog
+mkdir "$prog"
+cp "$TABRIX" "$prog/tabrix"
+"$SETUP" sqlite "$prog" >/dev/null
+printf '[Defaults]\nShowSplash=0\n' >"$prog/tabrix.ini"
+
+# --- a second copy raises the first and ends at once ------------------------------
+"$prog/tabrix" &
+first=$!
+pids+=("$first")
+about=$(window "About Tabrix") || fail "the first copy shows no about box"
+main=$(window "Vantrel Tabrix") || fail "the first copy shows no main window"
+xclock -title thief &
+pids+=($!)
+thief=$(window thief) || fail "no other window to take the focus"
+xdotool windowmove "$thief" 0 0 windowsize "$thief" 1280 1024
+on_top "$thief" "$about" || fail "the other window does not cover the program"
+start=$(date +%s%N)
+timeout 10 "$prog/tabrix" || fail "the second copy did not end quietly"
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+kill -0 "$first" || fail "the first copy ended"
+for _ in $(seq 50); do on_top "$about" "$thief" && break; sleep 0.1; done
+on_top "$about" "$thief" || fail "the first copy did not come to the front"
+pass "second copy ended after ${elapsed} ms and the first came to the front"
+
+# --- closing in the normal state writes the position ------------------------------
+xdotool windowfocus --sync "$about"
+xdotool key Return
+xdotool windowfocus --sync "$main"
+xdotool key alt+f
+sleep 0.5
+xdotool key x
+gone "$first" || fail "File > Exit did not end the program"
+keys=$(sed -n '/^\[Window\]/,/^\[/p' "$prog/tabrix.ini" | grep -o '^[A-Za-z]*=' | tr -d '=\n' || true)
+[ "$keys" = "WidthHeightTopLeft" ] || fail "Window keys written: '$keys'"
+pass "closing wrote Window/Width, Height, Top, Left in that order"
+
+# --- a lock left by a killed copy does not block the next start ----------------------
+"$prog/tabrix" &
+killed=$!
+pids+=("$killed")
+window "About Tabrix" >/dev/null || fail "no about box before the kill"
+kill -9 "$killed"
+gone "$killed"
+"$prog/tabrix" &
+again=$!
+pids+=("$again")
+window "About Tabrix" >/dev/null || fail "the program does not start after a killed copy"
+kill -0 "$again" || fail "the restarted copy ended"
+kill -9 "$again"
+gone "$again"
+pass "a stale lock is taken over"
+
+# --- a register that cannot open ends the program without saving the position ---------
+rm "$prog/tabrix.udl"
+printf '[Defaults]\nShowSplash=0\n' >"$prog/tabrix.ini"
+"$prog/tabrix" &
+broken=$!
+pids+=("$broken")
+error=$(window Error) || fail "no error box for a missing data link file"
+xdotool windowfocus --sync "$error"
+xdotool key Return
+gone "$broken" || fail "the program goes on without its register"
+set +e
+wait "$broken"
+code=$?
+set -e
+[ "$code" = 1 ] || fail "exit code $code after the database error"
+[ "$(cat "$prog/tabrix.ini")" = "$(printf '[Defaults]\nShowSplash=0')" ] || fail "the settings file changed"
+pass "database error ends the program, settings untouched"
+
+echo "$passed passed, 0 failed"

@@ -1,0 +1,29 @@
+#pragma once
+#include "app/TabrixError.h"
+
+#include <QString>
+
+namespace Tabrix {
+
+// A failed accession conversion. It never leaves the conversions: they turn it
+// into their failure results.
+class EAccnErr : public ETabrixError {
+public:
+    using ETabrixError::ETabrixError;
+};
+
+// Accession numbers: the nine-digit AccnNum and its text form, a letter for the
+// leading two digits followed by the rest without leading zeros (100012345 is X12345).
+// Only 100000001 to 359999999 have a text form.
+namespace SQUtils {
+inline constexpr char16_t Letters[] = u"XMTWHFSAZBCDEGIJKLNOPQRUVY";
+inline constexpr qint32 SmallestAccn = 100000001;
+inline constexpr qint32 LargestAccn = 359999999;
+} // namespace SQUtils
+
+// The number of an accession text, or 0 when the text is none. Never raises.
+qint32 AccnStrToNum(const QString &text);
+// The text of an accession number, or "" when the number has none. Never raises.
+QString AccnNumToStr(qint32 number);
+
+} // namespace Tabrix

@@ -25,10 +25,18 @@ void MessageBoxPrompter::generalError(const QString &text)
 
 bool MessageBoxPrompter::ask(QuestionKind kind, const QString &text)
 {
-    const bool warning = kind == QuestionKind::Warning;
-    return box(warning ? QMessageBox::Warning : QMessageBox::Information,
-               warning ? QStringLiteral("Warning") : QStringLiteral("Information"), text,
-               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    switch (kind) {
+    case QuestionKind::Warning:
+        return box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes;
+    case QuestionKind::Information:
+        return box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes;
+    case QuestionKind::Confirmation:
+        break;
+    }
+    return box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Ok | QMessageBox::Cancel)
+           == QMessageBox::Ok;
 }
 
 void MessageBoxPrompter::inform(const QString &text)

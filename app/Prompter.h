@@ -4,7 +4,8 @@
 
 namespace Tabrix {
 
-enum class QuestionKind { Warning, Information };
+// Warning and Information ask Yes or No; Confirmation asks OK or Cancel.
+enum class QuestionKind { Warning, Information, Confirmation };
 
 // Every message box and Yes/No question of the program goes through the installed
 // prompter: the windows install one that shows modal boxes, tests one that records
@@ -16,7 +17,7 @@ public:
     virtual void showError(const QString &text) = 0;
     // The general error display: titled "Tabrix", error symbol, one OK button.
     virtual void generalError(const QString &text) = 0;
-    // A question with Yes and No, titled by its kind; true only for Yes.
+    // A question titled by its kind; true only for Yes (or OK).
     virtual bool ask(QuestionKind kind, const QString &text) = 0;
     // An information box with one OK button.
     virtual void inform(const QString &text) = 0;

@@ -7,6 +7,8 @@
 #include "app/TabrixDefs.h"
 #include "app/TfrmAbout.h"
 #include "app/UpperCaseValidator.h"
+#include "register/PatientEntry.h"
+#include "register/TestCodes.h"
 #include "register/TestListModel.h"
 
 #include <QAction>
@@ -96,7 +98,80 @@ TfrmMain::TfrmMain()
     statusBar()->setSizeGripEnabled(false);
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
 
+    attachRecordCommands();
     FormCreate();
+}
+
+void TfrmMain::attachRecordCommands()
+{
+    m_testCodes = new TestCodes(*this, m_lifecycle, [this] { tbPrintClick(); });
+    m_entry = new PatientEntry(*this, m_lifecycle, *m_testCodes);
+    m_lifecycle.CheckFields = [this] { return m_entry->CheckFields(); };
+    m_lifecycle.FocusLastName = [this] { dbeLast->setFocus(Qt::OtherFocusReason); };
+
+    const auto attach = [this](std::initializer_list<QAction *> actions, auto handler) {
+        for (QAction *a : actions)
+            connect(a, &QAction::triggered, this, [handler] { RunGuarded(handler); });
+    };
+    attach({tbNew, New1}, [this] { m_lifecycle.tbNewClick(); });
+    attach({tbCancel, Cancel1}, [this] { m_lifecycle.tbCancelClick(); });
+    attach({tbSave, Save1}, [this] { m_lifecycle.tbSaveClick(); });
+    attach({tbPrint, Print1}, [this] { tbPrintClick(); });
+    attach({tbPrev, Previous1}, [this] { m_lifecycle.tbPrevClick(); });
+    attach({tbNext, Next1}, [this] { m_lifecycle.tbNextClick(); });
+    attach({Delete1}, [this] { m_lifecycle.Delete1Click(); });
+    attach({EmptyDatabase1}, [this] { m_lifecycle.EmptyDatabase1Click(); });
+    connect(&m_store.tblPatients, &Cursor::stateChange, this, &TfrmMain::tblPatientsStateChange);
+}
+
+// Each toolbar button first, then its menu item takes the button's state.
+void TfrmMain::tblPatientsStateChange()
+{
+    const CommandStates c = AvailableCommands(m_store.tblPatients);
+    const std::pair<QAction *, bool> buttons[] = {{tbNew, c.New}, {tbSave, c.Save}, {tbCancel, c.Cancel},
+                                                  {tbPrint, c.Print}, {tbPrev, c.Prev}, {tbNext, c.Next}};
+    for (const auto &[button, enabled] : buttons)
+        button->setEnabled(enabled);
+    New1->setEnabled(tbNew->isEnabled());
+    Save1->setEnabled(tbSave->isEnabled());
+    Cancel1->setEnabled(tbCancel->isEnabled());
+    Print1->setEnabled(tbPrint->isEnabled());
+    Previous1->setEnabled(tbPrev->isEnabled());
+    Next1->setEnabled(tbNext->isEnabled());
+    for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1})
+        item->setEnabled(c.Others);
+}
+
+QWidget *TfrmMain::controlForTag(int tag) const
+{
+    for (QWidget *w : findChildren<QWidget *>())
+        if (w->property("tag").toInt() == tag)
+            return w;
+    return nullptr;
+}
+
+QWidget *TfrmMain::controlForColumn(const QString &column) const
+{
+    for (FieldBinding *b : m_bindings)
+        if (b->column().compare(column, Qt::CaseInsensitive) == 0)
+            return b->control();
+    return nullptr;
+}
+
+FieldBinding *TfrmMain::bindingFor(QWidget *control) const
+{
+    for (FieldBinding *b : m_bindings)
+        if (b->control() == control)
+            return b;
+    return nullptr;
+}
+
+void TfrmMain::tbPrintClick()
+{
+    if (m_template.isEmpty()) {
+        ShowError(QStringLiteral("No print template available"));
+        return;
+    }
 }
 
 TfrmMain::~TfrmMain()
@@ -340,14 +415,11 @@ void TfrmMain::FormShow()
     });
 }
 
-bool TfrmMain::FormCloseQuery()
-{
-    return true;
-}
-
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
-    if (!FormCloseQuery()) {
+    bool mayClose = false;
+    RunGuarded([&] { mayClose = m_lifecycle.FormCloseQuery(); });
+    if (!mayClose) {
         event->ignore();
         return;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "register/RecordLifecycle.h"
 #include "register/RecordStore.h"
 
 #include <QMainWindow>
@@ -15,6 +16,8 @@ class QToolBar;
 namespace Tabrix {
 
 class FieldBinding;
+class PatientEntry;
+class TestCodes;
 class TestListModel;
 
 // The main window: patient entry with its menus, toolbar, entry panel and status
@@ -28,6 +31,15 @@ public:
     ~TfrmMain() override;
 
     RecordStore &store() { return m_store; }
+    RecordLifecycle &lifecycle() { return m_lifecycle; }
+    TestListModel *testList() const { return m_testList; }
+    // The entry box with this tag, the box bound to this column, the binding of a box.
+    QWidget *controlForTag(int tag) const;
+    QWidget *controlForColumn(const QString &column) const;
+    FieldBinding *bindingFor(QWidget *control) const;
+
+    // Prints one label per test of the current record.
+    void tbPrintClick();
     // The other copy asked to be shown: restore when minimised, else bring to the front.
     void bringToFront();
 
@@ -63,13 +75,18 @@ private:
     QWidget *buildEntryPanel();
     void FormCreate();
     void FormShow();
-    bool FormCloseQuery();
     void FormClose();
     void FormDestroy();
     void iBannerClick();
     void About2Click();
+    void tblPatientsStateChange();
+    void attachRecordCommands();
 
     RecordStore m_store;
+    RecordLifecycle m_lifecycle{m_store};
+    TestCodes *m_testCodes = nullptr;
+    PatientEntry *m_entry = nullptr;
+    QByteArray m_template; // the printer definition as loaded
     TestListModel *m_testList = nullptr;
     QList<FieldBinding *> m_bindings;
     QString m_exportDir;

@@ -326,6 +326,8 @@ void Cursor::Append()
     emit beforeScroll();
     requireBrowseAfterScrollEvent();
     m_returnKey = key();
+    m_returnBof = m_bof;
+    m_returnEof = m_eof;
     m_state = State::Insert;
     setRow(std::nullopt);
     m_bof = m_eof = false;
@@ -420,6 +422,10 @@ void Cursor::Cancel()
     m_empty = !row.has_value();
     if (m_empty)
         m_bof = m_eof = true;
+    else if (wasNew && key() == m_returnKey) {
+        m_bof = m_returnBof; // back where it stood before the new row
+        m_eof = m_returnEof;
+    }
     emit stateChange(Event::Cancel);
     emit dataChanged();
 }
@@ -483,7 +489,7 @@ void Cursor::followMaster()
     m_empty = !first.has_value();
     m_bof = true;
     m_eof = m_empty;
-    emit stateChange(Event::Scroll);
+    emit stateChange(Event::Refresh); // the rows are others now
     emit dataChanged();
 }
 

@@ -117,6 +117,7 @@ private:
     QSqlRecord m_row;
     QSet<int> m_changed;
     QVariant m_returnKey; // the row to go back to when a new row is cancelled
+    bool m_returnBof = true, m_returnEof = true;
     State m_state = State::Inactive;
     bool m_bof = true, m_eof = true, m_empty = true;
 };

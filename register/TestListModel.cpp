@@ -7,10 +7,11 @@ TestListModel::TestListModel(Cursor &tests, QObject *parent)
     : QAbstractTableModel(parent), m_tests(tests)
 {
     connect(&tests, &Cursor::stateChange, this, [this](Cursor::Event e) {
-        if (e != Cursor::Event::Scroll && e != Cursor::Event::Edit)
+        if (e == Cursor::Event::Scroll)
+            emit currentMoved();
+        else if (e != Cursor::Event::Edit && e != Cursor::Event::Insert)
             reload();
     });
-    connect(&tests, &Cursor::dataChanged, this, &TestListModel::reload);
 }
 
 void TestListModel::reload()

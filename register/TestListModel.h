@@ -22,6 +22,10 @@ public:
     int currentRow() const;
     QVariant keyAt(int row) const;
 
+signals:
+    // The test cursor moved to another of the rows shown.
+    void currentMoved();
+
 private:
     void reload();
     Cursor &m_tests;

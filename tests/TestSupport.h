@@ -5,6 +5,14 @@
 #include <QTemporaryDir>
 #include <deque>
 
+#include <ostream>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace Tabrix::Support {
 
 // Records every box and question; answers questions from a script (No when empty).

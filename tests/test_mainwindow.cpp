@@ -4,6 +4,7 @@
 #include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
 #include "tests/TestSupport.h"
+#include "tests/WindowSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,21 +19,7 @@
 
 using namespace Tabrix;
 
-namespace {
-// Closes the about box that greets every start, as soon as it shows.
-void closeAboutBoxes()
-{
-    auto *poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [poll] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *about = qobject_cast<TfrmAbout *>(w); about && about->isVisible()) {
-                about->reject();
-                poll->deleteLater();
-            }
-    });
-    poll->start(10);
-}
-} // namespace
+using Support::closeAboutBoxes;
 
 TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
 {

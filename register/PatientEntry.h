@@ -1,0 +1,49 @@
+#pragma once
+#include <QObject>
+
+class QKeyEvent;
+class QLineEdit;
+class QWidget;
+
+namespace Tabrix {
+
+class RecordLifecycle;
+class TestCodes;
+class TfrmMain;
+
+// Keyboard entry of the patient record in the main window: the Enter/Up/Down
+// ring through the boxes by tag, Page Up/Down browsing, refused characters, the
+// date and time short forms, and CheckFields before a save. It sees every key of
+// the main window before the focused control does.
+class PatientEntry : public QObject {
+    Q_OBJECT
+public:
+    PatientEntry(TfrmMain &form, RecordLifecycle &lifecycle, TestCodes &testCodes);
+
+    // Completes the focused box, then runs the record's checks; on a failure shows
+    // its message and puts the focus, text selected, in the box concerned.
+    bool CheckFields();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool FormKeyDown(QKeyEvent *key);
+    void Button1Click(QWidget *focused);
+    void DBEFieldKeyUp(QWidget *control, QKeyEvent *key);
+    bool dbeKeyPress(QKeyEvent *key) const;
+    void DBEditFieldEnter(QLineEdit *box);
+    void DBEDateFieldExit(QLineEdit *box);
+    void DBETimeFieldExit(QLineEdit *box);
+    void completeBox(QWidget *box);
+    void moveFocus(QWidget *from, int step);
+    bool isPatientControl(QWidget *w) const;
+    bool isDateBox(QWidget *w) const;
+    bool isTimeBox(QWidget *w) const;
+
+    TfrmMain &m_form;
+    RecordLifecycle &m_lifecycle;
+    TestCodes &m_testCodes;
+};
+
+} // namespace Tabrix

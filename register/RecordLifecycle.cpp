@@ -1,0 +1,147 @@
+#include "register/RecordLifecycle.h"
+#include "app/Clock.h"
+#include "app/Prompter.h"
+#include "app/TabrixDefs.h"
+#include "register/SQUtils.h"
+
+namespace Tabrix {
+
+CommandStates AvailableCommands(const Cursor &patients)
+{
+    const bool e = patients.editing();
+    const bool browsing = !e && !patients.IsEmpty();
+    return CommandStates{.New = !e,
+                         .Save = e,
+                         .Cancel = e,
+                         .Print = browsing,
+                         .Prev = browsing && !patients.Bof(),
+                         .Next = browsing && !patients.Eof(),
+                         .Others = browsing};
+}
+
+RecordLifecycle::RecordLifecycle(RecordStore &store, QObject *parent)
+    : QObject(parent), m_store(store)
+{
+    Cursor &patients = m_store.tblPatients;
+    connect(&patients, &Cursor::newRecord, this, &RecordLifecycle::tblPatientsNewRecord);
+    // Before the record moves, it is saved; the result does not stop the move here,
+    // the commands have saved it already.
+    connect(&patients, &Cursor::beforeScroll, this, [this] { TryPost(); });
+}
+
+void RecordLifecycle::tblPatientsNewRecord()
+{
+    Cursor &p = m_store.tblPatients;
+    if (TAccn.NextNum > TAccn.MaxValue) {
+        ShowError(QStringLiteral("You have exceeded the maximum number of accessions allowed.  "
+                                 "Please set new allowed range values."));
+        p.Cancel();
+        return;
+    }
+    p.setValue(QStringLiteral("AccnNum"), TAccn.NextNum);
+    p.setValue(QStringLiteral("AccnStr"), AccnNumToStr(p.asInteger(QStringLiteral("AccnNum"))));
+    p.setValue(QStringLiteral("Created"), Clock::now());
+    p.setValue(QStringLiteral("Location"), TabrixDefs::Location);
+    p.setValue(QStringLiteral("Gender"), QString(TabrixDefs::Gender));
+    const auto today = [] { return Clock::now().toString(QStringLiteral("MM/dd/yyyy")); };
+    const auto now = [] { return Clock::now().toString(QStringLiteral("HHmm")); };
+    p.setValue(QStringLiteral("Collection_date"), today());
+    p.setValue(QStringLiteral("Collection_Time"), now());
+    p.setValue(QStringLiteral("Recieve_date"), today());
+    p.setValue(QStringLiteral("Recieve_Time"), now());
+    FocusLastName();
+}
+
+bool RecordLifecycle::TryPost()
+{
+    Cursor &p = m_store.tblPatients;
+    if (!p.editing())
+        return true;
+    if (!CheckFields())
+        return false;
+    const bool isNew = p.state() == Cursor::State::Insert;
+    try {
+        p.Post();
+    } catch (const ETabrixError &e) {
+        ShowError(e.message());
+        return false;
+    }
+    // Saved: its number is used up, even if reading the row back fails below.
+    if (isNew)
+        ++TAccn.NextNum;
+    try {
+        p.Refresh();
+    } catch (const ETabrixError &e) {
+        ShowError(e.message());
+        return false;
+    }
+    return true;
+}
+
+void RecordLifecycle::tbSaveClick()
+{
+    TryPost();
+}
+
+void RecordLifecycle::tbCancelClick()
+{
+    m_store.tblPatients.Cancel();
+}
+
+void RecordLifecycle::tbNewClick()
+{
+    if (TryPost())
+        m_store.tblPatients.Append();
+}
+
+void RecordLifecycle::tbPrevClick()
+{
+    if (TryPost())
+        m_store.tblPatients.Prior();
+}
+
+void RecordLifecycle::tbNextClick()
+{
+    if (TryPost())
+        m_store.tblPatients.Next();
+}
+
+void RecordLifecycle::Delete1Click()
+{
+    Cursor &p = m_store.tblPatients;
+    if (p.IsEmpty())
+        return;
+    const QString question = QStringLiteral("Deleting %1, %2. Are you sure?")
+                                 .arg(p.asString(QStringLiteral("Last_Name")), p.asString(QStringLiteral("First_Name")));
+    if (!prompter().ask(QuestionKind::Warning, question))
+        return;
+    const qint32 accn = p.asInteger(QStringLiteral("AccnNum"));
+    try {
+        p.Delete();
+    } catch (const ETabrixError &e) {
+        ShowError(e.message());
+        return;
+    }
+    // The newest number comes back for the next record.
+    if (accn == TAccn.NextNum - 1 && TAccn.NextNum != TAccn.MinValue)
+        --TAccn.NextNum;
+}
+
+void RecordLifecycle::EmptyDatabase1Click()
+{
+    if (!prompter().ask(QuestionKind::Information, QStringLiteral("This will delete all data. Are you sure?")))
+        return;
+    m_store.tblTests.Close();
+    m_store.tblPatients.Close();
+    m_store.EmptyPatients();
+    m_store.tblPatients.Open();
+    m_store.tblTests.Open();
+    TAccn.NextNum = TAccn.MinValue;
+}
+
+bool RecordLifecycle::FormCloseQuery()
+{
+    return TryPost();
+}
+
+} // namespace Tabrix

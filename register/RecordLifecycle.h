@@ -1,0 +1,47 @@
+#pragma once
+#include "register/RecordStore.h"
+
+#include <QObject>
+#include <functional>
+
+namespace Tabrix {
+
+// Which commands of the main window may run, from the patient cursor's state.
+struct CommandStates {
+    bool New = true, Save = false, Cancel = false, Print = true, Prev = false, Next = false;
+    bool Others = true; // Reset Accns, Delete, Export, Patient Log
+    bool operator==(const CommandStates &) const = default;
+};
+CommandStates AvailableCommands(const Cursor &patients);
+
+// The life of the current patient record: new with its accession number and
+// defaults, save, cancel, delete, browse, reset, and closing over it. Every command
+// that leaves the record saves it first through TryPost.
+class RecordLifecycle : public QObject {
+    Q_OBJECT
+public:
+    explicit RecordLifecycle(RecordStore &store, QObject *parent = nullptr);
+
+    // The entry panel's check of the record before it is saved (shows its own message).
+    std::function<bool()> CheckFields = [] { return true; };
+    // Puts the keyboard focus in the last-name box of a new record.
+    std::function<void()> FocusLastName = [] {};
+
+    // Saves the current record if it is being edited. False when it was not saved:
+    // the reason has been shown and the record is still being edited.
+    bool TryPost();
+    void tbNewClick();
+    void tbCancelClick();
+    void tbSaveClick();
+    void tbPrevClick();
+    void tbNextClick();
+    void Delete1Click();
+    void EmptyDatabase1Click();
+    bool FormCloseQuery();
+
+private:
+    void tblPatientsNewRecord();
+    RecordStore &m_store;
+};
+
+} // namespace Tabrix

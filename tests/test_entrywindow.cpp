@@ -1,0 +1,342 @@
+#include "app/Clock.h"
+#include "app/TabrixDefs.h"
+#include "app/TfrmMain.h"
+#include "tests/TestSupport.h"
+#include "tests/WindowSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 6, 15), QTime(10, 0));
+constexpr qint32 Min = 100012345;
+
+// The real main window over a register of its own, shown and active.
+struct Window {
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    std::unique_ptr<TfrmMain> main;
+
+    explicit Window(int savedPatients = 0)
+    {
+        Clock::setFixed(Now);
+        folder.createRegister();
+        TAccn = {Min, Min + 100, 0};
+        TabrixDefs::Location.clear();
+        TabrixDefs::Gender = u'M';
+        TabrixDefs::IllegalChars = "\\#!$";
+        main = std::make_unique<TfrmMain>();
+        main->store().Connect(folder.path("tabrix.udl"));
+        Support::closeAboutBoxes();
+        main->show();
+        QTest::qWait(50);
+        main->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        for (int i = 0; i < savedPatients; ++i) {
+            main->lifecycle().tbNewClick();
+            fillValid(QStringLiteral("P%1").arg(i));
+            EXPECT_TRUE(main->lifecycle().TryPost());
+        }
+    }
+    ~Window() { Clock::setFixed({}); }
+
+    Cursor &patients() { return main->store().tblPatients; }
+
+    void fillValid(const QString &last)
+    {
+        const std::pair<const char *, QString> values[] = {
+            {"Last_Name", last}, {"First_Name", "OSKA"}, {"Patient_id", "MRN1"}, {"DOB", "01/19/1970"},
+            {"Location", "W1"}, {"Collection_date", "06/15/2026"}, {"Collection_Time", "0930"},
+            {"Recieve_date", "06/15/2026"}, {"Recieve_Time", "1000"}};
+        for (const auto &[column, value] : values)
+            patients().setValue(column, value);
+    }
+
+    // Keys go through the window system path, shortcuts and the window's own filter included.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(main->windowHandle(), k, mods);
+        QApplication::processEvents();
+    }
+    void type(const QString &text)
+    {
+        for (QChar c : text)
+            QTest::keyClick(main->windowHandle(), c.toLatin1());
+        QApplication::processEvents();
+    }
+    void typeAndEnter(const QString &text)
+    {
+        type(text);
+        key(Qt::Key_Return);
+    }
+    QWidget *focus() const { return QApplication::focusWidget(); }
+
+    int count(const QString &sql)
+    {
+        QSqlQuery q(main->store().database());
+        q.exec(sql);
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+    QStringList enabled() const
+    {
+        QStringList on;
+        for (QAction *a : {main->tbNew, main->New1, main->tbCancel, main->Cancel1, main->tbSave, main->Save1,
+                           main->tbPrint, main->Print1, main->tbPrev, main->Previous1, main->tbNext, main->Next1,
+                           main->Delete1, main->EmptyDatabase1, main->Export1, main->AccnList1})
+            if (a->isEnabled())
+                on << a->objectName();
+        return on;
+    }
+};
+
+} // namespace
+
+TEST(EntryWindow, AWholeRegistrationTypedWithKeysOnly)
+{
+    Window w;
+    w.key(Qt::Key_F5);
+    EXPECT_EQ(w.focus(), w.main->dbeLast);
+    EXPECT_EQ(w.main->lblAccnStr->text(), "X12345");
+    w.typeAndEnter("pindle");
+    EXPECT_EQ(w.focus(), w.main->dbeFirst);
+    w.typeAndEnter("oska");
+    w.key(Qt::Key_Down); // the list changes its item, the release moves on
+    EXPECT_EQ(w.main->dbcGender->currentText(), "F");
+    EXPECT_EQ(w.focus(), w.main->DBEPatient_id);
+    w.typeAndEnter("mrn0042");
+    w.typeAndEnter("011970");
+    w.typeAndEnter("w144");
+    w.typeAndEnter("t");
+    w.typeAndEnter("-5");
+    EXPECT_EQ(w.main->DBECollectionTime->text(), "0955");
+    w.typeAndEnter("T");
+    w.key(Qt::Key_Return); // receive time as offered: now
+    EXPECT_EQ(w.focus(), w.main->eTestCode);
+    EXPECT_EQ(TAccn.NextNum, Min + 1); // reaching the test codes saved the record
+    w.typeAndEnter("cbc");
+    w.typeAndEnter("bmp,cmp");
+    EXPECT_EQ(w.main->DBGrid1->model()->rowCount(), 2);
+    w.key(Qt::Key_Return);
+
+    EXPECT_EQ(w.prompter.errors, QStringList{"No print template available"});
+    EXPECT_EQ(w.count("select count(*) from patients where Last_Name = 'PINDLE' and First_Name = 'OSKA' "
+                      "and Gender = 'F' and Patient_id = 'MRN0042' and DOB = '01/19/1970' and Location = 'W144' "
+                      "and Collection_date = '06/15/2026' and Collection_Time = '0955' "
+                      "and Recieve_date = '06/15/2026' and Recieve_Time = '1000' and AccnStr = 'X12345'"),
+              1);
+    EXPECT_EQ(w.count("select count(*) from tests t join patients p on p.Order_id = t.Order_id "
+                      "where t.TestCode in ('CBC', 'BMP,CMP')"),
+              2);
+    EXPECT_EQ(w.patients().state(), Cursor::State::Insert);
+    EXPECT_EQ(w.patients().asInteger("AccnNum"), Min + 1);
+    EXPECT_EQ(w.focus(), w.main->dbeLast);
+}
+
+TEST(EntryWindow, EachCheckShowsItsMessageAndFocusesItsBox)
+{
+    Window w;
+    struct Case { const char *column; const char *value; const char *message; };
+    const Case cases[] = {
+        {"Last_Name", "  ", "Please provide a last name"},
+        {"First_Name", "", "Please provide a first name"},
+        {"Patient_id", " ", "Please provide a patient id"},
+        {"DOB", "12", "DOB is not a valid date"},
+        {"DOB", "10:30", "DOB is not a valid date"},
+        {"Location", "", "Please provide a location"},
+        {"Collection_date", "13/01/2000", "Collection date is not a valid date"},
+        {"Collection_Time", "930", "Collection time is not a valid time"},
+        {"Recieve_date", "TX", "Recieve date is not a valid date"},
+        {"Recieve_Time", "2460", "Recieve time is not a valid time"},
+        {"DOB", "06/16/2026", "DOB cannot be a future date"},
+        {"Recieve_Time", "1001", "Recieve date cannot be a future date"},
+        {"Collection_Time", "1000", "Collection date must be before the recieve date."},
+    };
+    const std::map<QString, QWidget *> boxes = {
+        {"Last_Name", w.main->dbeLast}, {"First_Name", w.main->dbeFirst}, {"Patient_id", w.main->DBEPatient_id},
+        {"DOB", w.main->dbeDOB}, {"Location", w.main->dbeLocation}, {"Collection_date", w.main->DBECollectionDate},
+        {"Collection_Time", w.main->DBECollectionDate}, {"Recieve_date", w.main->DBERecieveDate},
+        {"Recieve_Time", w.main->DBERecieveDate}};
+    const std::map<QString, QWidget *> timeBoxes = {{"Collection time is not a valid time", w.main->DBECollectionTime},
+                                                    {"Recieve time is not a valid time", w.main->DBERecieveTime}};
+    w.main->lifecycle().tbNewClick();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        w.fillValid("PINDLE");
+        w.patients().setValue(c.column, c.value);
+        w.main->eTestCode->setFocus();
+        QApplication::processEvents();
+        EXPECT_FALSE(w.main->lifecycle().TryPost());
+        EXPECT_EQ(w.prompter.errors.last(), c.message);
+        QWidget *expected = timeBoxes.count(c.message) ? timeBoxes.at(c.message) : boxes.at(c.column);
+        EXPECT_EQ(w.focus(), expected);
+        if (auto *edit = qobject_cast<QLineEdit *>(expected))
+            EXPECT_EQ(edit->selectedText(), edit->text());
+        EXPECT_EQ(w.patients().state(), Cursor::State::Insert);
+    }
+    // Today's birthday is no future date.
+    w.fillValid("PINDLE");
+    w.patients().setValue("DOB", "06/15/2026");
+    EXPECT_TRUE(w.main->lifecycle().TryPost());
+}
+
+TEST(EntryWindow, BrowsingAndRingKeysSaveFirst)
+{
+    Window w(1);
+    // Page Down on a new, invalid record: the first message, and no move.
+    w.key(Qt::Key_F5);
+    w.key(Qt::Key_PageDown);
+    EXPECT_EQ(w.prompter.errors.last(), "Please provide a last name");
+    EXPECT_EQ(w.patients().state(), Cursor::State::Insert);
+    EXPECT_EQ(w.focus(), w.main->dbeLast);
+
+    // Up in the last-name box goes to the test code box, which saves first.
+    w.type("x");
+    w.key(Qt::Key_Up);
+    EXPECT_EQ(w.prompter.errors.last(), "Please provide a first name");
+    EXPECT_EQ(w.focus(), w.main->dbeFirst);
+
+    // T typed into the collection date and F7 at once: the box is completed before the checks.
+    w.fillValid("SECOND");
+    w.patients().setValue("Collection_date", "06/01/2026");
+    w.main->DBECollectionDate->setFocus();
+    QApplication::processEvents();
+    w.type("T");
+    w.key(Qt::Key_F7);
+    EXPECT_FALSE(w.patients().editing());
+    EXPECT_EQ(w.count("select count(*) from patients where Last_Name = 'SECOND' and Collection_date = '06/15/2026'"), 1);
+
+    // Page Up and Page Down browse whatever the enabled state.
+    w.key(Qt::Key_PageUp);
+    EXPECT_EQ(w.patients().asString("Last_Name"), "P0");
+    w.key(Qt::Key_PageDown);
+    EXPECT_EQ(w.patients().asString("Last_Name"), "SECOND");
+}
+
+TEST(EntryWindow, RefusedCharactersAreDroppedOnlyWhenTyped)
+{
+    Window w(1);
+    w.main->dbeFirst->setFocus();
+    w.main->dbeLast->setFocus(); // entering the box selects its text
+    QApplication::processEvents();
+    w.type("a#b\\c!d$e");
+    EXPECT_EQ(w.main->dbeLast->text(), "ABCDE");
+    EXPECT_EQ(w.patients().state(), Cursor::State::Edit);
+    w.key(Qt::Key_F6);
+    w.main->eTestCode->setFocus();
+    QApplication::processEvents();
+    w.type("x#y");
+    EXPECT_EQ(w.main->eTestCode->text(), "XY");
+    TabrixDefs::IllegalChars.clear();
+    w.main->dbeFirst->setFocus();
+    QApplication::processEvents();
+    w.type("#1");
+    EXPECT_EQ(w.main->dbeFirst->text(), "#1");
+    TabrixDefs::IllegalChars = "\\#!$";
+
+    QApplication::clipboard()->setText("p#q");
+    w.main->DBEPatient_id->setFocus();
+    QApplication::processEvents();
+    w.key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.main->DBEPatient_id->text(), "P#Q");
+}
+
+TEST(EntryWindow, HugePastesAndBadDatesNeverReachTheRegister)
+{
+    Window w;
+    w.key(Qt::Key_F5);
+    QApplication::clipboard()->setText(QString(10000, u'9'));
+    for (QLineEdit *box : {w.main->dbeLast, w.main->dbeFirst, w.main->DBEPatient_id, w.main->dbeDOB,
+                           w.main->dbeLocation, w.main->DBECollectionDate, w.main->DBECollectionTime,
+                           w.main->DBERecieveDate, w.main->DBERecieveTime}) {
+        box->setFocus();
+        QApplication::processEvents();
+        w.key(Qt::Key_A, Qt::ControlModifier);
+        w.key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(box->text().size(), std::min(10000, box->maxLength()));
+    }
+    w.key(Qt::Key_F7);
+    EXPECT_EQ(w.prompter.errors.last(), "DOB is not a valid date");
+    for (const char *bad : {"99/99/9999", "02/30/2024"}) {
+        w.fillValid("X");
+        w.patients().setValue("Recieve_date", bad);
+        w.key(Qt::Key_F7);
+        EXPECT_EQ(w.prompter.errors.last(), "Recieve date is not a valid date");
+    }
+    for (const char *bad : {"2460", "-99999999x"}) {
+        w.fillValid("X");
+        w.patients().setValue("Recieve_Time", bad);
+        w.key(Qt::Key_F7);
+        EXPECT_EQ(w.prompter.errors.last(), "Recieve time is not a valid time");
+    }
+    EXPECT_EQ(w.count("select count(*) from patients"), 0);
+}
+
+TEST(EntryWindow, TestsNeedASavedPatientAndAreRemovedFromTheGrid)
+{
+    Window w;
+    w.main->eTestCode->setFocus();
+    QApplication::processEvents();
+    w.typeAndEnter("cbc");
+    EXPECT_TRUE(w.prompter.errors.last().contains("no saved patient record"));
+    EXPECT_EQ(w.main->eTestCode->text(), "CBC");
+    EXPECT_EQ(w.count("select count(*) from tests"), 0);
+
+    w.main->lifecycle().tbNewClick();
+    w.fillValid("PINDLE");
+    w.main->eTestCode->setFocus(); // saves the record
+    QApplication::processEvents();
+    w.typeAndEnter("cbc");
+    w.typeAndEnter("  ");   // only blanks: stored as typed
+    w.typeAndEnter("tsh");
+    EXPECT_EQ(w.count("select count(*) from tests where TestCode = '  '"), 1);
+    w.type(QString(45, u'a'));
+    EXPECT_EQ(w.main->eTestCode->text(), QString(40, u'A'));
+
+    w.main->DBGrid1->setFocus();
+    w.main->DBGrid1->setCurrentIndex(w.main->DBGrid1->model()->index(2, 0));
+    w.prompter.answers = {false};
+    QTest::keyClick(w.main->DBGrid1, Qt::Key_Up); // any key released asks, for the test it moved to
+    EXPECT_EQ(w.prompter.questions.last(), "Delete   ");
+    w.prompter.answers = {true};
+    QTest::keyClick(w.main->DBGrid1, Qt::Key_Down);
+    EXPECT_EQ(w.prompter.questions.last(), "Delete TSH");
+    EXPECT_EQ(w.count("select count(*) from tests"), 2);
+}
+
+TEST(EntryWindow, CommandsFollowTheRecordState)
+{
+    Window w(2);
+    const QStringList browsingMiddle = {"tbNew", "New1", "tbPrint", "Print1", "tbPrev", "Previous1", "tbNext",
+                                        "Next1", "Delete1", "EmptyDatabase1", "Export1", "AccnList1"};
+    const QStringList editing = {"tbCancel", "Cancel1", "tbSave", "Save1"};
+    w.main->store().Connect(w.folder.path("tabrix.udl"));
+    QStringList atFirst = browsingMiddle;
+    atFirst.removeAll("tbPrev");
+    atFirst.removeAll("Previous1");
+    EXPECT_EQ(w.enabled(), atFirst);
+    w.key(Qt::Key_F5);
+    EXPECT_EQ(w.enabled(), editing);
+    w.key(Qt::Key_F8); // Print is disabled while editing: its shortcut does nothing
+    EXPECT_TRUE(w.prompter.errors.isEmpty());
+    w.key(Qt::Key_F6);
+    EXPECT_EQ(w.enabled(), atFirst);
+    w.main->lifecycle().tbNextClick();
+    EXPECT_EQ(w.enabled(), browsingMiddle);
+    w.main->dbeLocation->setFocus();
+    QApplication::processEvents();
+    w.type("z");
+    EXPECT_EQ(w.enabled(), editing);
+    w.key(Qt::Key_F6);
+    EXPECT_EQ(w.enabled(), browsingMiddle);
+}

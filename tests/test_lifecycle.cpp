@@ -1,0 +1,273 @@
+#include "app/Clock.h"
+#include "app/TabrixDefs.h"
+#include "register/EntryRules.h"
+#include "register/RecordLifecycle.h"
+#include "tests/TestSupport.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 12, 8), QTime(10, 0));
+
+// A register with the record lifecycle over it; the record check is the real one.
+struct Station {
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    RecordStore store;
+    RecordLifecycle life{store};
+
+    Station(qint32 minValue, qint32 maxValue, std::initializer_list<qint32> saved = {})
+    {
+        Clock::setFixed(Now);
+        folder.createRegister();
+        TAccn = {minValue, maxValue, 0};
+        store.Connect(folder.path("tabrix.udl"));
+        life.CheckFields = [this] {
+            const auto failure = CheckRecord(store.tblPatients, Clock::now());
+            if (failure)
+                ShowError(failure->message);
+            return !failure;
+        };
+        for (qint32 n : saved) {
+            TAccn.NextNum = n;
+            run("New Fill Save");
+        }
+        store.Connect(folder.path("tabrix.udl")); // as at start-up: first row, NextNum worked out
+    }
+    ~Station() { Clock::setFixed({}); }
+
+    void fill()
+    {
+        Cursor &p = store.tblPatients;
+        p.Edit();
+        p.setValue("Last_Name", QStringLiteral("P%1").arg(p.asInteger("AccnNum")));
+        p.setValue("First_Name", "F");
+        p.setValue("Patient_id", "MRN1");
+        p.setValue("DOB", "01/19/1970");
+        p.setValue("Location", "W1");
+        p.setValue("Collection_Time", "0930");
+    }
+
+    // Runs commands named by words: New Fill Save Cancel Prev Next Delete Reset Close Blank.
+    void run(const QString &commands)
+    {
+        for (const QString &c : commands.split(' ', Qt::SkipEmptyParts)) {
+            if (c == "New") life.tbNewClick();
+            else if (c == "Fill") fill();
+            else if (c == "Blank") { store.tblPatients.Edit(); store.tblPatients.setValue("Last_Name", ""); }
+            else if (c == "Save") life.tbSaveClick();
+            else if (c == "Cancel") life.tbCancelClick();
+            else if (c == "Prev") life.tbPrevClick();
+            else if (c == "Next") life.tbNextClick();
+            else if (c == "Delete") { prompter.answers.push_back(true); life.Delete1Click(); }
+            else if (c == "Reset") { prompter.answers.push_back(true); life.EmptyDatabase1Click(); }
+            else ADD_FAILURE() << "unknown command " << qPrintable(c);
+        }
+    }
+
+    int rows()
+    {
+        QSqlQuery q(store.database());
+        q.exec("select count(*) from patients");
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+
+    QString enabled() const
+    {
+        const CommandStates c = AvailableCommands(store.tblPatients);
+        QStringList names;
+        const std::pair<bool, const char *> all[] = {{c.New, "New"}, {c.Save, "Save"}, {c.Cancel, "Cancel"},
+                                                     {c.Print, "Print"}, {c.Prev, "Prev"}, {c.Next, "Next"},
+                                                     {c.Others, "Others"}};
+        for (const auto &[on, name] : all)
+            if (on)
+                names << name;
+        return names.join(' ');
+    }
+};
+
+struct Step {
+    const char *commands;
+    qint32 nextNum;
+    int rows;
+    const char *enabled;
+    const char *message = nullptr; // the last box shown, when one is expected
+};
+
+void play(Station &s, std::initializer_list<Step> steps)
+{
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.commands);
+        const qsizetype shown = s.prompter.errors.size();
+        s.run(step.commands);
+        EXPECT_EQ(TAccn.NextNum, step.nextNum);
+        EXPECT_EQ(s.rows(), step.rows);
+        EXPECT_EQ(s.enabled(), step.enabled);
+        if (step.message) {
+            ASSERT_GT(s.prompter.errors.size(), shown);
+            EXPECT_EQ(s.prompter.errors.last(), step.message);
+        } else {
+            EXPECT_EQ(s.prompter.errors.size(), shown) << qPrintable(s.prompter.errors.value(shown));
+        }
+    }
+}
+
+const char *const RangeUsedUp =
+    "You have exceeded the maximum number of accessions allowed.  Please set new allowed range values.";
+const qint32 Min = 100000100;
+
+} // namespace
+
+TEST(Lifecycle, TheRangeIsHandedOutAndThenUsedUp)
+{
+    Station s(Min, Min + 1);
+    play(s, {
+        {"", Min, 0, "New"},
+        {"New", Min, 0, "Save Cancel"},
+        {"Fill Save", Min + 1, 1, "New Print Prev Next Others"},
+        {"New Fill Save", Min + 2, 2, "New Print Prev Next Others"},
+        {"New", Min + 2, 2, "New Print Prev Next Others", RangeUsedUp},
+    });
+    EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Browse);
+    TAccn.MaxValue = Min + 5; // a wider range takes effect at once
+    play(s, {{"New Fill Save", Min + 3, 3, "New Print Prev Next Others"}});
+    EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min + 2);
+    EXPECT_EQ(s.store.tblPatients.asString("AccnStr"), "X102");
+}
+
+TEST(Lifecycle, NewRecordsGetTheirDefaults)
+{
+    Station s(Min, Min + 10);
+    TabrixDefs::Location = "ER";
+    TabrixDefs::Gender = u'F';
+    s.run("New");
+    const Cursor &p = s.store.tblPatients;
+    EXPECT_EQ(p.asInteger("AccnNum"), Min);
+    EXPECT_EQ(p.asString("AccnStr"), "X100");
+    EXPECT_EQ(p.asDateTime("Created"), Now);
+    EXPECT_EQ(p.asString("Location"), "ER");
+    EXPECT_EQ(p.asString("Gender"), "F");
+    for (const char *date : {"Collection_date", "Recieve_date"})
+        EXPECT_EQ(p.asString(date), "12/08/2026");
+    for (const char *time : {"Collection_Time", "Recieve_Time"})
+        EXPECT_EQ(p.asString(time), "1000");
+    // Left as they are, equal times cannot be saved.
+    s.life.tbSaveClick();
+    EXPECT_EQ(s.prompter.errors.last(), "Please provide a last name");
+    s.fill();
+    s.store.tblPatients.setValue("Collection_Time", "1000");
+    s.life.tbSaveClick();
+    EXPECT_EQ(s.prompter.errors.last(), "Collection date must be before the recieve date.");
+    TabrixDefs::Location.clear();
+    TabrixDefs::Gender = u'M';
+}
+
+TEST(Lifecycle, CancelAndFailedSavesUseUpNoNumber)
+{
+    Station s(Min, Min + 10);
+    play(s, {
+        {"New Cancel", Min, 0, "New"},
+        {"New Fill Cancel", Min, 0, "New"},
+        {"New Save", Min, 0, "Save Cancel", "Please provide a last name"},
+        {"Fill Save", Min + 1, 1, "New Print Prev Next Others"},
+    });
+    EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min); // the number offered after the cancels
+}
+
+TEST(Lifecycle, DeletingTheNewestGivesItsNumberBack)
+{
+    Station s(Min, Min + 10, {Min, Min + 1, Min + 2});
+    EXPECT_EQ(TAccn.NextNum, Min + 3);
+    s.store.tblPatients.First(); // Min: an older record
+    play(s, {
+        {"Delete", Min + 3, 2, "New Print Prev Next Others"},
+        {"Next Delete", Min + 2, 1, "New Print Prev Next Others"}, // Min + 2, the newest
+    });
+    EXPECT_EQ(s.prompter.questions.last(), QString("Deleting P%1, F. Are you sure?").arg(Min + 2));
+    play(s, {{"New Fill Save", Min + 3, 2, "New Print Prev Next Others"}});
+    EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min + 2);
+
+    s.prompter.answers.push_back(false);
+    s.life.Delete1Click();
+    EXPECT_EQ(s.rows(), 2);
+}
+
+TEST(Lifecycle, ARecordLeftFromAnEarlierRangeKeepsNextNumAtTheMinimum)
+{
+    Station s(Min, Min + 10, {Min - 1});
+    EXPECT_EQ(TAccn.NextNum, Min);
+    play(s, {{"Delete", Min, 0, "New"}});
+}
+
+TEST(Lifecycle, ResetAccnsEmptiesTheRegister)
+{
+    Station s(Min, Min + 10, {Min, Min + 1});
+    play(s, {{"Reset", Min, 0, "New"}, {"New", Min, 0, "Save Cancel"}});
+    EXPECT_EQ(s.prompter.questions.last(), "This will delete all data. Are you sure?");
+    EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min);
+
+    s.run("Fill Save");
+    s.prompter.answers.push_back(false);
+    s.life.EmptyDatabase1Click();
+    EXPECT_EQ(s.rows(), 1);
+}
+
+TEST(Lifecycle, NextOnTheLastRowStaysEnabledUntilTriedOnce)
+{
+    Station s(Min, Min + 10, {Min, Min + 1});
+    play(s, {
+        {"", Min + 2, 2, "New Print Next Others"},
+        {"Next", Min + 2, 2, "New Print Prev Next Others"},
+        {"Next", Min + 2, 2, "New Print Prev Others"},
+        {"Prev", Min + 2, 2, "New Print Prev Next Others"},
+        {"Prev", Min + 2, 2, "New Print Next Others"},
+    });
+}
+
+TEST(Lifecycle, ClosingSavesAValidRecordAndStaysOverAnInvalidOne)
+{
+    Station s(Min, Min + 10, {Min});
+    s.run("Blank");
+    EXPECT_FALSE(s.life.FormCloseQuery());
+    EXPECT_EQ(s.prompter.errors.last(), "Please provide a last name");
+    EXPECT_TRUE(s.store.tblPatients.editing());
+    s.run("Fill");
+    EXPECT_TRUE(s.life.FormCloseQuery());
+    EXPECT_FALSE(s.store.tblPatients.editing());
+    EXPECT_EQ(s.rows(), 1);
+}
+
+TEST(Lifecycle, ALockedRegisterRefusesTheSaveAndKeepsTheRecord)
+{
+    Station s(Min, Min + 10);
+    s.run("New Fill");
+    s.store.tblPatients.setValue("Last_Name", "LOCKED");
+
+    // Another process holds a write transaction on the register.
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+    other.setDatabaseName(s.folder.path("tabrix.db"));
+    ASSERT_TRUE(other.open());
+    QSqlQuery lock(other);
+    ASSERT_TRUE(lock.exec("BEGIN IMMEDIATE"));
+    ASSERT_TRUE(lock.exec("INSERT INTO tests (Order_id, TestCode) VALUES (999, 'X')"));
+
+    s.life.tbSaveClick();
+    EXPECT_EQ(s.prompter.errors.last(), "database is locked");
+    EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
+    EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "LOCKED");
+    EXPECT_EQ(TAccn.NextNum, Min);
+
+    ASSERT_TRUE(lock.exec("ROLLBACK"));
+    s.life.tbSaveClick();
+    EXPECT_FALSE(s.store.tblPatients.editing());
+    EXPECT_EQ(TAccn.NextNum, Min + 1);
+    EXPECT_EQ(s.rows(), 1);
+    lock = QSqlQuery();
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other");
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <QLatin1StringView>
 #include <QString>
 #include <optional>
 
@@ -10,5 +11,6 @@ namespace Tabrix {
 // 32-bit pattern. Nothing may follow. Settings values, template parameters,
 // escapes and accession digits are all read this way.
 std::optional<qint32> ReadIntText(QStringView text);
+std::optional<qint32> ReadIntText(QLatin1StringView text);
 
 } // namespace Tabrix

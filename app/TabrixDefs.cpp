@@ -1,5 +1,6 @@
 #include "app/TabrixDefs.h"
 #include "app/IniFile.h"
+#include "labels/Printers.h"
 
 #include <QFileInfo>
 
@@ -48,6 +49,9 @@ void LoadSettings()
     SplashInterval = IniFile::ReadInteger(ini, "Defaults", "SplashInterval", 5000);
     PrinterWait = IniFile::ReadInteger(ini, "Defaults", "PrinterWait", 1000);
     PrinterName = IniFile::ReadString(ini, "Printer", "Printer", QString());
+    // The label printer named in the settings, if it is installed; else the default.
+    if (!Printers::SelectByName(PrinterName))
+        Printers::SetCurrentPrinter(QString());
 }
 
 } // namespace Tabrix::TabrixDefs

@@ -7,6 +7,8 @@
 #include "app/TabrixDefs.h"
 #include "app/TfrmAbout.h"
 #include "app/UpperCaseValidator.h"
+#include "labels/PrinterSetup.h"
+#include "labels/Template.h"
 #include "register/PatientEntry.h"
 #include "register/TestCodes.h"
 #include "register/TestListModel.h"
@@ -166,9 +168,19 @@ FieldBinding *TfrmMain::bindingFor(QWidget *control) const
     return nullptr;
 }
 
+void TfrmMain::LoadTemplate()
+{
+    m_htmlDoc.clear();
+    try {
+        m_htmlDoc = LoadTemplateLines(TabrixDefs::PrinterDefFile);
+    } catch (const ETabrixError &) {
+        ShowError(QStringLiteral("Unable to load print template."));
+    }
+}
+
 void TfrmMain::tbPrintClick()
 {
-    if (m_template.isEmpty()) {
+    if (TemplateText(m_htmlDoc).isEmpty()) {
         ShowError(QStringLiteral("No print template available"));
         return;
     }
@@ -244,6 +256,7 @@ void TfrmMain::buildToolbarAndMenus()
     Next1->setEnabled(false);
 
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(PrinterSetup2, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterSetup2Click(this); }); });
     connect(Helpontheweb1, &QAction::triggered, this, [] { ShellOpen(TabrixDefs::HelpFile); });
     connect(About2, &QAction::triggered, this, &TfrmMain::About2Click);
 }
@@ -397,6 +410,7 @@ void TfrmMain::showEvent(QShowEvent *event)
 
 void TfrmMain::FormShow()
 {
+    LoadTemplate();
     RunGuarded([this] {
         adjustSize();
         const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);

@@ -40,6 +40,9 @@ public:
 
     // Prints one label per test of the current record.
     void tbPrintClick();
+    // Reads the printer definition anew.
+    void LoadTemplate();
+    const QStringList &HTMLDoc() const { return m_htmlDoc; }
     // The other copy asked to be shown: restore when minimised, else bring to the front.
     void bringToFront();
 
@@ -86,7 +89,7 @@ private:
     RecordLifecycle m_lifecycle{m_store};
     TestCodes *m_testCodes = nullptr;
     PatientEntry *m_entry = nullptr;
-    QByteArray m_template; // the printer definition as loaded
+    QStringList m_htmlDoc; // the printer definition's lines as loaded, comments removed
     TestListModel *m_testList = nullptr;
     QList<FieldBinding *> m_bindings;
     QString m_exportDir;

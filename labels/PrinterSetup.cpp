@@ -1,0 +1,28 @@
+#include "labels/PrinterSetup.h"
+#include "app/IniFile.h"
+#include "app/TabrixDefs.h"
+#include "app/TabrixError.h"
+#include "labels/Printers.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace Tabrix {
+
+void PrinterSetup2Click(QWidget *parent)
+{
+    QPrinter printer;
+    try {
+        printer.setPrinterName(Printers::CurrentPrinterName());
+    } catch (const ETabrixError &) {
+        // no printer yet: the dialog offers whatever is installed
+    }
+    QPrintDialog PrintDialog1(&printer, parent);
+    PrintDialog1.setObjectName(QStringLiteral("PrintDialog1"));
+    if (PrintDialog1.exec() != QDialog::Accepted)
+        return;
+    Printers::SetCurrentPrinter(printer.printerName());
+    IniFile::WriteString(TabrixDefs::SettingsFile, QStringLiteral("Printer"), QStringLiteral("Printer"), printer.printerName());
+}
+
+} // namespace Tabrix

@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+namespace Tabrix {
+
+// File > Printer Setup: the print dialog on the current printer; when confirmed,
+// the chosen printer becomes current and is kept in the settings.
+void PrinterSetup2Click(QWidget *parent);
+
+} // namespace Tabrix

@@ -1,0 +1,56 @@
+#include "labels/Printers.h"
+#include "app/TabrixError.h"
+
+#include <cups/cups.h>
+
+namespace Tabrix::Printers {
+
+namespace {
+QString chosen;
+
+int collect(void *user, unsigned, cups_dest_t *dest)
+{
+    if (!dest->instance)
+        static_cast<QStringList *>(user)->append(QString::fromUtf8(dest->name));
+    return 1;
+}
+} // namespace
+
+QStringList InstalledPrinters()
+{
+    QStringList names;
+    // Local queues only answer at once; a short bound keeps a dead spooler from holding us.
+    cupsEnumDests(CUPS_DEST_FLAGS_NONE, 300, nullptr, 0, CUPS_PRINTER_DISCOVERED, collect, &names);
+    return names;
+}
+
+void SetCurrentPrinter(const QString &name)
+{
+    chosen = name;
+}
+
+QString CurrentPrinterName()
+{
+    if (!chosen.isEmpty())
+        return chosen;
+    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        throw ETabrixError(QStringLiteral("There is no default printer currently selected"));
+    const QString name = QString::fromUtf8(dest->name);
+    cupsFreeDests(1, dest);
+    return name;
+}
+
+bool SelectByName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QString &printer : InstalledPrinters())
+        if (printer.compare(name, Qt::CaseInsensitive) == 0) {
+            chosen = printer;
+            return true;
+        }
+    return false;
+}
+
+} // namespace Tabrix::Printers

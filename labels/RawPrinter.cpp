@@ -1,0 +1,117 @@
+#include "labels/RawPrinter.h"
+
+#include <cups/cups.h>
+#include <map>
+
+namespace Tabrix {
+
+namespace {
+
+// Each raw job talks to the spooler over a connection of its own, with bounded waits.
+struct Job {
+    http_t *http;
+    QByteArray printer;
+    int id;
+};
+std::map<int, Job> openJobs;
+int lastHandle = 0;
+
+constexpr int ConnectTimeoutMs = 5000;
+constexpr double ReplyTimeoutS = 5.0;
+
+int giveUp(http_t *, void *)
+{
+    return 0; // a spooler that stops answering ends the call
+}
+
+void close(Job &job)
+{
+    httpClose(job.http);
+}
+
+} // namespace
+
+int StartRawPrintJob(const QString &printerName, const QString &, const QString &documentName)
+{
+    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ConnectTimeoutMs, nullptr);
+    if (!http)
+        return -1;
+    httpSetTimeout(http, ReplyTimeoutS, giveUp, nullptr);
+    const QByteArray printer = printerName.toUtf8();
+    const QByteArray title = documentName.toUtf8();
+    const int id = cupsCreateJob(http, printer.constData(), title.constData(), 0, nullptr);
+    if (id <= 0) {
+        httpClose(http);
+        return -1;
+    }
+    if (cupsStartDocument(http, printer.constData(), id, title.constData(), CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
+        cupsCancelJob2(http, printer.constData(), id, 0);
+        httpClose(http);
+        return -1;
+    }
+    openJobs[++lastHandle] = Job{http, printer, id};
+    return lastHandle;
+}
+
+int StartRawPrintPage(int handle)
+{
+    return openJobs.count(handle) ? 1 : -1;
+}
+
+int PrintRawData(int handle, const char *buffer, qint64 count)
+{
+    if (count == 0)
+        return 1;
+    const auto job = openJobs.find(handle);
+    if (job == openJobs.end())
+        return -1;
+    return cupsWriteRequestData(job->second.http, buffer, size_t(count)) == HTTP_STATUS_CONTINUE ? 1 : -1;
+}
+
+int EndRawPrintPage(int handle)
+{
+    return openJobs.count(handle) ? 1 : -1;
+}
+
+int EndRawPrintJob(int handle)
+{
+    const auto found = openJobs.find(handle);
+    if (found == openJobs.end())
+        return -1;
+    Job job = found->second;
+    openJobs.erase(found);
+    const bool done = cupsFinishDocument(job.http, job.printer.constData()) == IPP_STATUS_OK;
+    if (!done) // never leave a job that cannot be finished lying in the queue
+        cupsCancelJob2(job.http, job.printer.constData(), job.id, 0);
+    close(job);
+    return done ? 1 : -1;
+}
+
+TWinRawPrinter::TWinRawPrinter(const QString &printerName, const QString &outputFile)
+{
+    Handle = StartRawPrintJob(printerName, outputFile, QStringLiteral("TWinRawPrinter Document"));
+    if (Handle < 0)
+        throw ERawPrinterException(QStringLiteral("StartRawPrintJob failed"));
+    if (StartRawPrintPage(Handle) < 0) {
+        EndRawPrintJob(Handle);
+        throw ERawPrinterException(QStringLiteral("StartRawPrintPage failed"));
+    }
+}
+
+TWinRawPrinter::~TWinRawPrinter()
+{
+    EndRawPrintPage(Handle);
+    EndRawPrintJob(Handle);
+}
+
+bool TWinRawPrinter::Write(const char *buffer, qint64 count)
+{
+    return PrintRawData(Handle, buffer, count) == 1;
+}
+
+void TWinRawPrinter::WriteString(const QByteArray &bytes)
+{
+    Write(bytes.constData(), bytes.size());
+}
+
+} // namespace Tabrix

@@ -1,0 +1,40 @@
+#pragma once
+#include "app/TabrixError.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Raw print jobs: the bytes of one label handed to the spooler unchanged, as one
+// job of its own. Each function reports -1 for failure.
+namespace Tabrix {
+
+class ERawPrinterException : public ETabrixError {
+public:
+    using ETabrixError::ETabrixError;
+};
+
+// Opens the printer and starts a raw document; returns the job's handle.
+int StartRawPrintJob(const QString &printerName, const QString &outputFile, const QString &documentName);
+int StartRawPrintPage(int handle);
+// A count of 0 succeeds without writing anything.
+int PrintRawData(int handle, const char *buffer, qint64 count);
+int EndRawPrintPage(int handle);
+// Ends the document, which hands the job to the spooler, and closes the printer.
+int EndRawPrintJob(int handle);
+
+// One open raw job with one open page, from construction to destruction.
+class TWinRawPrinter {
+public:
+    // Raises ERawPrinterException "StartRawPrintJob failed" or "StartRawPrintPage failed".
+    TWinRawPrinter(const QString &printerName, const QString &outputFile);
+    ~TWinRawPrinter();
+    TWinRawPrinter(const TWinRawPrinter &) = delete;
+    TWinRawPrinter &operator=(const TWinRawPrinter &) = delete;
+
+    bool Write(const char *buffer, qint64 count);
+    void WriteString(const QByteArray &bytes);
+
+    int Handle;
+};
+
+} // namespace Tabrix

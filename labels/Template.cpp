@@ -1,0 +1,372 @@
+#include "labels/Template.h"
+#include "app/IntText.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace Tabrix {
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c.unicode() >= 1 && c.unicode() <= 32;
+}
+
+bool isWordStart(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_';
+}
+
+bool isWordChar(QChar c)
+{
+    return isWordStart(c) || (c.unicode() >= '0' && c.unicode() <= '9');
+}
+
+// Reads the template text as tokens: a word, or any other single character.
+struct TokenReader {
+    const QString &s;
+    qsizetype i = 0;
+
+    bool atEnd() const { return i >= s.size(); }
+    QStringView blanks()
+    {
+        const qsizetype start = i;
+        while (i < s.size() && isBlank(s[i])) ++i;
+        return QStringView(s).mid(start, i - start);
+    }
+    QStringView token()
+    {
+        const qsizetype start = i;
+        if (i < s.size() && isWordStart(s[i])) {
+            while (i < s.size() && isWordChar(s[i])) ++i;
+        } else if (i < s.size()) {
+            ++i;
+        }
+        return QStringView(s).mid(start, i - start);
+    }
+};
+
+constexpr int ReadingWindow = 4096;
+
+// Every line must fit the expansion's 4,096-byte reading window with its CR LF.
+void checkLineLengths(const QString &text)
+{
+    qsizetype lineStart = 0;
+    int line = 1;
+    while (lineStart <= text.size()) {
+        qsizetype end = text.indexOf(u'\n', lineStart);
+        const bool last = end < 0;
+        if (last)
+            end = text.size();
+        qsizetype length = end - lineStart;
+        if (!last && length > 0 && text[end - 1] == u'\r')
+            --length;
+        if (length >= ReadingWindow - 2)
+            throw EParserError(QStringLiteral("%1 on line %2").arg(QStringLiteral("Line too long")).arg(line));
+        if (last)
+            break;
+        lineStart = end + 1;
+        ++line;
+    }
+}
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9') return u - '0';
+    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    return -1;
+}
+
+// "+" is a space, "%%" a percent sign, "%XX" the byte XX; then quotes go.
+QString rewriteItem(const QString &item)
+{
+    if (std::none_of(item.begin(), item.end(), [](QChar c) { return c == u'+' || c == u'%' || c == u'"' || c == u'\''; }))
+        return item;
+    QString out;
+    out.reserve(item.size());
+    for (qsizetype i = 0; i < item.size(); ++i) {
+        const QChar c = item[i];
+        if (c == u'+') {
+            out += u' ';
+        } else if (c == u'%') {
+            if (i + 1 < item.size() && item[i + 1] == u'%') {
+                out += u'%';
+                ++i;
+            } else if (i + 2 < item.size() && hexValue(item[i + 1]) >= 0 && hexValue(item[i + 2]) >= 0) {
+                out += QChar(hexValue(item[i + 1]) * 16 + hexValue(item[i + 2]));
+                i += 2;
+            } else {
+                throw EConvertError(QStringLiteral("'$%1' is not a valid integer value").arg(item.mid(i + 1, 2)));
+            }
+        } else {
+            out += c;
+        }
+    }
+    out.remove(u'"');
+    out.remove(u'\'');
+    return out;
+}
+
+bool isSeparator(QChar c)
+{
+    return c == u' ' || c == u'\r' || c == u'\n';
+}
+
+} // namespace
+
+QString TagParams::value(const QString &name) const
+{
+    for (const QString &item : m_items) {
+        const qsizetype eq = item.indexOf(u'=');
+        if (eq >= 0 && QStringView(item).left(eq).compare(name, Qt::CaseInsensitive) == 0)
+            return item.mid(eq + 1);
+    }
+    return QString();
+}
+
+QStringList LoadTemplateLines(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ETabrixError(file.errorString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ETabrixError(file.errorString());
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        bytes.truncate(nul);
+
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n')
+            continue;
+        lines << QString::fromLatin1(bytes.mid(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines << QString::fromLatin1(bytes.mid(start));
+    return RemoveComments(lines);
+}
+
+QStringList RemoveComments(QStringList lines)
+{
+    for (QString &line : lines)
+        if (const qsizetype c = line.indexOf(QLatin1String("//")); c >= 0)
+            line.truncate(c);
+    return lines;
+}
+
+QString TemplateText(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1String("\r\n");
+    return text;
+}
+
+QString ExpandTemplate(const QString &templateText, const TagHandler &handler)
+{
+    checkLineLengths(templateText);
+    QString out;
+    out.reserve(templateText.size());
+    TokenReader r{templateText};
+    while (!r.atEnd()) {
+        // Text outside tags is copied as it stands, up to the next "<".
+        const qsizetype lt = templateText.indexOf(u'<', r.i);
+        const qsizetype plainEnd = lt < 0 ? templateText.size() : lt;
+        out += QStringView(templateText).mid(r.i, plainEnd - r.i);
+        r.i = plainEnd;
+        if (r.atEnd())
+            break;
+        r.token(); // the "<"
+        r.blanks(); // not copied
+        const QStringView next = r.token();
+        if (next != u"#") {
+            out += u'<';
+            out += next;
+            out += r.blanks();
+            continue;
+        }
+        r.blanks();
+        const QString name = r.token().toString();
+        QString paramText;
+        if (name != u">") {
+            const qsizetype close = templateText.indexOf(u'>', r.i);
+            const qsizetype end = close < 0 ? templateText.size() : close;
+            paramText = templateText.mid(r.i, end - r.i);
+            r.i = close < 0 ? end : close + 1;
+            // blanks at both ends of the parameter text go
+            qsizetype a = 0, b = paramText.size();
+            while (a < b && isBlank(paramText[a])) ++a;
+            while (b > a && isBlank(paramText[b - 1])) --b;
+            paramText = paramText.mid(a, b - a);
+        }
+        out += handler(name, SplitParams(paramText)); // never expanded again
+        out += r.blanks();
+    }
+    return out;
+}
+
+TagParams SplitParams(const QString &text)
+{
+    QStringList items;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        while (i < n && isSeparator(text[i])) ++i;
+        if (i >= n)
+            break;
+        QString item;
+        if (text[i] == u'"') {
+            // A quoted item: the quotes are not part of it; the next item may follow at once.
+            const qsizetype close = text.indexOf(u'"', i + 1);
+            const qsizetype end = close < 0 ? n : close;
+            item = text.mid(i + 1, end - i - 1);
+            i = close < 0 ? n : close + 1;
+        } else {
+            const qsizetype start = i;
+            bool quotedEnd = false;
+            while (i < n && !isSeparator(text[i])) {
+                if (text[i] == u'"') {
+                    // A quoted stretch inside the item ends it at its closing quote; the
+                    // one character after that is taken as the separator.
+                    const qsizetype close = text.indexOf(u'"', i + 1);
+                    i = close < 0 ? n : close + 1;
+                    quotedEnd = true;
+                    break;
+                }
+                ++i;
+            }
+            item = text.mid(start, i - start);
+            if (quotedEnd && i < n)
+                ++i;
+        }
+        item = rewriteItem(item);
+        if (!item.isEmpty())
+            items << item;
+    }
+    return TagParams(items);
+}
+
+QString PrintableOnly(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (c.unicode() >= 32 && c.unicode() <= 126)
+            out += c;
+    return out;
+}
+
+QString Dequote(const QString &text)
+{
+    qsizetype a = 0, b = text.size();
+    while (a < b && text[a].unicode() <= 32) ++a;
+    while (b > a && text[b - 1].unicode() <= 32) --b;
+    QString t = text.mid(a, b - a);
+    if (!t.isEmpty() && t.front() == u'"' && t.back() == u'"') {
+        t = t.size() == 1 ? QString() : t.mid(1, t.size() - 2);
+        t.replace(QLatin1String("\"\""), QLatin1String("\""));
+    }
+    return t;
+}
+
+namespace {
+
+// The byte an escape's inner text stands for, or -1 when it stands for none.
+int escapeByte(QByteArrayView raw)
+{
+    // Spaces off both ends, letters in upper case, then blanks and quotes off.
+    QByteArray inner = raw.trimmed().toByteArray();
+    for (char &c : inner)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 32);
+    inner = inner.trimmed();
+    if (inner.size() >= 1 && inner.front() == '"' && inner.back() == '"') {
+        inner = inner.size() == 1 ? QByteArray() : inner.mid(1, inner.size() - 2);
+        inner.replace("\"\"", "\"");
+    }
+    static const std::pair<QByteArrayView, int> keywords[] = {
+        {"NULL", 0}, {"TAB", 9}, {"LF", 10}, {"FF", 12}, {"CR", 13}, {"ESC", 27},
+        {"[", '['}, {"]", ']'}, {"<", '<'}, {">", '>'}};
+    for (const auto &[word, byte] : keywords)
+        if (QByteArrayView(inner) == word)
+            return byte;
+    if (const auto n = ReadIntText(QLatin1StringView(inner)))
+        return *n & 0xFF;
+    return -1;
+}
+
+} // namespace
+
+QByteArray DecodeEscapes(const QString &text)
+{
+    // Only printable characters survive; they are all single bytes.
+    QByteArray s;
+    s.reserve(text.size());
+    for (QChar c : text)
+        if (c.unicode() >= 32 && c.unicode() <= 126)
+            s += char(c.unicode());
+
+    QByteArray out;
+    out.reserve(s.size());
+    qsizetype pos = 0;
+    while (true) {
+        const qsizetype open = s.indexOf('[', pos);
+        qsizetype close = open < 0 ? -1 : s.indexOf(']', open + 1);
+        if (close < 0)
+            break;
+        if (QByteArrayView(s).sliced(open + 1).startsWith("\"]\"]"))
+            close = open + 4;
+        out.append(QByteArrayView(s).sliced(pos, open - pos));
+        const int byte = escapeByte(QByteArrayView(s).sliced(open + 1, close - open - 1));
+        if (byte >= 0)
+            out += char(byte);
+        else
+            out.append(QByteArrayView(s).sliced(open, close - open + 1)); // printed as written
+        pos = close + 1;
+    }
+    out.append(QByteArrayView(s).sliced(pos));
+    return out;
+}
+
+QString EncodeEscapes(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size() * 2);
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        switch (b) {
+        case 0: out += QLatin1String("[NULL]"); break;
+        case 9: out += QLatin1String("[TAB]"); break;
+        case 10: out += QLatin1String("[LF]"); break;
+        case 12: out += QLatin1String("[FF]"); break;
+        case 13: out += QLatin1String("[CR]"); break;
+        case 27: out += QLatin1String("[ESC]"); break;
+        case '<': out += QLatin1String("[\"<\"]"); break;
+        case '>': out += QLatin1String("[\">\"]"); break;
+        case '[': out += QLatin1String("[\"[\"]"); break;
+        case ']': out += QLatin1String("[\"]\"]"); break;
+        default:
+            if (b >= 32 && b <= 126)
+                out += QChar(b);
+            else
+                out += u'[' + QString::number(b) + u']';
+        }
+    }
+    // Each line of the captured stream becomes a line of template text.
+    out.replace(QLatin1String("[CR][LF]"), QLatin1String("[CR][LF]\r\n"));
+    return out;
+}
+
+} // namespace Tabrix

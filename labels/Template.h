@@ -1,0 +1,63 @@
+#pragma once
+#include "app/TabrixError.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The template language of a printer definition: field tags filled in by a tag
+// handler, and bracketed escapes that stand for single bytes. Template texts hold
+// bytes as characters 0-255 (Latin-1), so every byte of the file survives.
+namespace Tabrix {
+
+// The expansion stopped (a line too long for the reading window).
+class EParserError : public ETabrixError {
+public:
+    using ETabrixError::ETabrixError;
+};
+// A parameter's "%" sequence that is no number.
+class EConvertError : public ETabrixError {
+public:
+    using ETabrixError::ETabrixError;
+};
+
+// The parameters of one tag, in the order written, normally Name=Value.
+class TagParams {
+public:
+    TagParams() = default;
+    explicit TagParams(QStringList items) : m_items(std::move(items)) {}
+    const QStringList &items() const { return m_items; }
+    // The value of the first item named `name` (without regard to case), or "".
+    QString value(const QString &name) const;
+
+private:
+    QStringList m_items;
+};
+
+// Fills one tag: gets the tag's name and parameters, returns its replacement.
+using TagHandler = std::function<QString(const QString &tagName, const TagParams &params)>;
+
+// Reads a printer definition file into lines, comments ("//" to the end of the
+// line) removed. A missing file gives no lines; a file that cannot be read
+// raises ETabrixError. A NUL byte ends the text; lines end at CR LF, CR or LF.
+QStringList LoadTemplateLines(const QString &path);
+// Removes every "//" comment of the lines.
+QStringList RemoveComments(QStringList lines);
+// The lines joined, each followed by CR LF.
+QString TemplateText(const QStringList &lines);
+
+// Replaces every tag of the template text by what the handler returns.
+QString ExpandTemplate(const QString &templateText, const TagHandler &handler);
+// Splits a tag's parameter text into its items.
+TagParams SplitParams(const QString &paramText);
+
+// The bytes for the printer: only printable characters survive, then each escape
+// becomes its byte.
+QByteArray DecodeEscapes(const QString &text);
+// Bytes captured from a printer stream as template text.
+QString EncodeEscapes(const QByteArray &bytes);
+QString Dequote(const QString &text);
+QString PrintableOnly(const QString &text);
+
+} // namespace Tabrix

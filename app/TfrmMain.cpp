@@ -7,6 +7,7 @@
 #include "app/TabrixDefs.h"
 #include "app/TfrmAbout.h"
 #include "app/UpperCaseValidator.h"
+#include "labels/PrintRun.h"
 #include "labels/PrinterSetup.h"
 #include "labels/Template.h"
 #include "register/PatientEntry.h"
@@ -180,10 +181,12 @@ void TfrmMain::LoadTemplate()
 
 void TfrmMain::tbPrintClick()
 {
-    if (TemplateText(m_htmlDoc).isEmpty()) {
-        ShowError(QStringLiteral("No print template available"));
-        return;
-    }
+    PrintLabels(m_htmlDoc, m_lifecycle, m_store,
+                {[this](bool on) { ToolBar1->setEnabled(on); },
+                 [this](bool suspended) {
+                     DBGrid1->setUpdatesEnabled(!suspended);
+                     m_testList->setSuspended(suspended);
+                 }});
 }
 
 TfrmMain::~TfrmMain()

@@ -1,0 +1,51 @@
+#include "labels/PrintRun.h"
+#include "app/Prompter.h"
+#include "labels/LabelFields.h"
+#include "labels/Labels.h"
+#include "labels/Template.h"
+#include "register/RecordLifecycle.h"
+
+namespace Tabrix {
+
+namespace {
+// Runs `undo` when the scope ends, however it ends.
+template <class F>
+struct Finally {
+    F undo;
+    ~Finally() { undo(); }
+};
+template <class F>
+Finally(F) -> Finally<F>;
+} // namespace
+
+void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
+                 const PrintRunWindow &window)
+{
+    const QString text = TemplateText(htmlDoc);
+    if (text.isEmpty()) {
+        ShowError(QStringLiteral("No print template available"));
+        return;
+    }
+    window.setToolbarEnabled(false);
+    Finally toolbarBack{[&] { window.setToolbarEnabled(true); }};
+    if (!lifecycle.TryPost())
+        return;
+    Cursor &tests = store.tblTests;
+    if (tests.IsEmpty()) {
+        ShowError(QStringLiteral("No tests to print"));
+        return;
+    }
+    window.suspendTestList(true);
+    Finally listBack{[&] { window.suspendTestList(false); }};
+    const TagHandler handler = [&](const QString &, const TagParams &params) {
+        return PageProducer1HTMLTag(store.tblPatients, tests, params);
+    };
+    tests.First();
+    bool printed = true;
+    while (!tests.Eof() && printed) {
+        printed = PrintLabel(DecodeEscapes(ExpandTemplate(text, handler)));
+        tests.Next();
+    }
+}
+
+} // namespace Tabrix

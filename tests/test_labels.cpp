@@ -1,0 +1,243 @@
+#include "app/Clock.h"
+#include "app/TabrixDefs.h"
+#include "labels/DateFormat.h"
+#include "labels/LabelFields.h"
+#include "labels/PrintRun.h"
+#include "labels/Printers.h"
+#include "register/RecordLifecycle.h"
+#include "tests/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+TEST(Labels, FormatSpecifiers)
+{
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    const QDateTime afternoon(QDate(2026, 12, 8), QTime(14, 5, 9, 7)); // a Tuesday
+    const QDateTime midnight(QDate(2026, 12, 8), QTime(0, 30));
+    struct Case { const char *format; QDateTime value; const char *text; };
+    const Case cases[] = {
+        {"d", afternoon, "8"}, {"dd", afternoon, "08"}, {"ddd", afternoon, "Tue"}, {"dddd", afternoon, "Tuesday"},
+        {"ddddd", afternoon, "12/8/26"}, {"dddddd", afternoon, "Tuesday, December 8, 2026"},
+        {"ddddddd", afternoon, "Tuesday, December 8, 2026"},
+        {"m", afternoon, "12"}, {"mm", afternoon, "12"}, {"mmm", afternoon, "Dec"}, {"mmmm", afternoon, "December"},
+        {"mmmmm", afternoon, "December"}, {"hh:mm", afternoon, "14:05"}, {"h:m", afternoon, "14:5"},
+        {"mm hh", afternoon, "12 14"},
+        {"y", afternoon, "26"}, {"yy", afternoon, "26"}, {"yyy", afternoon, "2026"}, {"yyyy", afternoon, "2026"},
+        {"h", afternoon, "14"}, {"hhh", afternoon, "14"}, {"hh am/pm", afternoon, "02 pm"},
+        {"h:nn AM/PM", afternoon, "2:05 PM"}, {"h Am/pM", afternoon, "2 pM"}, {"h a/p", afternoon, "2 p"},
+        {"h ampm", afternoon, "2 PM"}, {"h am/pm", midnight, "12 am"}, {"hh a/p h", afternoon, "02 p 14"},
+        {"hh 'am/pm'", afternoon, "14 am/pm"},
+        {"n", afternoon, "5"}, {"nn", afternoon, "05"}, {"nnn", afternoon, "05"},
+        {"s", afternoon, "9"}, {"ss", afternoon, "09"}, {"z", afternoon, "7"}, {"zzz", afternoon, "007"},
+        {"zzzz", afternoon, "007"},
+        {"t", afternoon, "2:05 PM"}, {"c", midnight, "12/8/26 12:30:00 AM"},
+        {"c", QDateTime(QDate(2026, 12, 8), QTime(0, 0)), "12/8/26"},
+        {"aaa", afternoon, "Tue"}, {"aaaa", afternoon, "Tuesday"}, {"e", afternoon, "26"}, {"eeee", afternoon, "2026"},
+        {"g", afternoon, "AD"}, {"mm/dd/yyyy", afternoon, "12/08/2026"}, {"yyyy-mm-dd", afternoon, "2026-12-08"},
+        {"hh:nn:ss", afternoon, "14:05:09"}, {"dd 'of' mmmm", afternoon, "08 of December"},
+        {"\"at\" hh", afternoon, "at 14"}, {"dD", afternoon, "88"}, {"x#", afternoon, "x#"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.format);
+        EXPECT_EQ(FormatDateTime(QString::fromLatin1(c.format), c.value, us), QString::fromLatin1(c.text));
+    }
+    EXPECT_EQ(FormatDateTime("tt", afternoon, us), "2:05:09 PM");
+    // Another locale's names and order, with "/" between the date parts all the same.
+    EXPECT_EQ(FormatDateTime("ddddd mmmm", afternoon, QLocale(QLocale::German, QLocale::Germany)), "08/12/26 Dezember");
+}
+
+TEST(Labels, AgeText)
+{
+    struct Case { QDate birth, today; const char *age; };
+    const Case cases[] = {
+        {QDate(1970, 1, 19), QDate(2026, 12, 8), "56Y"},
+        {QDate(2026, 12, 8), QDate(2026, 12, 8), "0D"},
+        {QDate(2026, 1, 20), QDate(2026, 2, 5), "1M"},
+        {QDate(2025, 12, 8), QDate(2026, 12, 8), "1Y"},
+        {QDate(2025, 12, 9), QDate(2026, 12, 8), "11M"},
+        // born last year, not yet one: whole months lived, else days
+        {QDate(2025, 12, 20), QDate(2026, 1, 5), "16D"},
+        {QDate(2025, 11, 30), QDate(2026, 1, 29), "1M"},
+        {QDate(2025, 11, 30), QDate(2026, 1, 30), "2M"},
+        {QDate(2025, 12, 31), QDate(2026, 1, 1), "1D"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(AgeText(c.birth, c.today), c.age) << qPrintable(c.birth.toString(Qt::ISODate));
+}
+
+namespace {
+
+// A register holding PINDLE, OSKA (X12345, born 01/19/1970) and the given tests,
+// printed on 8 December 2026.
+struct LabelStation {
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    RecordStore store;
+    RecordLifecycle lifecycle{store};
+    QList<bool> toolbar, testListSuspended;
+
+    explicit LabelStation(const QStringList &codes)
+    {
+        Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+        TabrixDefs::StationID = "Tabrix Station";
+        folder.createRegister();
+        store.Connect(folder.path("tabrix.udl"));
+        Cursor &p = store.tblPatients;
+        p.Append();
+        const std::pair<const char *, QVariant> values[] = {
+            {"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", Clock::now()}, {"Last_Name", "PINDLE"},
+            {"First_Name", "OSKA"}, {"DOB", "01/19/1970"}, {"Collection_Time", "0930"}, {"Location", "W144"}};
+        for (const auto &[column, value] : values)
+            p.setValue(column, value);
+        p.Post();
+        p.Refresh();
+        for (const QString &code : codes) {
+            store.tblTests.Append();
+            store.tblTests.setValue("Order_id", p.asInteger("Order_id"));
+            store.tblTests.setValue("TestCode", code);
+            store.tblTests.Post();
+        }
+        store.tblTests.First();
+    }
+    ~LabelStation() { Clock::setFixed({}); }
+
+    QString tag(const QString &params) { return PageProducer1HTMLTag(store.tblPatients, store.tblTests, SplitParams(params)); }
+    void print(const QStringList &htmlDoc)
+    {
+        PrintLabels(htmlDoc, lifecycle, store,
+                    {[this](bool on) { toolbar << on; }, [this](bool s) { testListSuspended << s; }});
+    }
+};
+
+// Jobs that the private CUPS server's default queue captured after `before`.
+QList<QByteArray> capturedJobs(const QStringList &before, int count)
+{
+    const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
+    QList<QByteArray> jobs;
+    for (int wait = 0; wait < 100; ++wait) {
+        QStringList fresh;
+        for (const QString &f : QDir(out).entryList({"job-*"}, QDir::Files))
+            if (!before.contains(f))
+                fresh << f;
+        std::sort(fresh.begin(), fresh.end(), [](const QString &a, const QString &b) { return a.mid(4).toInt() < b.mid(4).toInt(); });
+        if (fresh.size() >= count) {
+            for (const QString &f : fresh) {
+                QFile file(out + "/" + f);
+                file.open(QIODevice::ReadOnly);
+                jobs << file.readAll();
+            }
+            return jobs;
+        }
+        QThread::msleep(100);
+    }
+    return jobs;
+}
+
+QStringList jobsNow()
+{
+    return QDir(qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out").entryList({"job-*"}, QDir::Files);
+}
+
+const QStringList WorkedExample = RemoveComments({
+    "// one label per test",
+    "N[CR][LF]",
+    "T1 <#Field Name=FullName Length=12>[CR][LF]",
+    "T2 <#Field Name=AccnStr> <#Field Name=Age>[CR][LF]",
+    "T3 <#Field Name=TestCode Length=10>[CR][LF]",
+    "T4 <#Field Name=TestCode2 Length=10>[CR][LF]",
+    "P1[CR][LF]",
+});
+
+} // namespace
+
+TEST(Labels, TagValues)
+{
+    LabelStation s({"ABCDEFGHIJK"});
+    struct Case { const char *params, *value; };
+    const Case cases[] = {
+        {"Name=Nothing", "?????"}, {"Length=5", "?????"}, {"Name=", "?????"},
+        {"Name=Last_Name Length=abc", "PINDLE"}, {"Name=Last_Name Length=0", ""}, {"Name=Last_Name Length=-3", ""},
+        {"Name=Last_Name Length=3", "PIN"}, {"Name=Last_Name Length=$3", "PIN"}, {"name=accnstr", "X12345"},
+        {"Name=Age Length=1", "56Y"}, {"Name=DOB Format=yyyy-mm-dd", "1970-01-19"},
+        {"Name=Last_Name Format=yyyy", "PINDLE"}, {"Name=Collection_Time Format=hh:nn", "0930"},
+        {"Name=FullName Length=12", "PINDLE,OSKA"}, {"Name=FullName Length=4", "PIND"},
+        {"Name=TestCode Length=10", ""}, {"Name=TestCode2 Length=10", "ABCDEFGHIJ"},
+        {"Name=TestCode", "ABCDEFGHIJK"}, {"Name=TestCode2", ""}, {"Name=TestCode2 Length=0", ""},
+        {"Name=StationID", "Tabrix Station"}, {"Name=StationID Length=6", "Tabrix"}, {"Name=Middle_Initial", ""},
+        {"Name=AccnNum Length=4", "1000"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.params);
+        EXPECT_EQ(s.tag(QString::fromLatin1(c.params)), QString::fromLatin1(c.value));
+    }
+}
+
+TEST(Labels, TheWorkedExamplePrintsByteForByte)
+{
+    LabelStation s({"CBC", "BMP,CMP,LIPID,TSH"});
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    const QStringList before = jobsNow();
+    s.print(WorkedExample);
+    EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
+    EXPECT_EQ(capturedJobs(before, 2),
+              (QList<QByteArray>{"N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 CBC\r\nT4 \r\nP1\r\n",
+                                 "N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 BMP,CMP\r\nT4 LIPID,TSH\r\nP1\r\n"}));
+    EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
+    EXPECT_EQ(s.testListSuspended, (QList<bool>{true, false}));
+    EXPECT_EQ(s.store.tblTests.asString("TestCode"), "BMP,CMP,LIPID,TSH"); // on the last test
+}
+
+TEST(Labels, NothingToPrintIsSaid)
+{
+    {
+        LabelStation s({});
+        s.print(WorkedExample);
+        EXPECT_EQ(s.prompter.errors, QStringList{"No tests to print"});
+        EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
+    }
+    {
+        LabelStation s({"CBC"});
+        s.print(RemoveComments({"// only a comment"}).mid(0, 0));
+        EXPECT_EQ(s.prompter.errors, QStringList{"No print template available"});
+        EXPECT_TRUE(s.toolbar.isEmpty()); // the toolbar is not touched
+    }
+}
+
+TEST(Labels, TheRunStopsAtTheFirstLabelThatFails)
+{
+    LabelStation s({"FIRST", "SECOND", "THIRD"});
+    TabrixDefs::PrinterWait = 300;
+    Printers::SetCurrentPrinter(QString());
+    const QString sock = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/cups.sock";
+    // While the first label waits, the queue starts rejecting jobs.
+    QTimer::singleShot(100, [&] { QProcess::execute("cupsreject", {"-h", sock, "tabrix-labels"}); });
+    const QStringList before = jobsNow();
+    s.print({"<#Field Name=TestCode>[CR][LF]"});
+    QProcess::execute("cupsaccept", {"-h", sock, "tabrix-labels"});
+    TabrixDefs::PrinterWait = 0;
+
+    EXPECT_EQ(capturedJobs(before, 1), QList<QByteArray>{"FIRST\r\n"});
+    QThread::msleep(300);
+    EXPECT_EQ(jobsNow().size(), before.size() + 1); // the third never went
+    EXPECT_EQ(s.prompter.errors, QStringList{"Unable to print.  StartRawPrintJob failed"});
+    EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
+    EXPECT_EQ(s.store.tblTests.asString("TestCode"), "THIRD"); // the test after the one that failed
+}
+
+TEST(Labels, AnErrorWhileMakingALabelEndsTheRunAndGivesTheToolbarBack)
+{
+    LabelStation s({"CBC", "BMP"});
+    const QStringList before = jobsNow();
+    EXPECT_THROW(s.print({"T", QString(5000, u'x')}), EParserError);
+    EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
+    EXPECT_EQ(s.testListSuspended, (QList<bool>{true, false}));
+    EXPECT_EQ(jobsNow(), before);
+}

@@ -45,3 +45,12 @@ void MessageBoxPrompter::inform(const QString &text)
 }
 
 } // namespace Tabrix
+
+namespace Tabrix {
+
+void MessageBoxPrompter::message(const QString &text)
+{
+    box(QMessageBox::NoIcon, QStringLiteral("Tabrix"), text, QMessageBox::Ok);
+}
+
+} // namespace Tabrix

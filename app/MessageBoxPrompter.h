@@ -10,6 +10,7 @@ public:
     void generalError(const QString &text) override;
     bool ask(QuestionKind kind, const QString &text) override;
     void inform(const QString &text) override;
+    void message(const QString &text) override;
 };
 
 } // namespace Tabrix

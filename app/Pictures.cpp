@@ -57,6 +57,56 @@ void drawTool(QPainter &p, Tool tool)
         p.drawLine(10, 20, 18, 20);
         p.drawLine(10, 22, 16, 22);
         break;
+    case Tool::Open: {
+        p.setPen(QPen(Qt::black, 1.2));
+        p.setBrush(QColor(230, 190, 60));
+        p.drawRect(QRectF(3, 8, 22, 16));
+        p.setBrush(QColor(250, 215, 90));
+        QPolygonF lid;
+        lid << QPointF(3, 24) << QPointF(8, 13) << QPointF(27, 13) << QPointF(25, 24);
+        p.drawPolygon(lid);
+        break;
+    }
+    case Tool::Cut:
+        p.setPen(QPen(Qt::black, 2));
+        p.drawLine(9, 4, 17, 18);
+        p.drawLine(19, 4, 11, 18);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(5, 18, 6, 6));
+        p.drawEllipse(QRectF(17, 18, 6, 6));
+        break;
+    case Tool::Copy:
+        p.setPen(QPen(Qt::black, 1.2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 4, 13, 16));
+        p.drawRect(QRectF(11, 9, 13, 16));
+        break;
+    case Tool::Paste:
+        p.setPen(QPen(Qt::black, 1.2));
+        p.setBrush(QColor(170, 120, 60));
+        p.drawRoundedRect(QRectF(5, 5, 18, 21), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9, 9, 10, 13));
+        p.setBrush(QColor(120, 120, 120));
+        p.drawRect(QRectF(10, 3, 8, 4));
+        break;
+    case Tool::Field:
+    case Tool::Char: {
+        QFont f(QStringLiteral("Liberation Mono"), 9, QFont::Bold);
+        p.setFont(f);
+        p.setPen(tool == Tool::Field ? QColor(255, 0, 0) : QColor(0, 128, 0));
+        p.drawText(QRect(0, 0, 28, 28), Qt::AlignCenter, tool == Tool::Field ? QStringLiteral("<#>") : QStringLiteral("[ ]"));
+        break;
+    }
+    case Tool::Listen:
+        p.setPen(QPen(QColor(30, 110, 200), 2));
+        p.setBrush(Qt::NoBrush);
+        for (int r : {4, 8, 12})
+            p.drawArc(QRectF(14 - r, 16 - r, 2 * r, 2 * r), 30 * 16, 120 * 16);
+        p.setBrush(QColor(30, 110, 200));
+        p.drawEllipse(QRectF(12, 14, 4, 4));
+        p.drawLine(14, 18, 14, 26);
+        break;
     case Tool::Prior:
     case Tool::Next: {
         QPolygonF arrow;
@@ -141,6 +191,27 @@ QPixmap program()
     p.setPen(QPen(Qt::black, 2));
     for (int x = 14; x < 34; x += 3)
         p.drawLine(x, 35, x, 41);
+    return pm;
+}
+
+QPixmap face(bool laughing)
+{
+    QPixmap pm = canvas(32, 32);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1.2));
+    p.setBrush(QColor(255, 220, 0));
+    p.drawEllipse(QRectF(1, 1, 30, 30));
+    p.setBrush(Qt::black);
+    p.drawEllipse(QRectF(9, 9, 4, 5));
+    p.drawEllipse(QRectF(19, 9, 4, 5));
+    if (laughing) {
+        p.setBrush(QColor(200, 0, 0));
+        p.drawChord(QRectF(7, 12, 18, 14), 180 * 16, 180 * 16);
+    } else {
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(8, 10, 16, 13), 200 * 16, 140 * 16);
+    }
     return pm;
 }
 

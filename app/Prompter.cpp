@@ -16,6 +16,7 @@ public:
         return false;
     }
     void inform(const QString &text) override { print("Information", text); }
+    void message(const QString &text) override { print("Message", text); }
 
 private:
     static void print(const char *title, const QString &text)

@@ -21,6 +21,8 @@ public:
     virtual bool ask(QuestionKind kind, const QString &text) = 0;
     // An information box with one OK button.
     virtual void inform(const QString &text) = 0;
+    // A plain message box: no symbol, one OK button.
+    virtual void message(const QString &text) = 0;
 };
 
 Prompter &prompter();

@@ -7,6 +7,7 @@
 #include "app/TabrixDefs.h"
 #include "app/TfrmAbout.h"
 #include "app/UpperCaseValidator.h"
+#include "editor/TfrmCodeEditor.h"
 #include "labels/PrintRun.h"
 #include "labels/PrinterSetup.h"
 #include "labels/Template.h"
@@ -262,6 +263,7 @@ void TfrmMain::buildToolbarAndMenus()
     connect(PrinterSetup2, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterSetup2Click(this); }); });
     connect(Helpontheweb1, &QAction::triggered, this, [] { ShellOpen(TabrixDefs::HelpFile); });
     connect(About2, &QAction::triggered, this, &TfrmMain::About2Click);
+    connect(PrinterTemplate1, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterTemplate1Click(); }); });
 }
 
 QWidget *TfrmMain::buildEntryPanel()
@@ -481,6 +483,13 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     if (watched == iBanner && event->type() == QEvent::MouseButtonRelease)
         iBannerClick();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::PrinterTemplate1Click()
+{
+    TfrmCodeEditor editor(this);
+    if (editor.exec() == QDialog::Accepted)
+        LoadTemplate();
 }
 
 void TfrmMain::iBannerClick()

@@ -82,6 +82,7 @@ private:
     void FormDestroy();
     void iBannerClick();
     void About2Click();
+    void PrinterTemplate1Click();
     void tblPatientsStateChange();
     void attachRecordCommands();
 

@@ -33,8 +33,9 @@ public:
         return yes;
     }
     void inform(const QString &text) override { informations << text; }
+    void message(const QString &text) override { messages << text; }
 
-    QStringList errors, generalErrors, questions, informations;
+    QStringList errors, generalErrors, questions, informations, messages;
     std::deque<bool> answers;
 };
 

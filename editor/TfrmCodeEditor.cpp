@@ -1,0 +1,420 @@
+#include "editor/TfrmCodeEditor.h"
+#include "app/IniFile.h"
+#include "app/Pictures.h"
+#include "app/Prompter.h"
+#include "app/TabrixDefs.h"
+#include "editor/TemplateHighlighter.h"
+#include "editor/TfrmGetLabel.h"
+#include "labels/Labels.h"
+#include "labels/Template.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace Tabrix {
+
+namespace {
+
+const char *const Filter = "Tabrix Printer Definition Files (*.tpd);;Text Files (*.txt);;All Files (*)";
+
+struct Insertion {
+    const char *caption;
+    const char *text;
+};
+struct Group {
+    const char *caption;
+    std::initializer_list<Insertion> items;
+};
+
+const Group fieldGroups[] = {
+    {"Accession", {{"Accession (X12345)", "<#Field Name=AccnStr>"}, {"Accession (1000012345)", "<#Field Name=AccnNum>"}}},
+    {"Patient",
+     {{"Full Name (Last, First)", "<#Field Name=FullName Length=40>"}, {"Last Name", "<#Field Name=Last_Name>"},
+      {"First Name", "<#Field Name=First_Name>"}, {"Middle Initial", "<#Field Name=Middle_Initial>"},
+      {"Patient ID", "<#Field Name=Patient_id>"}, {"DOB", "<#Field Name=DOB Format=mm/dd/yyyy>"},
+      {"Age", "<#Field Name=Age>"}, {"Location", "<#Field Name=Location>"}, {"Gender", "<#Field Name=Gender>"}}},
+    {"Collection Date/Time",
+     {{"Collection Date", "<#Field Name=Collection_date Format=mm/dd>"},
+      {"Collection Time", "<#Field Name=Collection_time>"}}},
+    {"Recieve Date/Time",
+     {{"Recieve Date", "<#Field Name=Recieve_date Format=mm/dd>"}, {"Recieve Time", "<#Field Name=Recieve_time>"}}},
+    {"Test Codes",
+     {{"Test Code", "<#Field Name=TestCode Length=20>"}, {"Test Code 2", "<#Field Name=TestCode2 Length=20>"}}},
+};
+const Insertion stationItem = {"Station ID", "<#Field Name=StationID>"};
+
+const Insertion charItems[] = {
+    {"Carriage Return", "[CR]"}, {"Line Feed", "[LF]"}, {"CR/LF", "[CR][LF]"}, {"Form Feed", "[FF]"},
+    {"Tab", "[TAB]"}, {"Escape", "[ESC]"}, {"Null", "[NULL]"}, {"-", nullptr},
+    {"<", "[\"<\"]"}, {">", "[\">\"]"}, {"[", "[\"[\"]"}, {"]", "[\"]\"]"},
+};
+
+// Editor text uses "\n" between lines; the file has CR LF.
+QString toEditor(const QString &fileText)
+{
+    QString t = fileText;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(u'\r', u'\n');
+    return t;
+}
+
+QByteArray readFileText(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw ETabrixError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString()));
+    return f.readAll();
+}
+
+// Writes the text as the bytes of a printer definition, replacing the file at once.
+void writeFileText(const QString &path, const QString &text)
+{
+    const QFileInfo info(path);
+    const auto refused = [&](const QString &why) {
+        return ETabrixError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, why));
+    };
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        throw refused(QStringLiteral("The file is read-only."));
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        throw refused(out.errorString());
+    out.write(text.toLatin1());
+    if (!out.commit())
+        throw refused(out.errorString());
+}
+
+} // namespace
+
+TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmCodeEditor"));
+    setWindowTitle(QStringLiteral("Template Editor"));
+    resize(760, 520);
+
+    RichEdit1 = new QPlainTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont mono(QStringLiteral("Liberation Mono"));
+    mono.setStyleHint(QFont::Monospace);
+    RichEdit1->setFont(mono);
+    m_highlighter = new TemplateHighlighter(this);
+
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnOK->setDefault(false); // Return in the editor is a line break
+    btnOK->setAutoDefault(false);
+    btnCancel->setAutoDefault(false);
+
+    buildMenus();
+    auto *layout = new QVBoxLayout(this);
+    layout->setMenuBar(findChild<QMenuBar *>());
+    layout->addWidget(ToolBar1);
+    layout->addWidget(RichEdit1, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(btnCancel);
+    bottom->addWidget(btnOK);
+    layout->addLayout(bottom);
+    setTabOrder(RichEdit1, btnOK);
+    setTabOrder(btnOK, btnCancel);
+
+    connect(btnOK, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnOKClick(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnCancelClick(); }); });
+    connect(RichEdit1, &QPlainTextEdit::selectionChanged, this, &TfrmCodeEditor::RichEdit1SelectionChange);
+    FormCreate();
+}
+
+TfrmCodeEditor::~TfrmCodeEditor()
+{
+    // FormDestroy: the colouring choice outlives the window, whatever its result.
+    RunGuarded([this] { IniFile::WriteBool(TabrixDefs::SettingsFile, "Defaults", "Colorize", colorize()); });
+}
+
+void TfrmCodeEditor::buildMenus()
+{
+    auto *bar = new QMenuBar(this);
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    const auto action = [&](QMenu *menu, const char *name, const char *caption, auto handler) {
+        QAction *a = menu->addAction(QString::fromLatin1(caption));
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+        return a;
+    };
+    const auto button = [&](const char *name, Pictures::Tool picture, const char *hint, auto handler) {
+        QAction *a = ToolBar1->addAction(Pictures::toolIcon(picture), QString::fromLatin1(hint));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(QString::fromLatin1(hint));
+        connect(a, &QAction::triggered, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+        return a;
+    };
+    using E = TfrmCodeEditor;
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    New1 = action(file, "New1", "&New", &E::tbNewClick);
+    Open1 = action(file, "Open1", "&Open", &E::tbOpenClick);
+    Save1 = action(file, "Save1", "&Save", &E::tbSaveClick);
+    file->addSeparator();
+    TestPrint1 = action(file, "TestPrint1", "Test &Print", &E::tbTestPrintClick);
+    file->addSeparator();
+    Import1 = action(file, "Import1", "&Import", &E::tbListenClick);
+    file->addSeparator();
+    Exit1 = action(file, "Exit1", "E&xit", &E::btnOKClick);
+
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    Cut1 = edit->addAction(QStringLiteral("Cut"), RichEdit1, &QPlainTextEdit::cut);
+    Copy1 = edit->addAction(QStringLiteral("Copy"), RichEdit1, &QPlainTextEdit::copy);
+    Paste1 = edit->addAction(QStringLiteral("Paste"), RichEdit1, &QPlainTextEdit::paste);
+    SelectAll1 = edit->addAction(QStringLiteral("Select All"), RichEdit1, &QPlainTextEdit::selectAll);
+    edit->addSeparator();
+    Colorize1 = action(edit, "Colorize1", "Colorize", &E::Colorize1Click);
+    Colorize1->setCheckable(true);
+    Cut1->setObjectName(QStringLiteral("Cut1"));
+    Copy1->setObjectName(QStringLiteral("Copy1"));
+    Paste1->setObjectName(QStringLiteral("Paste1"));
+    SelectAll1->setObjectName(QStringLiteral("SelectAll1"));
+
+    QMenu *fields = bar->addMenu(QStringLiteral("&Fields"));
+    QMenu *database = fieldMenu(fields, true);
+    database->setTitle(QStringLiteral("Database"));
+    fields->addMenu(database);
+    QMenu *character = charMenu(fields);
+    character->setTitle(QStringLiteral("Character"));
+    fields->addMenu(character);
+
+    tbNew = button("tbNew", Pictures::Tool::New, "New", &E::tbNewClick);
+    tbOpen = button("tbOpen", Pictures::Tool::Open, "Open from file", &E::tbOpenClick);
+    tbSave = button("tbSave", Pictures::Tool::Save, "Save to file", &E::tbSaveClick);
+    ToolBar1->addSeparator();
+    tbCut = ToolBar1->addAction(Pictures::toolIcon(Pictures::Tool::Cut), QStringLiteral("Cut"), RichEdit1, &QPlainTextEdit::cut);
+    tbCopy = ToolBar1->addAction(Pictures::toolIcon(Pictures::Tool::Copy), QStringLiteral("Copy"), RichEdit1, &QPlainTextEdit::copy);
+    tbPaste = ToolBar1->addAction(Pictures::toolIcon(Pictures::Tool::Paste), QStringLiteral("Paste"), RichEdit1, &QPlainTextEdit::paste);
+    tbCut->setObjectName(QStringLiteral("tbCut"));
+    tbCopy->setObjectName(QStringLiteral("tbCopy"));
+    tbPaste->setObjectName(QStringLiteral("tbPaste"));
+    ToolBar1->addSeparator();
+    tbTestPrint = button("tbTestPrint", Pictures::Tool::Print, "", &E::tbTestPrintClick);
+    ToolBar1->addSeparator();
+    menuFields = fieldMenu(this, false);
+    menuChars = charMenu(this);
+    const auto dropDown = [&](const char *name, Pictures::Tool picture, const char *hint, QMenu *menu) {
+        QAction *a = ToolBar1->addAction(Pictures::toolIcon(picture), QString::fromLatin1(hint));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(QString::fromLatin1(hint));
+        a->setMenu(menu);
+        auto *b = qobject_cast<QToolButton *>(ToolBar1->widgetForAction(a));
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+        // The button itself opens the menu too, as its arrow does.
+        connect(a, &QAction::triggered, b, &QToolButton::showMenu);
+        return a;
+    };
+    tbField = dropDown("tbField", Pictures::Tool::Field, "Add Field", menuFields);
+    tbChar = dropDown("tbChar", Pictures::Tool::Char, "", menuChars);
+    ToolBar1->addSeparator();
+    tbListen = button("tbListen", Pictures::Tool::Listen, "Listen for label", &E::tbListenClick);
+}
+
+QMenu *TfrmCodeEditor::fieldMenu(QWidget *parent, bool database)
+{
+    auto *menu = new QMenu(parent);
+    menu->setObjectName(database ? QStringLiteral("Database1") : QStringLiteral("menuFields"));
+    for (const Group &g : fieldGroups) {
+        const bool testCodes = QLatin1String(g.caption) == QLatin1String("Test Codes");
+        QMenu *group = menu->addMenu(database && testCodes ? QStringLiteral("Test Code") : QString::fromLatin1(g.caption));
+        for (const Insertion &item : g.items) {
+            QAction *a = group->addAction(QString::fromLatin1(item.caption));
+            a->setStatusTip(QString::fromLatin1(item.text)); // the item carries its text
+            connect(a, &QAction::triggered, this, [this, a] { FieldtemClick(a); });
+        }
+    }
+    if (!database) {
+        QAction *a = menu->addAction(QString::fromLatin1(stationItem.caption));
+        a->setStatusTip(QString::fromLatin1(stationItem.text));
+        connect(a, &QAction::triggered, this, [this, a] { FieldtemClick(a); });
+    }
+    return menu;
+}
+
+QMenu *TfrmCodeEditor::charMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("menuChars"));
+    for (const Insertion &item : charItems) {
+        if (!item.text) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction *a = menu->addAction(QString::fromLatin1(item.caption));
+        a->setStatusTip(QString::fromLatin1(item.text));
+        connect(a, &QAction::triggered, this, [this, a] { FieldtemClick(a); });
+    }
+    return menu;
+}
+
+void TfrmCodeEditor::FormCreate()
+{
+    Colorize1->setChecked(IniFile::ReadBool(TabrixDefs::SettingsFile, "Defaults", "Colorize", true));
+    SampleValues1 = SampleValues::Load(TabrixDefs::ProgramFileWithExt(QStringLiteral(".tst")));
+    try {
+        setText(QFileInfo::exists(TabrixDefs::PrinterDefFile) ? QString::fromLatin1(readFileText(TabrixDefs::PrinterDefFile))
+                                                              : QString());
+    } catch (const ETabrixError &) {
+        ShowError(QStringLiteral("Error loading printer template file"));
+        setText(QString());
+    }
+    RichEdit1Change();
+}
+
+void TfrmCodeEditor::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // FormShow: the text-change handler from now on, and the colours of the loaded text.
+    connect(RichEdit1, &QPlainTextEdit::textChanged, this, &TfrmCodeEditor::RichEdit1Change, Qt::UniqueConnection);
+    Colorize1Click();
+}
+
+QString TfrmCodeEditor::text() const
+{
+    QString t = RichEdit1->toPlainText();
+    t.replace(u'\n', QLatin1String("\r\n"));
+    return t;
+}
+
+void TfrmCodeEditor::setText(const QString &text)
+{
+    RichEdit1->setPlainText(toEditor(text));
+}
+
+bool TfrmCodeEditor::colorize() const
+{
+    return Colorize1->isChecked();
+}
+
+void TfrmCodeEditor::RichEdit1Change()
+{
+    const bool hasText = !RichEdit1->document()->isEmpty();
+    for (QAction *a : {tbNew, New1, tbSave, Save1})
+        a->setEnabled(hasText);
+    RichEdit1SelectionChange();
+}
+
+void TfrmCodeEditor::RichEdit1SelectionChange()
+{
+    const bool selected = RichEdit1->textCursor().hasSelection();
+    for (QAction *a : {tbCut, Cut1, tbCopy, Copy1})
+        a->setEnabled(selected);
+}
+
+void TfrmCodeEditor::FieldtemClick(QAction *item)
+{
+    RichEdit1->textCursor().insertText(item->statusTip()); // replaces the selection
+}
+
+void TfrmCodeEditor::tbNewClick()
+{
+    if (prompter().ask(QuestionKind::Information, QStringLiteral("Clear the current contents?")))
+        RichEdit1->clear();
+}
+
+void TfrmCodeEditor::tbOpenClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Open printer definition file"), TabrixDefs::ProgramDir,
+                       QString::fromLatin1(Filter));
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setDefaultSuffix(QStringLiteral("tpd"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        setText(QString::fromLatin1(readFileText(dialog.selectedFiles().constFirst())));
+}
+
+void TfrmCodeEditor::tbSaveClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Save Printer Definition File"), TabrixDefs::ProgramDir,
+                       QString::fromLatin1(Filter));
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(QStringLiteral("tpd"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        writeFileText(dialog.selectedFiles().constFirst(), text());
+}
+
+void TfrmCodeEditor::tbTestPrintClick()
+{
+    if (RichEdit1->document()->isEmpty())
+        return;
+    QStringList lines = toEditor(text()).split(u'\n'); // the editor text itself never changes
+    const QString label = TemplateText(RemoveComments(lines));
+    const QByteArray bytes = DecodeEscapes(ExpandTemplate(label, [this](const QString &, const TagParams &p) {
+        return SampleValues1.TagValue(p);
+    }));
+    if (!PrintLabel(bytes))
+        ShowError(QStringLiteral("Error printing label"));
+}
+
+void TfrmCodeEditor::tbListenClick()
+{
+    TfrmGetLabel capture(this);
+    if (!prompter().ask(QuestionKind::Information, QStringLiteral("Replace current contents?")))
+        return;
+    if (capture.exec() == QDialog::Accepted)
+        setText(QString::fromLatin1(capture.LabelText));
+}
+
+void TfrmCodeEditor::Colorize1Click()
+{
+    // The colouring follows the option at once: the whole text coloured, or all black.
+    m_highlighter->setDocument(colorize() ? RichEdit1->document() : nullptr);
+    if (colorize())
+        m_highlighter->rehighlight();
+}
+
+void TfrmCodeEditor::btnOKClick()
+{
+    try {
+        writeFileText(TabrixDefs::PrinterDefFile, text());
+    } catch (const ETabrixError &) {
+        ShowError(QStringLiteral("Error saving print template"));
+        return;
+    }
+    m_closingFromTitleBar = false;
+    accept();
+}
+
+void TfrmCodeEditor::btnCancelClick()
+{
+    if (!prompter().ask(QuestionKind::Information, QStringLiteral("Disregard changes")))
+        return;
+    m_closingFromTitleBar = false;
+    QDialog::reject();
+}
+
+void TfrmCodeEditor::reject()
+{
+    RunGuarded([this] { btnCancelClick(); });
+}
+
+void TfrmCodeEditor::closeEvent(QCloseEvent *event)
+{
+    // The title bar's close button discards the text without a question.
+    if (m_closingFromTitleBar && isVisible())
+        QDialog::done(QDialog::Rejected);
+    event->accept();
+}
+
+} // namespace Tabrix

@@ -1,0 +1,70 @@
+#pragma once
+#include "editor/SampleValues.h"
+
+#include <QDialog>
+
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+
+namespace Tabrix {
+
+class TemplateHighlighter;
+
+// The template editor: edits the printer definition with field and character
+// menus, colours its markup, test-prints it from sample values and captures a
+// label sent over the network. OK saves the printer definition file.
+class TfrmCodeEditor : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmCodeEditor(QWidget *parent = nullptr);
+    ~TfrmCodeEditor() override;
+
+    // The editor text with CR LF line breaks, as it is saved.
+    QString text() const;
+    void setText(const QString &text);
+    const SampleValues &samples() const { return SampleValues1; }
+    bool colorize() const;
+
+    QPlainTextEdit *RichEdit1;
+    QToolBar *ToolBar1;
+    QAction *tbNew, *tbOpen, *tbSave, *tbCut, *tbCopy, *tbPaste, *tbTestPrint, *tbField, *tbChar, *tbListen;
+    QAction *New1, *Open1, *Save1, *TestPrint1, *Import1, *Exit1;
+    QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *Colorize1;
+    QMenu *menuFields, *menuChars;
+    QPushButton *btnOK, *btnCancel;
+
+    void tbNewClick();
+    void tbOpenClick();
+    void tbSaveClick();
+    void tbTestPrintClick();
+    void tbListenClick();
+    void btnOKClick();
+    void btnCancelClick();
+    void Colorize1Click();
+
+public slots:
+    void reject() override; // Escape asks before closing
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    QMenu *fieldMenu(QWidget *parent, bool database);
+    QMenu *charMenu(QWidget *parent);
+    void FieldtemClick(QAction *item);
+    void RichEdit1Change();
+    void RichEdit1SelectionChange();
+    void FormCreate();
+
+    SampleValues SampleValues1{QStringList()};
+    TemplateHighlighter *m_highlighter;
+    bool m_closingFromTitleBar = true;
+};
+
+} // namespace Tabrix

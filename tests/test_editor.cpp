@@ -1,0 +1,305 @@
+#include "app/IniFile.h"
+#include "app/TabrixDefs.h"
+#include "app/TfrmMain.h"
+#include "editor/ColorScan.h"
+#include "editor/TemplateHighlighter.h"
+#include "editor/TfrmCodeEditor.h"
+#include "editor/TfrmGetLabel.h"
+#include "labels/Printers.h"
+#include "tests/TestSupport.h"
+#include "tests/WindowSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QThread>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+QStringList captions(const QMenu *menu)
+{
+    QStringList list;
+    for (QAction *a : menu->actions())
+        list << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return list;
+}
+
+// The colour the editor shows at a character of its document.
+QColor colourAt(QPlainTextEdit *edit, int position)
+{
+    const QTextBlock block = edit->document()->findBlock(position);
+    const int inBlock = position - block.position();
+    for (const QTextLayout::FormatRange &r : block.layout()->formats())
+        if (inBlock >= r.start && inBlock < r.start + r.length)
+            return r.format.foreground().color();
+    return QColor(0, 0, 0);
+}
+
+} // namespace
+
+TEST(Editor, MenusToolbarAndInsertion)
+{
+    Support::ProgramFolder folder;
+    folder.writeFile("tabrix.tpd", "N[CR][LF]\r\n");
+    TfrmCodeEditor editor;
+    editor.show(); // the text-change handler is attached when the window shows
+    EXPECT_EQ(editor.windowTitle(), "Template Editor");
+    EXPECT_EQ(editor.text(), "N[CR][LF]\r\n");
+
+    QStringList hints;
+    for (QAction *a : editor.ToolBar1->actions())
+        hints << (a->isSeparator() ? "|" : a->toolTip());
+    EXPECT_EQ(hints, (QStringList{"New", "Open from file", "Save to file", "|", "Cut", "Copy", "Paste", "|", "",
+                                  "|", "Add Field", "", "|", "Listen for label"}));
+    const QList<QAction *> menus = editor.findChild<QMenuBar *>()->actions();
+    EXPECT_EQ(captions(menus[0]->menu()), (QStringList{"&New", "&Open", "&Save", "-", "Test &Print", "-", "&Import", "-", "E&xit"}));
+    EXPECT_EQ(captions(menus[1]->menu()), (QStringList{"Cut", "Copy", "Paste", "Select All", "-", "Colorize"}));
+    EXPECT_EQ(captions(menus[2]->menu()), (QStringList{"Database", "Character"}));
+    const QStringList groups = {"Accession", "Patient", "Collection Date/Time", "Recieve Date/Time"};
+    EXPECT_EQ(captions(editor.menuFields), groups + QStringList({"Test Codes", "Station ID"}));
+    EXPECT_EQ(captions(menus[2]->menu()->actions()[0]->menu()), groups + QStringList({"Test Code"}));
+    EXPECT_EQ(captions(editor.menuChars), (QStringList{"Carriage Return", "Line Feed", "CR/LF", "Form Feed", "Tab",
+                                                         "Escape", "Null", "-", "<", ">", "[", "]"}));
+
+    // An item replaces the selection, the caret ends after it.
+    QTextCursor c = editor.RichEdit1->textCursor();
+    c.setPosition(1);
+    c.setPosition(9, QTextCursor::KeepAnchor);
+    editor.RichEdit1->setTextCursor(c);
+    EXPECT_TRUE(editor.tbCut->isEnabled());
+    editor.menuChars->actions()[2]->trigger(); // CR/LF
+    EXPECT_EQ(editor.text(), "N[CR][LF]\r\n");
+    editor.menuFields->actions()[5]->trigger(); // Station ID
+    EXPECT_EQ(editor.text(), "N[CR][LF]<#Field Name=StationID>\r\n");
+    EXPECT_EQ(editor.RichEdit1->textCursor().position(), 1 + 8 + 23);
+    EXPECT_FALSE(editor.tbCopy->isEnabled());
+
+    editor.RichEdit1->clear();
+    EXPECT_FALSE(editor.tbNew->isEnabled());
+    EXPECT_FALSE(editor.Save1->isEnabled());
+}
+
+TEST(Editor, ColoursFollowTheScanAndKeepTheSelection)
+{
+    Support::ProgramFolder folder;
+    TfrmCodeEditor editor;
+    Support::closeAboutBoxes();
+    editor.show();
+    QApplication::processEvents();
+    editor.RichEdit1->setFocus();
+    const QString typed = "// label\nT1 <#Field Name=\"A>B\"> [CR][LF]\n[\"]\"] a/b <x // y> \"q\nz\"\n<open";
+    QTest::keyClicks(editor.RichEdit1, QString(typed).replace(u'\n', u'\r'));
+    QApplication::processEvents();
+    ASSERT_EQ(editor.text(), QString(typed).replace("\n", "\r\n"));
+
+    QTextCursor sel = editor.RichEdit1->textCursor();
+    sel.setPosition(3);
+    sel.setPosition(12, QTextCursor::KeepAnchor);
+    editor.RichEdit1->setTextCursor(sel);
+    QTest::keyClick(editor.RichEdit1, Qt::Key_Shift); // a key that changes nothing
+
+    // Every character has the colour of the span the scan puts it in, or black.
+    const QString withCrLf = editor.text();
+    QList<QColor> expected(withCrLf.size(), QColor(0, 0, 0));
+    for (const TColorSpan &s : ScanColorSpans(withCrLf))
+        for (int i = s.Start; i < s.Start + s.Length; ++i)
+            expected[i] = TemplateHighlighter::colorOf(s.Kind);
+    int position = 0;
+    for (int i = 0; i < withCrLf.size(); ++i) {
+        if (withCrLf[i] == u'\r')
+            continue; // CR LF is one line break in the document
+        if (withCrLf[i] != u'\n')
+            EXPECT_EQ(colourAt(editor.RichEdit1, position), expected[i]) << i << " " << withCrLf[i].toLatin1();
+        ++position;
+    }
+    EXPECT_EQ(editor.RichEdit1->textCursor().selectionStart(), 3);
+    EXPECT_EQ(editor.RichEdit1->textCursor().selectionEnd(), 12);
+
+    editor.Colorize1->trigger(); // off: all black
+    EXPECT_EQ(colourAt(editor.RichEdit1, 0), QColor(0, 0, 0));
+    editor.Colorize1->trigger(); // on again: coloured at once
+    EXPECT_EQ(colourAt(editor.RichEdit1, 0), QColor(128, 0, 128));
+}
+
+TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
+{
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    folder.writeFile("tabrix.tpd", "OLD\r\n");
+    Support::RecordingPrompter prompter;
+    {
+        TfrmCodeEditor editor;
+        editor.Colorize1->trigger(); // off
+        prompter.answers = {false};
+        editor.reject(); // Escape
+        EXPECT_EQ(prompter.questions.last(), "Disregard changes");
+        EXPECT_EQ(editor.result(), QDialog::Rejected);
+        editor.setText("NEW");
+        prompter.answers = {true};
+        editor.btnCancel->click();
+        EXPECT_EQ(folder.readFile("tabrix.tpd"), "OLD\r\n");
+    }
+    EXPECT_EQ(IniFile::ReadString(TabrixDefs::SettingsFile, "Defaults", "Colorize", ""), "0");
+
+    // A printer definition that cannot be written keeps the editor open.
+    QFile::setPermissions(folder.path("tabrix.tpd"), QFileDevice::ReadOwner);
+    {
+        TfrmCodeEditor editor;
+        EXPECT_FALSE(editor.colorize());
+        editor.setText("NEW\r\n");
+        editor.btnOK->click();
+        EXPECT_EQ(prompter.errors.last(), "Error saving print template");
+        EXPECT_EQ(editor.result(), 0);
+    }
+    QFile::setPermissions(folder.path("tabrix.tpd"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    // OK with an empty text writes an empty file; the main window then has no template.
+    TfrmMain main;
+    main.store().Connect(folder.path("tabrix.udl"));
+    QTimer::singleShot(0, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *editor = qobject_cast<TfrmCodeEditor *>(w); editor && editor->isVisible()) {
+                editor->RichEdit1->clear();
+                editor->btnOK->click();
+            }
+    });
+    main.PrinterTemplate1->trigger();
+    EXPECT_EQ(folder.readFile("tabrix.tpd"), "");
+    EXPECT_TRUE(main.HTMLDoc().isEmpty());
+    main.tbPrintClick();
+    EXPECT_EQ(prompter.errors.last(), "No print template available");
+}
+
+TEST(Editor, TestPrintSendsTheSampleLabel)
+{
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    Printers::SetCurrentPrinter(QString());
+    TabrixDefs::PrinterWait = 0;
+    TfrmCodeEditor editor;
+    const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
+    const QStringList before = QDir(out).entryList({"job-*"}, QDir::Files);
+    editor.setText("A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
+    editor.tbTestPrint->trigger();
+    EXPECT_TRUE(prompter.errors.isEmpty());
+    QByteArray job;
+    for (int i = 0; i < 50 && job.isEmpty(); ++i) {
+        for (const QString &f : QDir(out).entryList({"job-*"}, QDir::Files))
+            if (!before.contains(f)) {
+                QFile file(out + "/" + f);
+                file.open(QIODevice::ReadOnly);
+                job = file.readAll();
+            }
+        QThread::msleep(100);
+    }
+    EXPECT_EQ(job, "AX12345\r\nB NOT x");
+    EXPECT_EQ(editor.text(), "A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
+
+    Printers::SetCurrentPrinter("no-such-queue");
+    editor.tbTestPrint->trigger();
+    EXPECT_EQ(prompter.errors, (QStringList{"Unable to print.  StartRawPrintJob failed", "Error printing label"}));
+    Printers::SetCurrentPrinter(QString());
+}
+
+namespace {
+
+// A sender in a process of its own, writing with bash's /dev/tcp.
+struct Sender {
+    QProcess process;
+    explicit Sender(const QString &script)
+    {
+        process.start("bash", {"-c", "exec 3<>/dev/tcp/127.0.0.1/8999; " + script});
+    }
+    ~Sender() { process.waitForFinished(10000); }
+};
+
+bool waitFor(const std::function<bool()> &done, int ms = 10000)
+{
+    for (int i = 0; i < ms / 10 && !done(); ++i)
+        QTest::qWait(10);
+    return done();
+}
+
+} // namespace
+
+TEST(Capture, LabelsSentOverTcpBecomeTemplateText)
+{
+    Support::RecordingPrompter prompter;
+    TfrmGetLabel capture;
+    capture.show();
+    ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
+    EXPECT_EQ(capture.ePort->text(), "8999");
+    EXPECT_FALSE(capture.btnOK->isEnabled());
+    {
+        Sender s("printf '\\x1bA\\r\\n' >&3; exec 3>&-");
+        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Done"; }));
+    }
+    EXPECT_EQ(capture.LabelText, "[ESC]A[CR][LF]\r\n");
+    EXPECT_EQ(capture.eBytesRecieved->text(), "4");
+    EXPECT_TRUE(capture.btnOK->isEnabled());
+
+    // A second sender's bytes are added, and the whole converted once more.
+    {
+        Sender s("printf 'B' >&3; sleep 0.2; printf 'C[' >&3; sleep 0.2; printf 'D' >&3; exec 3>&-");
+        ASSERT_TRUE(waitFor([&] { return capture.LabelText.endsWith("D"); }));
+    }
+    EXPECT_EQ(capture.LabelText, "[\"[\"]ESC[\"]\"]A[\"[\"]CR[\"]\"][\"[\"]LF[\"]\"][CR][LF]\r\nBC[\"[\"]D");
+    EXPECT_TRUE(prompter.generalErrors.isEmpty());
+}
+
+TEST(Capture, CancelDropsTheSenderAndTooMuchIsRefused)
+{
+    Support::RecordingPrompter prompter;
+    {
+        TfrmGetLabel capture;
+        capture.show();
+        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
+        Sender s("printf 'X' >&3; sleep 5");
+        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Reading"; }));
+        capture.btnCancel->click();
+        EXPECT_EQ(capture.result(), QDialog::Rejected);
+        QTcpServer probe; // the port is free again
+        EXPECT_TRUE(probe.listen(QHostAddress::AnyIPv4, 8999));
+        s.process.kill();
+    }
+    {
+        TfrmGetLabel capture;
+        capture.show();
+        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
+        Sender s("printf 'first' >&3; exec 3>&-");
+        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Done"; }));
+        Sender big("head -c 20971520 /dev/zero >&3 2>/dev/null; exec 3>&-");
+        ASSERT_TRUE(waitFor([&] { return !prompter.errors.isEmpty(); }, 20000));
+        EXPECT_TRUE(prompter.errors.last().startsWith("The label is too large"));
+        EXPECT_LE(capture.LabelText.size(), TfrmGetLabel::MaxCapture);
+        EXPECT_TRUE(capture.LabelText.startsWith("first"));
+        EXPECT_EQ(capture.eStatus->text(), "Reading");
+        EXPECT_TRUE(capture.btnOK->isEnabled());
+    }
+    {
+        QTcpServer taken;
+        ASSERT_TRUE(taken.listen(QHostAddress::AnyIPv4, 8999));
+        TfrmGetLabel capture;
+        capture.show();
+        QApplication::processEvents();
+        EXPECT_EQ(capture.eStatus->text(), "Opening");
+        EXPECT_EQ(capture.ePort->text(), "");
+        ASSERT_FALSE(prompter.generalErrors.isEmpty());
+        EXPECT_TRUE(prompter.generalErrors.last().startsWith("Windows socket error: ")) << qPrintable(prompter.generalErrors.last());
+        EXPECT_TRUE(prompter.generalErrors.last().endsWith("on API 'bind'"));
+    }
+}

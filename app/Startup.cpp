@@ -88,6 +88,7 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     }
 
     TfrmPatientLog patientLog(&main);
+    main.setPatientLog(&patientLog);
 
     waitForSplash(*splash);
     splash.reset();

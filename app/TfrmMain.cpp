@@ -9,6 +9,8 @@
 #include "app/UpperCaseValidator.h"
 #include "editor/TfrmCodeEditor.h"
 #include "labels/PrintRun.h"
+#include "log/ExportCommand.h"
+#include "log/TfrmPatientLog.h"
 #include "labels/PrinterSetup.h"
 #include "labels/Template.h"
 #include "register/PatientEntry.h"
@@ -264,6 +266,8 @@ void TfrmMain::buildToolbarAndMenus()
     connect(Helpontheweb1, &QAction::triggered, this, [] { ShellOpen(TabrixDefs::HelpFile); });
     connect(About2, &QAction::triggered, this, &TfrmMain::About2Click);
     connect(PrinterTemplate1, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterTemplate1Click(); }); });
+    connect(Export1, &QAction::triggered, this, [this] { RunGuarded([this] { Export1Click(*this); }); });
+    connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });
 }
 
 QWidget *TfrmMain::buildEntryPanel()
@@ -490,6 +494,14 @@ void TfrmMain::PrinterTemplate1Click()
     TfrmCodeEditor editor(this);
     if (editor.exec() == QDialog::Accepted)
         LoadTemplate();
+}
+
+void TfrmMain::AccnList1Click()
+{
+    if (!m_patientLog)
+        return;
+    m_patientLog->setDataSource(&m_store.tblPatients);
+    m_patientLog->exec();
 }
 
 void TfrmMain::iBannerClick()

@@ -17,6 +17,7 @@ namespace Tabrix {
 
 class FieldBinding;
 class PatientEntry;
+class TfrmPatientLog;
 class TestCodes;
 class TestListModel;
 
@@ -67,6 +68,8 @@ public:
     QPushButton *Button1;
 
     QString exportDir() const { return m_exportDir; }
+    // The patient log, built once at start-up.
+    void setPatientLog(TfrmPatientLog *log) { m_patientLog = log; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -83,6 +86,7 @@ private:
     void iBannerClick();
     void About2Click();
     void PrinterTemplate1Click();
+    void AccnList1Click();
     void tblPatientsStateChange();
     void attachRecordCommands();
 
@@ -94,6 +98,7 @@ private:
     TestListModel *m_testList = nullptr;
     QList<FieldBinding *> m_bindings;
     QString m_exportDir;
+    TfrmPatientLog *m_patientLog = nullptr;
     bool m_shown = false;
 };
 

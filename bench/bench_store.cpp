@@ -3,6 +3,7 @@
 // large register should stay close to those for the small one.
 #include "app/TabrixDefs.h"
 #include "register/RecordStore.h"
+#include "bench/BenchRegister.h"
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>
@@ -14,42 +15,6 @@
 
 using namespace Tabrix;
 
-static void fill(const QString &dbFile, int patients)
-{
-    RegisterSetup::CreateSqliteRegister(dbFile);
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fill");
-    db.setDatabaseName(dbFile);
-    db.open();
-    QSqlQuery(db).exec("PRAGMA synchronous=OFF");
-    db.transaction();
-    QSqlQuery p(db), t(db);
-    p.prepare("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Patient_id, Gender) "
-              "VALUES (?, ?, ?, ?, ?, ?, 'M')");
-    t.prepare("INSERT INTO tests (Order_id, TestCode) VALUES (?, ?)");
-    const QString created = QDateTime(QDate(2026, 12, 8), QTime(9, 30)).toString(Qt::ISODateWithMs);
-    static const char *const codes[] = {"CBC", "BMP", "TSH"};
-    for (int i = 0; i < patients; ++i) {
-        const int accn = 100000001 + i;
-        p.addBindValue(accn);
-        p.addBindValue(QStringLiteral("X%1").arg(accn - 100000000));
-        p.addBindValue(created);
-        p.addBindValue(QStringLiteral("LAST%1").arg((i * 7919) % patients));
-        p.addBindValue(QStringLiteral("FIRST%1").arg(i % 1000));
-        p.addBindValue(QString::number(i));
-        p.exec();
-        const QVariant id = p.lastInsertId();
-        for (const char *code : codes) {
-            t.addBindValue(id);
-            t.addBindValue(QString::fromLatin1(code));
-            t.exec();
-        }
-    }
-    db.commit();
-    db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase("fill");
-}
-
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -57,7 +22,7 @@ int main(int argc, char **argv)
     for (int patients : {10000, 1000000}) {
         QTemporaryDir dir;
         const QString dbFile = dir.filePath("tabrix.db");
-        fill(dbFile, patients);
+        Bench::fill(dbFile, patients);
         RegisterSetup::WriteDataLink(dir.filePath("tabrix.udl"), "Provider=SQLite;Data Source=tabrix.db");
         TAccn.MinValue = 100000001;
 

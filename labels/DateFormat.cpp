@@ -26,7 +26,7 @@ QString withSeparators(const QString &pattern, bool date)
 
 QString shortDate(const QDate &d, const QLocale &l)
 {
-    return l.toString(d, withSeparators(l.dateFormat(QLocale::ShortFormat), true));
+    return l.toString(d, ShortDatePattern(l));
 }
 QString longDate(const QDate &d, const QLocale &l)
 {
@@ -73,6 +73,16 @@ bool twelveHourClock(const QString &f, qsizetype from)
 }
 
 } // namespace
+
+QString ShortDatePattern(const QLocale &locale)
+{
+    return withSeparators(locale.dateFormat(QLocale::ShortFormat), true);
+}
+
+QString LongTimePattern(const QLocale &locale)
+{
+    return withSeparators(locale.timeFormat(QLocale::LongFormat), false);
+}
 
 QString FormatDateTime(const QString &f, const QDateTime &value, const QLocale &locale)
 {
@@ -168,7 +178,7 @@ QString FormatDateTime(const QString &f, const QDateTime &value, const QLocale &
         case 'c':
             out += shortDate(date, locale);
             if (time != QTime(0, 0))
-                out += u' ' + timeText(time, locale, QLocale::LongFormat);
+                out += u' ' + locale.toString(time, LongTimePattern(locale));
             break;
         default:
             out += QString(run, c); // "/" and ":" are the separators "/" and ":" already

@@ -13,6 +13,11 @@ namespace Tabrix {
 // separators are always "/" and ":".
 QString FormatDateTime(const QString &format, const QDateTime &value, const QLocale &locale);
 
+// The locale's short date and long time as patterns for QLocale::toString, with
+// "/" and ":" as separators (the "c" form is the one, then a blank and the other).
+QString ShortDatePattern(const QLocale &locale);
+QString LongTimePattern(const QLocale &locale);
+
 // The age on `today` of someone born on `birth`: whole years ("56Y"); under a
 // year, months ("5M") or, under a month, days ("12D").
 QString AgeText(const QDate &birth, const QDate &today);

@@ -1,13 +1,48 @@
 #pragma once
 #include <QDialog>
 
+class QAction;
+class QPushButton;
+class QTableView;
+
 namespace Tabrix {
 
-// The patient log: built once at start-up, hidden, and shown on each use.
+class Cursor;
+class PatientLogModel;
+
+// The patient log: every registration of the main window's own patient cursor,
+// sortable by its column titles and the Sort menu. Choosing a row makes it the
+// main window's record; the order chosen stays the main window's browsing order
+// until Done restores accession order. Built once at start and reused.
 class TfrmPatientLog : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmPatientLog(QWidget *parent = nullptr);
+
+    // DataSource1: the cursor the log shows (the main window's patients).
+    void setDataSource(Cursor *patients);
+
+    QTableView *DBGrid1;
+    QPushButton *btnPrint, *btnOK;
+    QAction *PrintPreview1, *Print1, *Exit1, *Accn1, *LastNameFirstName1, *PatientID1;
+
+    // The sort field list each column title applies.
+    static const QStringList SortOfColumn[6];
+
+    void DBGrid1TitleClick(int column);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormShow();
+    void btnOKClick();
+    void btnPrintClick(bool preview);
+    void applySort(const QStringList &fields);
+    void showCurrentRecord();
+
+    Cursor *DataSource1 = nullptr;
+    PatientLogModel *m_model = nullptr;
 };
 
 } // namespace Tabrix

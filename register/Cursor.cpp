@@ -544,13 +544,18 @@ QDateTime Cursor::asDateTime(const QString &name) const
 
 QList<QSqlRecord> Cursor::rows(int limit) const
 {
+    return page(0, limit);
+}
+
+QList<QSqlRecord> Cursor::page(qint64 offset, int limit) const
+{
     QList<QSqlRecord> result;
     if (!active() || rangeIsNone())
         return result;
     QString sql = QStringLiteral("SELECT * FROM %1").arg(quoted(m_table));
     if (m_master)
         sql += QStringLiteral(" WHERE ") + rangeCondition();
-    sql += QStringLiteral(" ORDER BY ") + orderBy(false) + QStringLiteral(" LIMIT %1").arg(limit);
+    sql += QStringLiteral(" ORDER BY ") + orderBy(false) + QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     q.prepare(sql);
@@ -560,6 +565,41 @@ QList<QSqlRecord> Cursor::rows(int limit) const
     while (q.next())
         result << q.record();
     return result;
+}
+
+qint64 Cursor::count() const
+{
+    if (!active() || rangeIsNone())
+        return 0;
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(m_table));
+    if (m_master)
+        sql += QStringLiteral(" WHERE ") + rangeCondition();
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    if (m_master)
+        q.addBindValue(m_master->value(m_linkField));
+    exec(q);
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+qint64 Cursor::countBeforeCurrent() const
+{
+    if (!active() || m_empty || editing() || m_master)
+        return 0;
+    QStringList names, marks;
+    QSqlQuery q(m_db);
+    for (const QString &c : orderColumns()) {
+        names << quoted(c);
+        marks << QStringLiteral("?");
+    }
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE (%2) < (%3)")
+                  .arg(quoted(m_table), names.join(u','), marks.join(u',')));
+    for (const QString &c : orderColumns())
+        q.addBindValue(m_row.value(c));
+    exec(q);
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 } // namespace Tabrix

@@ -72,6 +72,11 @@ public:
 
     // The rows of the cursor in order, at most `limit` (for grids over small details).
     QList<QSqlRecord> rows(int limit = 1000) const;
+    // For grids over large tables: a page of rows in order, how many rows there are,
+    // and how many come before the current row.
+    QList<QSqlRecord> page(qint64 offset, int limit) const;
+    qint64 count() const;
+    qint64 countBeforeCurrent() const;
 
 signals:
     // After open, close, insert, edit, post, cancel, delete, a move and refresh.

@@ -18,6 +18,13 @@ CREATE TABLE patients (
   Recieve_Time    TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX AccnNum ON patients (AccnNum);
+-- the orders of the patient log
+CREATE INDEX patients_AccnStr ON patients (AccnStr);
+CREATE INDEX patients_Last_Name ON patients (Last_Name, First_Name, Patient_id);
+CREATE INDEX patients_First_Name ON patients (First_Name, Last_Name, Patient_id);
+CREATE INDEX patients_Patient_id ON patients (Patient_id);
+CREATE INDEX patients_Gender ON patients (Gender);
+CREATE INDEX patients_Created ON patients (Created);
 
 CREATE TABLE tests (
   Test_id  INTEGER PRIMARY KEY AUTOINCREMENT,

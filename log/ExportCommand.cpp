@@ -1,0 +1,34 @@
+#include "log/ExportCommand.h"
+#include "app/Prompter.h"
+#include "app/TfrmMain.h"
+#include "log/RegisterExport.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+namespace Tabrix {
+
+void Export1Click(TfrmMain &main)
+{
+    main.lifecycle().TryPost(); // whatever it reports, the export goes on
+    QFileDialog SaveDialog1(&main, QString(), main.exportDir(), QStringLiteral("Text Files (*.txt)"));
+    SaveDialog1.setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1.setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1.setOption(QFileDialog::DontConfirmOverwrite);
+    SaveDialog1.setDefaultSuffix(QStringLiteral("txt"));
+    if (SaveDialog1.exec() != QDialog::Accepted || SaveDialog1.selectedFiles().isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        ExportRegister(main.store().database(), SaveDialog1.selectedFiles().constFirst(),
+                       [] { QCoreApplication::processEvents(); });
+    } catch (const ETabrixError &e) {
+        QApplication::restoreOverrideCursor();
+        ShowError(e.message());
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    prompter().inform(QStringLiteral("Export complete"));
+}
+
+} // namespace Tabrix

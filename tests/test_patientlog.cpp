@@ -1,0 +1,198 @@
+#include "app/TabrixDefs.h"
+#include "app/TfrmMain.h"
+#include "labels/Printers.h"
+#include "log/TfrmLogPrint.h"
+#include "log/TfrmPatientLog.h"
+#include "tests/TestSupport.h"
+#include "tests/WindowSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+struct Patient { qint32 accn; const char *last, *first, *id; QStringList tests; };
+
+// The real main window and its patient log over a register of the given patients.
+struct LogWindow {
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    std::unique_ptr<TfrmMain> main;
+    TfrmPatientLog *log;
+
+    explicit LogWindow(const std::vector<Patient> &patients)
+    {
+        folder.createRegister();
+        {
+            RecordStore writer;
+            writer.Connect(folder.path("tabrix.udl"));
+            for (const Patient &p : patients) {
+                Cursor &c = writer.tblPatients;
+                c.Append();
+                c.setValue("AccnNum", p.accn);
+                c.setValue("AccnStr", QString("%1%2").arg(p.accn >= 110000000 ? 'M' : 'X').arg(p.accn % 10000000));
+                c.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+                c.setValue("Last_Name", p.last);
+                c.setValue("First_Name", p.first);
+                c.setValue("Patient_id", p.id);
+                c.setValue("Gender", "F");
+                c.setValue("Collection_date", "12/08/2026");
+                c.setValue("Collection_Time", "0915");
+                c.Post();
+                c.Refresh();
+                for (const QString &code : p.tests) {
+                    writer.tblTests.Append();
+                    writer.tblTests.setValue("Order_id", c.asInteger("Order_id"));
+                    writer.tblTests.setValue("TestCode", code);
+                    writer.tblTests.Post();
+                }
+            }
+        }
+        main = std::make_unique<TfrmMain>();
+        log = new TfrmPatientLog(main.get());
+        main->setPatientLog(log);
+        main->store().Connect(folder.path("tabrix.udl"));
+    }
+
+    // Opens the log from the main window's menu, runs `inside` while it shows.
+    void open(const std::function<void()> &inside)
+    {
+        QTimer::singleShot(0, [this, inside] {
+            inside();
+            if (log->isVisible())
+                log->reject();
+        });
+        main->AccnList1->trigger();
+    }
+    QStringList column(int c) const
+    {
+        QStringList values;
+        for (int r = 0; r < log->DBGrid1->model()->rowCount(); ++r)
+            values << log->DBGrid1->model()->index(r, c).data().toString();
+        return values;
+    }
+    QString current() { return main->store().tblPatients.asString("AccnStr"); }
+};
+
+const std::vector<Patient> Four = {
+    {100000005, "SMITH", "JOHN", "P3", {"CBC", "BMP"}},
+    {100000006, "SMITH", "ANNE", "P9", {}},
+    {110000001, "JONES", "ANNE", "P1", {"HB A1C"}},
+    {100000007, "SMITH", "ANNE", "P2", {"TSH"}},
+};
+
+} // namespace
+
+TEST(PatientLog, SortsChoosesAndTheMainWindowFollows)
+{
+    LogWindow w(Four);
+    EXPECT_EQ(w.log->windowTitle(), "Patient Log");
+    w.open([&] {
+        QStringList titles;
+        for (int c = 0; c < 6; ++c)
+            titles << w.log->DBGrid1->model()->headerData(c, Qt::Horizontal).toString();
+        EXPECT_EQ(titles, (QStringList{"Accession", "Last Name", "First Name", "Patient ID", "Gender", "Created"}));
+        EXPECT_TRUE(w.log->btnPrint->isEnabled());
+        EXPECT_EQ(w.column(0), (QStringList{"X5", "X6", "X7", "M1"}));
+        w.log->DBGrid1->horizontalHeader()->sectionClicked(1);
+        EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
+        w.log->DBGrid1->horizontalHeader()->sectionClicked(1); // twice: still ascending
+        EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
+        w.log->DBGrid1->horizontalHeader()->sectionClicked(2);
+        EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
+        EXPECT_EQ(w.column(1), (QStringList{"JONES", "SMITH", "SMITH", "SMITH"}));
+        w.log->Accn1->trigger(); // by the accession text: M before X
+        EXPECT_EQ(w.column(0), (QStringList{"M1", "X5", "X6", "X7"}));
+        w.log->LastNameFirstName1->trigger();
+        // choosing a row makes it the main window's record; a double-click closes, keeping the order
+        w.log->DBGrid1->setCurrentIndex(w.log->DBGrid1->model()->index(1, 0));
+        emit w.log->DBGrid1->doubleClicked(w.log->DBGrid1->model()->index(1, 0));
+    });
+    EXPECT_EQ(w.current(), "X7"); // SMITH ANNE P2
+    w.main->lifecycle().tbNextClick();
+    EXPECT_EQ(w.current(), "X6"); // SMITH ANNE P9: browsing follows the log's order
+    w.open([&] {
+        EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
+        EXPECT_EQ(w.log->DBGrid1->currentIndex().row(), 2);
+        w.log->btnOK->click(); // Done: accession order again
+    });
+    w.main->lifecycle().tbNextClick();
+    EXPECT_EQ(w.current(), "X7");
+    w.main->lifecycle().tbNextClick();
+    EXPECT_EQ(w.current(), "M1");
+}
+
+TEST(PatientLog, TheReportPrintsThroughTheSpooler)
+{
+    std::vector<Patient> many = Four;
+    for (int i = 0; i < 40; ++i)
+        many.push_back({100000100 + i, "FILL", "ER", "Q", {}});
+    LogWindow w(many);
+    TabrixDefs::StationID = "Haematology Bench 2";
+    const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
+    const QStringList before = QDir(out).entryList({"job-*"}, QDir::Files);
+
+    // Cancelled: nothing printed, and the labels go to the default printer afterwards.
+    Printers::SetCurrentPrinter("no-such-queue");
+    const auto answer = [](bool print) {
+        auto *poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, [poll, print] {
+            if (auto *d = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+                poll->deleteLater();
+                print ? d->accept() : d->reject();
+            }
+        });
+        poll->start(20);
+    };
+    w.open([&] {
+        answer(false);
+        w.log->btnPrint->click();
+    });
+    EXPECT_EQ(Printers::CurrentPrinterName(), "tabrix-labels");
+    w.open([&] {
+        w.log->DBGrid1->horizontalHeader()->sectionClicked(1);
+        answer(true);
+        w.log->btnPrint->click();
+    });
+    EXPECT_TRUE(w.prompter.errors.isEmpty()) << qPrintable(w.prompter.errors.join('|'));
+
+    QString pdf;
+    for (int i = 0; i < 100 && pdf.isEmpty(); ++i) {
+        for (const QString &f : QDir(out).entryList({"job-*"}, QDir::Files))
+            if (!before.contains(f))
+                pdf = out + "/" + f;
+        QThread::msleep(100);
+    }
+    ASSERT_FALSE(pdf.isEmpty());
+    QThread::msleep(300);
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    QFile::copy(pdf, QDir::tempPath() + "/tabrix-report.pdf");
+    EXPECT_EQ(report.count("Tabrix Patient Log"), 3);
+    EXPECT_EQ(report.count(QRegularExpression("Accession +Last Name +First Name +Patient ID +Sex +Coll. Date +Coll. Time")), 3);
+    EXPECT_TRUE(report.contains(QRegularExpression("X5 +SMITH +JOHN +P3 +F +12/08/2026 +0915"))) << qPrintable(report);
+    EXPECT_TRUE(report.contains("CBC,BMP"));
+    EXPECT_TRUE(report.contains("\"HB A1C\""));
+    EXPECT_EQ(report.count("Haematology Bench 2"), 3);
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_TRUE(report.contains(QRegularExpression(QString("Page: +%1\\b").arg(page)))) << page;
+    EXPECT_FALSE(report.contains(QRegularExpression("Page: +4\\b")));
+    // By last name: JONES first, FILL before both.
+    EXPECT_LT(report.indexOf("FILL"), report.indexOf("JONES"));
+    EXPECT_LT(report.indexOf("JONES"), report.indexOf("SMITH"));
+}

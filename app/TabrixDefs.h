@@ -51,6 +51,12 @@ QString ChangeFileExt(const QString &path, const QString &extension);
 // A file named like the program with another extension, beside it.
 QString ProgramFileWithExt(const QString &extension);
 
+// The program's version, "2.0.0.6".
+inline QString AppVersion()
+{
+    return QStringLiteral(TABRIX_VERSION);
+}
+
 // Runs once before anything else: paths, separators, default help address, settings.
 void Initialise(const QString &programFilePath);
 // Reads every setting of the program from the settings file, in a fixed order.

@@ -6,6 +6,8 @@
 #include "app/ShellOpen.h"
 #include "app/TabrixDefs.h"
 #include "app/TfrmAbout.h"
+#include "app/TfrmHelp.h"
+#include "app/TfrmOptions.h"
 #include "app/UpperCaseValidator.h"
 #include "editor/TfrmCodeEditor.h"
 #include "labels/PrintRun.h"
@@ -266,6 +268,8 @@ void TfrmMain::buildToolbarAndMenus()
     connect(Helpontheweb1, &QAction::triggered, this, [] { ShellOpen(TabrixDefs::HelpFile); });
     connect(About2, &QAction::triggered, this, &TfrmMain::About2Click);
     connect(PrinterTemplate1, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterTemplate1Click(); }); });
+    connect(Preferences1, &QAction::triggered, this, [this] { RunGuarded([this] { Preferences1Click(); }); });
+    connect(Help1, &QAction::triggered, this, [this] { Help1Click(this); });
     connect(Export1, &QAction::triggered, this, [this] { RunGuarded([this] { Export1Click(*this); }); });
     connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });
 }
@@ -494,6 +498,17 @@ void TfrmMain::PrinterTemplate1Click()
     TfrmCodeEditor editor(this);
     if (editor.exec() == QDialog::Accepted)
         LoadTemplate();
+}
+
+void TfrmMain::Preferences1Click()
+{
+    {
+        TfrmOptions options(this);
+        if (options.exec() == QDialog::Accepted)
+            options.FormClose(); // a refused write ends here, before the refresh
+    }
+    StatusText->setText(TabrixDefs::StationID);
+    LoadTemplate();
 }
 
 void TfrmMain::AccnList1Click()

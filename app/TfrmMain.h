@@ -87,6 +87,7 @@ private:
     void About2Click();
     void PrinterTemplate1Click();
     void AccnList1Click();
+    void Preferences1Click();
     void tblPatientsStateChange();
     void attachRecordCommands();
 

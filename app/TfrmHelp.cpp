@@ -1,0 +1,64 @@
+#include "app/TfrmHelp.h"
+#include "app/Prompter.h"
+#include "app/TabrixDefs.h"
+#include "app/TabrixError.h"
+
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace Tabrix {
+
+TfrmHelp::TfrmHelp(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmHelp"));
+    setWindowTitle(QStringLiteral("Help"));
+    WebBrowser1 = new QTextBrowser(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setOpenExternalLinks(true);
+    auto *bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("Panel1"));
+    bar->setFixedHeight(44);
+    btnOK = new QPushButton(QStringLiteral("Done"), bar);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnOK->setFixedWidth(160);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(WebBrowser1, 1);
+    layout->addWidget(bar);
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    resize(678, 482);
+}
+
+void TfrmHelp::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    // Panel1Resize: Done stays in the middle of its bar.
+    QWidget *bar = btnOK->parentWidget();
+    btnOK->move(bar->width() / 2 - btnOK->width() / 2, (bar->height() - btnOK->height()) / 2);
+}
+
+void TfrmHelp::load(const QString &file)
+{
+    const QFileInfo info(file);
+    if (info.exists() && (!info.isFile() || !info.isReadable()))
+        throw ETabrixError(QStringLiteral("The help page %1 cannot be read").arg(file));
+    WebBrowser1->setSource(QUrl::fromLocalFile(file));
+}
+
+void Help1Click(QWidget *parent)
+{
+    try {
+        TfrmHelp help(parent);
+        help.load(TabrixDefs::HelpFile);
+        help.exec();
+    } catch (const std::exception &) {
+        ShowError(QStringLiteral("Help is unavailable"));
+    }
+}
+
+} // namespace Tabrix

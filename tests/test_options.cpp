@@ -1,0 +1,217 @@
+#include "app/IniFile.h"
+#include "app/TabrixDefs.h"
+#include "app/TfrmAbout.h"
+#include "app/TfrmHelp.h"
+#include "app/TfrmMain.h"
+#include "app/TfrmOptions.h"
+#include "tests/TestSupport.h"
+#include "tests/WindowSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+// The options dialog shown and active, on a program folder of its own.
+struct Options {
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    std::unique_ptr<TfrmOptions> dialog;
+
+    explicit Options(TAccnRecord range = {})
+    {
+        TAccn = range;
+        TabrixDefs::StationID = "Tabrix Station";
+        TabrixDefs::Location.clear();
+        TabrixDefs::Gender = u'M';
+        TabrixDefs::IllegalChars = "\\#!$";
+        TabrixDefs::ShowSplash = true;
+        TabrixDefs::PrinterWait = 1000;
+        dialog = std::make_unique<TfrmOptions>();
+        dialog->show();
+        dialog->activateWindow();
+        QTest::qWaitForWindowActive(dialog.get());
+    }
+    void type(QWidget *box, const QString &text)
+    {
+        box->setFocus();
+        if (auto *edit = qobject_cast<QLineEdit *>(box))
+            edit->selectAll();
+        QTest::keyClicks(box, text);
+    }
+    void setRange(const QString &min, const QString &max)
+    {
+        dialog->eAccnMin->clear();
+        dialog->eAccnMax->clear();
+        type(dialog->eAccnMin, min);
+        type(dialog->eAccnMax, max);
+    }
+};
+
+} // namespace
+
+TEST(Options, TheRangeMustBeValidBeforeDone)
+{
+    Options o;
+    EXPECT_EQ(o.dialog->windowTitle(), "Program Options");
+    EXPECT_EQ(QApplication::focusWidget(), o.dialog->btnOK);
+    EXPECT_EQ(o.dialog->eAccnMin->text(), "");
+    struct Case { const char *min, *max; bool accepted; };
+    const Case cases[] = {
+        {"", "", false}, {"X20000", "X12345", false}, {"12345", "X20000", false}, {"X12345", "", false},
+        {"x12345", "x12345", true}, {"x12345", "X20000", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.min) + " to " + c.max);
+        o.prompter.errors.clear();
+        o.dialog->PageControl1->setCurrentIndex(0);
+        o.setRange(c.min, c.max);
+        o.dialog->btnOK->click();
+        EXPECT_EQ(o.dialog->result() == QDialog::Accepted, c.accepted);
+        if (!c.accepted) {
+            EXPECT_EQ(o.prompter.errors, QStringList{"Please enter a valid Range"});
+            EXPECT_EQ(o.dialog->PageControl1->currentIndex(), 1);
+            EXPECT_EQ(QApplication::focusWidget(), o.dialog->eAccnMin);
+            EXPECT_TRUE(o.dialog->isVisible());
+        }
+        o.dialog->setResult(0);
+        o.dialog->show();
+    }
+    EXPECT_EQ(o.dialog->eAccnMin->text(), "X12345"); // typed in lower case
+    o.dialog->FormClose();
+    EXPECT_EQ(TAccn.MinValue, 100012345);
+    EXPECT_EQ(TAccn.MaxValue, 100020000);
+}
+
+TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
+{
+    {
+        Options o({100012345, 100020000, 100012399});
+        o.folder.writeFile("tabrix.ini", "; kept\n");
+        o.type(o.dialog->eStationID, "Lab 7");
+        o.type(o.dialog->eLocation, "er");
+        o.dialog->cbSex->setEditText("Female");
+        o.type(o.dialog->eChars, "!");
+        o.dialog->cbShowSplash->setChecked(false);
+        o.type(o.dialog->sePrintWait, "20000");
+        o.dialog->eStationID->setFocus(); // leaving the spin box brings the value back into range
+        EXPECT_EQ(o.dialog->sePrintWait->value(), 10000);
+        const QByteArray before = o.folder.readFile("tabrix.ini");
+        o.dialog->btnCancel->click();
+        EXPECT_EQ(o.folder.readFile("tabrix.ini"), before);
+        EXPECT_EQ(TabrixDefs::StationID, "Tabrix Station");
+        EXPECT_EQ(TabrixDefs::Gender, u'M');
+        EXPECT_EQ(TAccn.NextNum, 100012399);
+    }
+    {
+        Options o({100012345, 100020000, 100012399});
+        o.type(o.dialog->eStationID, "Lab 7");
+        o.type(o.dialog->eLocation, "er");
+        o.dialog->cbSex->setEditText("Female");
+        o.type(o.dialog->sePrintWait, "abc");
+        o.dialog->eStationID->setFocus();
+        EXPECT_EQ(o.dialog->sePrintWait->value(), 0);
+        TabrixDefs::SplashFile = "/opt/tabrix/splash/a.gif";
+        o.dialog->btnOK->click();
+        ASSERT_EQ(o.dialog->result(), QDialog::Accepted);
+        o.dialog->FormClose();
+        EXPECT_EQ(TabrixDefs::Gender, u'F');
+        EXPECT_EQ(TabrixDefs::Location, "er"); // as typed
+        EXPECT_EQ(o.folder.readFile("tabrix.ini"),
+                  "[Ranges]\nMinValue=100012345\nMaxValue=100020000\n\n[Defaults]\nStationID=Lab 7\nLocation=er\n"
+                  "Gender=F\nIllegalChars=\\#!$\nShowSplash=1\nSplashInterval=5000\nSplashImage=/opt/tabrix/splash/a.gif\n"
+                  "PrinterWait=0\n");
+        EXPECT_EQ(TAccn.NextNum, 100012399); // the range acts on numbering only later
+    }
+    for (const char *sex : {"f", ""}) {
+        Options o({100012345, 100020000, 0});
+        o.dialog->cbSex->setEditText(sex);
+        o.dialog->btnOK->click();
+        o.dialog->FormClose();
+        EXPECT_EQ(TabrixDefs::Gender, *sex ? QChar(u'f') : QChar(u'M')) << sex;
+    }
+}
+
+TEST(Options, IllegalCharactersActAsTheBoxStandsNow)
+{
+    Options o;
+    o.type(o.dialog->eStationID, "A#B");
+    EXPECT_EQ(o.dialog->eStationID->text(), "AB");
+    o.type(o.dialog->eChars, "\\!$");
+    o.type(o.dialog->eLocation, "W#1");
+    EXPECT_EQ(o.dialog->eLocation->text(), "W#1");
+}
+
+TEST(AboutAndHelp, TheBoxesShowWhatTheyShould)
+{
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    {
+        TfrmAbout about;
+        EXPECT_EQ(about.windowTitle(), "About Tabrix");
+        EXPECT_EQ(about.lblVersion->text(), "Version: 2.0.0.6");
+        EXPECT_FALSE(about.Timer1.isActive()); // from the menu: no closing by itself
+        EXPECT_EQ(about.Timer1.interval(), 60000);
+        about.show();
+        ASSERT_EQ(about.emailLinks.size(), 2);
+        QTest::mouseClick(about.emailLinks[0], Qt::LeftButton);
+        ASSERT_EQ(prompter.errors.size(), 1); // no mail program on this machine
+        EXPECT_TRUE(prompter.errors[0] == "There is no application associated with the given filename extension.")
+            << qPrintable(prompter.errors[0]);
+        EXPECT_TRUE(about.isVisible());
+        about.Timer1.setInterval(50); // the start-up box closes by itself
+        about.Timer1.start();
+        EXPECT_EQ(about.exec(), QDialog::Rejected);
+    }
+    // Help: the page, and Done centred however wide the window.
+    folder.writeFile("docs.html", "<html><body><h1>Registering a specimen</h1></body></html>");
+    TabrixDefs::HelpFile = folder.path("docs.html");
+    {
+        TfrmHelp help;
+        help.load(TabrixDefs::HelpFile);
+        help.show();
+        EXPECT_TRUE(help.WebBrowser1->toPlainText().contains("Registering a specimen"));
+        for (int width : {678, 1000}) {
+            help.resize(width, 482);
+            QApplication::processEvents();
+            const QWidget *bar = help.btnOK->parentWidget();
+            EXPECT_EQ(help.btnOK->x(), bar->width() / 2 - help.btnOK->width() / 2);
+        }
+    }
+    TabrixDefs::HelpFile = folder.path("."); // cannot be read
+    QTimer::singleShot(0, [] { if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close(); });
+    Help1Click(nullptr);
+    EXPECT_EQ(prompter.errors.last(), "Help is unavailable");
+}
+
+TEST(AboutAndHelp, PreferencesRefreshTheStationAndTheTemplateEvenOnCancel)
+{
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    Support::RecordingPrompter prompter;
+    TfrmMain main;
+    main.store().Connect(folder.path("tabrix.udl"));
+    Support::closeAboutBoxes();
+    main.show();
+    QTest::qWait(50);
+    EXPECT_TRUE(main.HTMLDoc().isEmpty());
+    folder.writeFile("tabrix.tpd", "N[CR][LF]\r\n");
+    TabrixDefs::StationID = "Renamed";
+    QTimer::singleShot(0, [] {
+        if (auto *o = qobject_cast<TfrmOptions *>(QApplication::activeModalWidget()))
+            o->btnCancel->click();
+    });
+    main.Preferences1->trigger();
+    EXPECT_EQ(main.StatusText->text(), "Renamed");
+    EXPECT_EQ(main.HTMLDoc(), QStringList{"N[CR][LF]"});
+}

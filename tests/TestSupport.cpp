@@ -2,7 +2,10 @@
 #include "app/TabrixDefs.h"
 #include "register/setup/RegisterSetup.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace Tabrix::Support {
 
@@ -13,6 +16,29 @@ ProgramFolder::ProgramFolder()
 
 void ProgramFolder::createRegister()
 {
+    // TABRIX_TEST_PG=SOCKET_DIR:PORT runs the register tests on a private PostgreSQL
+    // cluster instead, a fresh database for every folder.
+    const QStringList pg = qEnvironmentVariable("TABRIX_TEST_PG").split(u':', Qt::SkipEmptyParts);
+    if (pg.size() == 2) {
+        static int made = 0;
+        const QString database = QStringLiteral("tabrix_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+        {
+            QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
+            admin.setHostName(pg[0]);
+            admin.setPort(pg[1].toInt());
+            admin.setDatabaseName(QStringLiteral("postgres"));
+            admin.setUserName(QStringLiteral("postgres"));
+            if (!admin.open() || !QSqlQuery(admin).exec(QStringLiteral("CREATE DATABASE ") + database))
+                qFatal("cannot create the PostgreSQL register %s", qPrintable(database));
+            admin.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("admin"));
+        RegisterSetup::CreatePostgresRegister(pg[0], pg[1].toInt(), database, QStringLiteral("postgres"), QString());
+        RegisterSetup::WriteDataLink(path(QStringLiteral("tabrix.udl")),
+                                     QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User ID=postgres")
+                                         .arg(pg[0], pg[1], database));
+        return;
+    }
     RegisterSetup::CreateSqliteRegister(path(QStringLiteral("tabrix.db")));
     RegisterSetup::WriteDataLink(path(QStringLiteral("tabrix.udl")), QStringLiteral("Provider=SQLite;Data Source=tabrix.db"));
 }

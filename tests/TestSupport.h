@@ -46,7 +46,9 @@ public:
     ProgramFolder();
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString programFile() const { return path(QStringLiteral("tabrix")); }
-    // Creates tabrix.db with both tables and tabrix.udl naming it.
+    static bool onPostgres() { return qEnvironmentVariableIsSet("TABRIX_TEST_PG"); }
+    // Creates a register with both tables (tabrix.db, or a PostgreSQL database when
+    // the tests run on one) and tabrix.udl naming it.
     void createRegister();
     void writeFile(const QString &name, const QByteArray &bytes) const;
     QByteArray readFile(const QString &name) const;

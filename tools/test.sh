@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the whole test suite.
+# Installs what is missing, builds and runs the whole test suite: CTest (private CUPS,
+# PostgreSQL and X servers included), then every fuzzer for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh
-cd build
-ctest --output-on-failure -j2 --timeout 600
+(cd build && ctest --output-on-failure -j2 --timeout 900)
+bash tools/fuzz.sh 20

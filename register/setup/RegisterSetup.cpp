@@ -83,6 +83,36 @@ void CreateSqliteRegister(const QString &dbFile)
     QSqlDatabase::removeDatabase(name);
 }
 
+void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,
+                            const QString &password)
+{
+    const QString name = QStringLiteral("tabrix-setup-pg");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(host);
+        db.setPort(port);
+        db.setDatabaseName(database);
+        db.setUserName(user);
+        db.setPassword(password);
+        if (!db.open()) {
+            const QString error = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw ETabrixError(error);
+        }
+        try {
+            CreateTables(db, QStringLiteral("postgresql"));
+        } catch (...) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 void WriteDataLink(const QString &udlFile, const QString &connection)
 {
     QSaveFile out(udlFile);

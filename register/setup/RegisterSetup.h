@@ -15,6 +15,9 @@ void CreateTables(QSqlDatabase db, const QString &kind);
 // Creates a new SQLite register file with both tables. Raises ETabrixError when
 // the file exists already or cannot be made.
 void CreateSqliteRegister(const QString &dbFile);
+// Creates both tables in an existing, empty PostgreSQL database. Raises ETabrixError.
+void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,
+                            const QString &password);
 // Writes a data link file holding `connection` (Key=Value;...).
 void WriteDataLink(const QString &udlFile, const QString &connection);
 

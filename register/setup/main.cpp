@@ -2,6 +2,8 @@
 //
 //   tabrix-register sqlite PROGRAM_DIR [DB_FILE]
 //     creates DB_FILE (default PROGRAM_DIR/tabrix.db) and PROGRAM_DIR/tabrix.udl
+//   tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]
+//     creates the tables in the existing, empty DATABASE and PROGRAM_DIR/tabrix.udl
 #include "app/TabrixError.h"
 #include "register/setup/RegisterSetup.h"
 
@@ -16,11 +18,25 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() < 2 || args[0] != QLatin1String("sqlite")) {
-        std::fprintf(stderr, "usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n");
+    const bool postgres = args.value(0) == QLatin1String("postgresql");
+    if (args.size() < 2 || (args[0] != QLatin1String("sqlite") && !postgres) || (postgres && args.size() < 6)) {
+        std::fprintf(stderr, "usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
+                             "       tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]\n");
         return 2;
     }
     const QDir programDir(args[1]);
+    if (postgres) {
+        try {
+            RegisterSetup::CreatePostgresRegister(args[2], args[3].toInt(), args[4], args[5], args.value(6));
+            RegisterSetup::WriteDataLink(programDir.absoluteFilePath(QStringLiteral("tabrix.udl")),
+                                         QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User ID=%4;Password=%5")
+                                             .arg(args[2], args[3], args[4], args[5], args.value(6)));
+        } catch (const ETabrixError &e) {
+            std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
+            return 1;
+        }
+        return 0;
+    }
     const QString dbFile = programDir.absoluteFilePath(args.value(2, QStringLiteral("tabrix.db")));
     try {
         RegisterSetup::CreateSqliteRegister(dbFile);

@@ -1,0 +1,37 @@
+-- The Tabrix register on PostgreSQL, for stations that share one server. Same
+-- columns in the same order as on SQLite: the order of patients is the order of
+-- the export file's fields. Names are unquoted, so any spelling finds them.
+CREATE TABLE patients (
+  Order_id        INTEGER GENERATED ALWAYS AS IDENTITY PRIMARY KEY, -- never given twice
+  AccnNum         INTEGER NOT NULL,
+  AccnStr         VARCHAR(10) NOT NULL DEFAULT '',
+  Created         TIMESTAMP(3) NOT NULL,
+  Last_Name       VARCHAR(20) NOT NULL DEFAULT '',
+  First_Name      VARCHAR(20) NOT NULL DEFAULT '',
+  Middle_Initial  VARCHAR(1) NOT NULL DEFAULT '',
+  Gender          VARCHAR(1) NOT NULL DEFAULT '',
+  Patient_id      VARCHAR(20) NOT NULL DEFAULT '',
+  DOB             VARCHAR(10) NOT NULL DEFAULT '',
+  Location        VARCHAR(20) NOT NULL DEFAULT '',
+  Collection_date TEXT NOT NULL DEFAULT '',
+  Collection_Time TEXT NOT NULL DEFAULT '',
+  Recieve_date    TEXT NOT NULL DEFAULT '',
+  Recieve_Time    TEXT NOT NULL DEFAULT ''
+);
+CREATE INDEX AccnNum ON patients (AccnNum, Order_id);
+-- the orders of the patient log
+CREATE INDEX patients_AccnStr ON patients (AccnStr, Order_id);
+CREATE INDEX patients_Last_Name ON patients (Last_Name, First_Name, Patient_id, Order_id);
+CREATE INDEX patients_First_Name ON patients (First_Name, Last_Name, Patient_id, Order_id);
+CREATE INDEX patients_Patient_id ON patients (Patient_id, Order_id);
+CREATE INDEX patients_Gender ON patients (Gender, Order_id);
+CREATE INDEX patients_Created ON patients (Created, Order_id);
+
+-- A patient's tests go with it: deleting a registration, or emptying the
+-- register, leaves no tests behind.
+CREATE TABLE tests (
+  Test_id  INTEGER GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+  Order_id INTEGER NOT NULL REFERENCES patients (Order_id) ON DELETE CASCADE,
+  TestCode VARCHAR(40) NOT NULL DEFAULT ''
+);
+CREATE INDEX tests_Order_id ON tests (Order_id, Test_id);

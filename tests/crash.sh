@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Kills the real program (SIGKILL) at random moments while registrations are typed
+# and printed, 50 times on the same register: nothing saved before a kill is ever
+# lost, the register stays whole, the settings file stays whole, and the program
+# starts normally after every kill.
+set -euo pipefail
+TABRIX=$1
+SETUP=$2
+ROUNDS=${3:-50}
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; echo "0 passed, 1 failed"; exit 1; }
+
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+pids+=($xvfb)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$work/display")"
+
+window() {
+  local id
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+prog=$work/prog
+mkdir "$prog"
+cp "$TABRIX" "$prog/tabrix"
+"$SETUP" sqlite "$prog" >/dev/null
+printf '[Ranges]\nMinValue=100012345\nMaxValue=100099999\n[Defaults]\nShowSplash=0\nPrinterWait=200\n' >"$prog/tabrix.ini"
+printf 'N[CR][LF]<#Field Name=AccnStr> <#Field Name=TestCode>[CR][LF]\r\n' >"$prog/tabrix.tpd"
+settings=$(cat "$prog/tabrix.ini")
+snapshot() {
+  sqlite3 "$prog/tabrix.db" "select p.Order_id||'|'||p.AccnStr||'|'||p.Last_Name||'|'||coalesce(t.Test_id,'')||'|'||coalesce(t.TestCode,'') \
+    from patients p left join tests t on t.Order_id = p.Order_id order by p.Order_id, t.Test_id"
+}
+
+RANDOM=20261210
+: >"$work/saved"
+for round in $(seq "$ROUNDS"); do
+  "$prog/tabrix" &
+  app=$!
+  pids+=("$app")
+  about=$(window "About Tabrix") || fail "round $round: the program did not start (X server $(kill -0 $xvfb 2>/dev/null && echo running || echo gone): $(tail -3 "$work/xvfb.log"))"
+  xdotool windowfocus --sync "$about"
+  xdotool key Return
+  main=$(window "Vantrel Tabrix") || fail "round $round: no main window"
+  xdotool windowfocus --sync "$main"
+  # The kill comes at a random moment of typing, saving and printing.
+  ( sleep "$((RANDOM % 30 / 10)).$((RANDOM % 10))"; kill -9 "$app" 2>/dev/null ) &
+  killer=$!
+  xdotool key --delay 40 F5 2>/dev/null || true
+  for f in "crash$round" oska Return mrn$round 011970 w1 t -5 t Return cbc tsh Return; do
+    kill -0 "$app" 2>/dev/null || break
+    if [ "$f" = Return ]; then xdotool key Return 2>/dev/null || true
+    else xdotool type --delay 30 -- "$f" 2>/dev/null || true; xdotool key Return 2>/dev/null || true; fi
+  done
+  wait "$killer" 2>/dev/null || true
+  kill -9 "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+
+  [ "$(sqlite3 "$prog/tabrix.db" 'PRAGMA integrity_check')" = ok ] || fail "round $round: the register is damaged"
+  [ "$(cat "$prog/tabrix.ini")" = "$settings" ] || fail "round $round: the settings file changed"
+  snapshot >"$work/now"
+  # Everything saved before stays: the earlier snapshot is part of this one.
+  missing=$(comm -23 <(sort "$work/saved") <(sort "$work/now"))
+  [ -z "$missing" ] || fail "round $round: lost $missing"
+  cp "$work/now" "$work/saved"
+done
+echo "ok: $ROUNDS kills, $(sqlite3 "$prog/tabrix.db" 'select count(*) from patients') registrations and $(sqlite3 "$prog/tabrix.db" 'select count(*) from tests') tests kept"
+echo "1 passed, 0 failed"

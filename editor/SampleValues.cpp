@@ -50,12 +50,7 @@ SampleValues SampleValues::BuiltIn()
 
 QString SampleValues::value(const QString &name) const
 {
-    for (const QString &line : m_lines) {
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq >= 0 && QStringView(line).left(eq).compare(name, Qt::CaseInsensitive) == 0)
-            return line.mid(eq + 1);
-    }
-    return QString();
+    return ValueOfName(m_lines, name);
 }
 
 QString SampleValues::TagValue(const TagParams &params) const

@@ -330,28 +330,34 @@ void TfrmCodeEditor::tbNewClick()
         RichEdit1->clear();
 }
 
+// A file dialog of the editor: in the program's folder, for printer definitions,
+// ".tpd" added to a name typed without an extension. Returns the file, or "".
+static QString chooseFile(QWidget *parent, bool save)
+{
+    QFileDialog dialog(parent, save ? QStringLiteral("Save Printer Definition File") : QStringLiteral("Open printer definition file"),
+                       TabrixDefs::ProgramDir, QString::fromLatin1(Filter));
+    dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+    dialog.setDefaultSuffix(QStringLiteral("tpd"));
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::ReadOnly);
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 void TfrmCodeEditor::tbOpenClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Open printer definition file"), TabrixDefs::ProgramDir,
-                       QString::fromLatin1(Filter));
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::ReadOnly);
-    dialog.setDefaultSuffix(QStringLiteral("tpd"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        setText(QString::fromLatin1(readFileText(dialog.selectedFiles().constFirst())));
+    if (const QString file = chooseFile(this, false); !file.isEmpty())
+        setText(QString::fromLatin1(readFileText(file)));
 }
 
 void TfrmCodeEditor::tbSaveClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Save Printer Definition File"), TabrixDefs::ProgramDir,
-                       QString::fromLatin1(Filter));
-    dialog.setObjectName(QStringLiteral("SaveDialog1"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setDefaultSuffix(QStringLiteral("tpd"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        writeFileText(dialog.selectedFiles().constFirst(), text());
+    if (const QString file = chooseFile(this, true); !file.isEmpty())
+        writeFileText(file, text());
 }
 
 void TfrmCodeEditor::tbTestPrintClick()

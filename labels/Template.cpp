@@ -120,9 +120,9 @@ bool isSeparator(QChar c)
 
 } // namespace
 
-QString TagParams::value(const QString &name) const
+QString ValueOfName(const QStringList &items, const QString &name)
 {
-    for (const QString &item : m_items) {
+    for (const QString &item : items) {
         const qsizetype eq = item.indexOf(u'=');
         if (eq >= 0 && QStringView(item).left(eq).compare(name, Qt::CaseInsensitive) == 0)
             return item.mid(eq + 1);

@@ -22,14 +22,17 @@ public:
     using ETabrixError::ETabrixError;
 };
 
+// The value of the first "Name=Value" item whose name equals `name` without regard
+// to case (the part before the first "="), or "" when there is none.
+QString ValueOfName(const QStringList &items, const QString &name);
+
 // The parameters of one tag, in the order written, normally Name=Value.
 class TagParams {
 public:
     TagParams() = default;
     explicit TagParams(QStringList items) : m_items(std::move(items)) {}
     const QStringList &items() const { return m_items; }
-    // The value of the first item named `name` (without regard to case), or "".
-    QString value(const QString &name) const;
+    QString value(const QString &name) const { return ValueOfName(m_items, name); }
 
 private:
     QStringList m_items;

@@ -170,6 +170,16 @@ void Cursor::setRow(const std::optional<QSqlRecord> &row)
     m_changed.clear();
 }
 
+// The first row in the order becomes current; BOF, and EOF when there is none.
+void Cursor::loadFirst()
+{
+    const auto first = fetchOne(QString(), {}, false);
+    setRow(first);
+    m_empty = !first.has_value();
+    m_bof = true;
+    m_eof = m_empty;
+}
+
 // The current row is gone: the following row, else the preceding one, becomes current.
 void Cursor::settleAfterLoss(const QSqlRecord &lost)
 {
@@ -217,12 +227,8 @@ void Cursor::Open()
         if (m_columns.field(i).metaType().id() == QMetaType::QDateTime)
             m_dateTimeColumns.insert(i);
 
-    const auto first = fetchOne(QString(), {}, false);
+    loadFirst();
     m_state = State::Browse;
-    setRow(first);
-    m_empty = !first.has_value();
-    m_bof = true;
-    m_eof = m_empty;
     emit stateChange(Event::Open);
     emit dataChanged();
 }
@@ -256,47 +262,37 @@ void Cursor::First()
     requireActive();
     emit beforeScroll();
     requireBrowseAfterScrollEvent();
-    const auto first = fetchOne(QString(), {}, false);
-    setRow(first);
-    m_empty = !first.has_value();
-    m_bof = true;
-    m_eof = m_empty;
+    loadFirst();
     emit stateChange(Event::Scroll);
     emit dataChanged();
 }
 
 void Cursor::Next()
 {
-    requireActive();
-    emit beforeScroll();
-    requireBrowseAfterScrollEvent();
-    if (m_eof)
-        return;
-    if (const auto next = fetchNeighbour(m_row, Direction::After)) {
-        setRow(next);
-        m_bof = m_eof = false;
-        emit stateChange(Event::Scroll);
-        emit dataChanged();
-    } else {
-        m_eof = true;
-        emit stateChange(Event::Scroll);
-    }
+    step(Direction::After);
 }
 
 void Cursor::Prior()
 {
+    step(Direction::Before);
+}
+
+// One row on in the order, or back; at the end the try sets EOF (or BOF) and stays.
+void Cursor::step(Direction dir)
+{
     requireActive();
     emit beforeScroll();
     requireBrowseAfterScrollEvent();
-    if (m_bof)
+    bool &atEnd = dir == Direction::After ? m_eof : m_bof;
+    if (atEnd)
         return;
-    if (const auto prior = fetchNeighbour(m_row, Direction::Before)) {
-        setRow(prior);
+    if (const auto row = fetchNeighbour(m_row, dir)) {
+        setRow(row);
         m_bof = m_eof = false;
         emit stateChange(Event::Scroll);
         emit dataChanged();
     } else {
-        m_bof = true;
+        atEnd = true;
         emit stateChange(Event::Scroll);
     }
 }
@@ -463,11 +459,7 @@ void Cursor::Refresh()
         setRow(row);
         m_empty = false;
     } else if (m_empty || m_row.isEmpty() || key().isNull()) {
-        const auto first = fetchOne(QString(), {}, false);
-        setRow(first);
-        m_empty = !first.has_value();
-        m_bof = true;
-        m_eof = m_empty;
+        loadFirst();
     } else {
         settleAfterLoss(m_row);
     }
@@ -484,11 +476,7 @@ void Cursor::followMaster()
         m_state = State::Browse; // a detail edit never outlives its master row
         m_changed.clear();
     }
-    const auto first = fetchOne(QString(), {}, false);
-    setRow(first);
-    m_empty = !first.has_value();
-    m_bof = true;
-    m_eof = m_empty;
+    loadFirst();
     emit stateChange(Event::Refresh); // the rows are others now
     emit dataChanged();
 }

@@ -105,6 +105,8 @@ private:
     std::optional<QSqlRecord> fetchByKey(const QVariant &key) const;
     bool queryEmpty() const;
     void setRow(const std::optional<QSqlRecord> &row);
+    void loadFirst();
+    void step(Direction dir);
     void settleAfterLoss(const QSqlRecord &lost);
     void followMaster();
     void exec(class QSqlQuery &q) const;

@@ -5,39 +5,7 @@
 set -euo pipefail
 TABRIX=$1
 SETUP=$2
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-passed=0
-fail() { echo "FAIL: $*"; echo "$passed passed, 1 failed"; exit 1; }
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
-
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
-
-# window NAME: the id of the visible window with exactly that title, waiting up to 20 s.
-window() {
-  local id
-  for _ in $(seq 200); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-gone() { # gone PID: waits up to 10 s for the process to end
-  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
-  return 1
-}
+source "$(dirname "$0")/xsession.sh"
 # on_top A B: window A (or its frame) stands above window B.
 on_top() {
   local order

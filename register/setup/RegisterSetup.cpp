@@ -7,6 +7,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
+
 // The schema files are compiled into this library; a static library must ask for them.
 static void loadSchemaFiles()
 {
@@ -59,58 +61,48 @@ void CreateTables(QSqlDatabase db, const QString &kind)
         throw ETabrixError(db.lastError().text());
 }
 
+// Opens a connection of the driver set up by `configure`, runs the schema of `kind`
+// on it and drops the connection again, whatever happens.
+static void createOn(const QString &driver, const QString &kind, const std::function<void(QSqlDatabase &)> &configure)
+{
+    const QString name = QStringLiteral("tabrix-setup");
+    const auto dropConnection = [&] { QSqlDatabase::removeDatabase(name); };
+    try {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
+        configure(db);
+        if (!db.open())
+            throw ETabrixError(db.lastError().text());
+        CreateTables(db, kind);
+        db.close();
+    } catch (...) {
+        dropConnection();
+        throw;
+    }
+    dropConnection();
+}
+
 void CreateSqliteRegister(const QString &dbFile)
 {
     if (QFileInfo::exists(dbFile))
         throw ETabrixError(QStringLiteral("%1 exists already").arg(dbFile));
-    const QString name = QStringLiteral("tabrix-setup");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(dbFile);
-        if (!db.open())
-            throw ETabrixError(db.lastError().text());
-        try {
-            CreateTables(db, QStringLiteral("sqlite"));
-        } catch (...) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            QFile::remove(dbFile);
-            throw;
-        }
-        db.close();
+    try {
+        createOn(QStringLiteral("QSQLITE"), QStringLiteral("sqlite"), [&](QSqlDatabase &db) { db.setDatabaseName(dbFile); });
+    } catch (...) {
+        QFile::remove(dbFile); // no half-made register is left behind
+        throw;
     }
-    QSqlDatabase::removeDatabase(name);
 }
 
 void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,
                             const QString &password)
 {
-    const QString name = QStringLiteral("tabrix-setup-pg");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    createOn(QStringLiteral("QPSQL"), QStringLiteral("postgresql"), [&](QSqlDatabase &db) {
         db.setHostName(host);
         db.setPort(port);
         db.setDatabaseName(database);
         db.setUserName(user);
         db.setPassword(password);
-        if (!db.open()) {
-            const QString error = db.lastError().text();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            throw ETabrixError(error);
-        }
-        try {
-            CreateTables(db, QStringLiteral("postgresql"));
-        } catch (...) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
-            throw;
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    });
 }
 
 void WriteDataLink(const QString &udlFile, const QString &connection)

@@ -90,11 +90,10 @@ QString Cursor::rangeCondition() const
     return m_master ? quoted(m_columns.fieldName(fieldIndex(m_linkField))) + QStringLiteral(" = ?") : QString();
 }
 
-std::optional<QSqlRecord> Cursor::fetchOne(const QString &condition, const QVariantList &values,
-                                           bool descending) const
+// SELECT `what` FROM the table, within the master's range and `condition`, then `tail`.
+QSqlQuery Cursor::selectInRange(const QString &what, const QString &condition, const QVariantList &values,
+                                const QString &tail) const
 {
-    if (rangeIsNone())
-        return std::nullopt;
     QStringList where;
     QVariantList binds;
     if (m_master) {
@@ -105,37 +104,54 @@ std::optional<QSqlRecord> Cursor::fetchOne(const QString &condition, const QVari
         where << condition;
         binds << values;
     }
-    QString sql = QStringLiteral("SELECT * FROM %1").arg(quoted(m_table));
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(what, quoted(m_table));
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY ") + orderBy(descending) + QStringLiteral(" LIMIT 1");
-
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    q.prepare(sql);
+    q.prepare(sql + u' ' + tail);
     for (const QVariant &v : binds)
         q.addBindValue(v);
     exec(q);
+    return q;
+}
+
+std::optional<QSqlRecord> Cursor::fetchOne(const QString &condition, const QVariantList &values,
+                                           bool descending) const
+{
+    if (rangeIsNone())
+        return std::nullopt;
+    QSqlQuery q = selectInRange(QStringLiteral("*"), condition, values,
+                                QStringLiteral("ORDER BY ") + orderBy(descending) + QStringLiteral(" LIMIT 1"));
     if (!q.next())
         return std::nullopt;
     return q.record();
 }
 
-std::optional<QSqlRecord> Cursor::fetchNeighbour(const QSqlRecord &from, Direction dir) const
+// The rows after (or before) a row in the order: a row-value comparison of the
+// order columns, which the indexes serve.
+QString Cursor::neighbourCondition(Direction dir) const
 {
-    const QStringList cols = orderColumns();
-    QStringList names;
-    QStringList marks;
-    QVariantList values;
-    for (const QString &c : cols) {
+    QStringList names, marks;
+    for (const QString &c : orderColumns()) {
         names << quoted(c);
         marks << QStringLiteral("?");
-        values << from.value(c);
     }
-    const QString cond = QStringLiteral("(%1) %2 (%3)")
-                             .arg(names.join(u','), dir == Direction::After ? QStringLiteral(">") : QStringLiteral("<"),
-                                  marks.join(u','));
-    return fetchOne(cond, values, dir == Direction::Before);
+    return QStringLiteral("(%1) %2 (%3)")
+        .arg(names.join(u','), dir == Direction::After ? QStringLiteral(">") : QStringLiteral("<"), marks.join(u','));
+}
+
+QVariantList Cursor::orderValues(const QSqlRecord &row) const
+{
+    QVariantList values;
+    for (const QString &c : orderColumns())
+        values << row.value(c);
+    return values;
+}
+
+std::optional<QSqlRecord> Cursor::fetchNeighbour(const QSqlRecord &from, Direction dir) const
+{
+    return fetchOne(neighbourCondition(dir), orderValues(from), dir == Direction::Before);
 }
 
 std::optional<QSqlRecord> Cursor::fetchByKey(const QVariant &key) const
@@ -147,18 +163,7 @@ std::optional<QSqlRecord> Cursor::fetchByKey(const QVariant &key) const
 
 bool Cursor::queryEmpty() const
 {
-    if (rangeIsNone())
-        return true;
-    QString sql = QStringLiteral("SELECT 1 FROM %1").arg(quoted(m_table));
-    if (m_master)
-        sql += QStringLiteral(" WHERE ") + rangeCondition();
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    q.prepare(sql + QStringLiteral(" LIMIT 1"));
-    if (m_master)
-        q.addBindValue(m_master->value(m_linkField));
-    exec(q);
-    return !q.next();
+    return rangeIsNone() || !selectInRange(QStringLiteral("1"), {}, {}, QStringLiteral("LIMIT 1")).next();
 }
 
 void Cursor::setRow(const std::optional<QSqlRecord> &row)
@@ -540,16 +545,8 @@ QList<QSqlRecord> Cursor::page(qint64 offset, int limit) const
     QList<QSqlRecord> result;
     if (!active() || rangeIsNone())
         return result;
-    QString sql = QStringLiteral("SELECT * FROM %1").arg(quoted(m_table));
-    if (m_master)
-        sql += QStringLiteral(" WHERE ") + rangeCondition();
-    sql += QStringLiteral(" ORDER BY ") + orderBy(false) + QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    if (m_master)
-        q.addBindValue(m_master->value(m_linkField));
-    exec(q);
+    QSqlQuery q = selectInRange(QStringLiteral("*"), {}, {},
+                                QStringLiteral("ORDER BY %1 LIMIT %2 OFFSET %3").arg(orderBy(false)).arg(limit).arg(offset));
     while (q.next())
         result << q.record();
     return result;
@@ -559,34 +556,16 @@ qint64 Cursor::count() const
 {
     if (!active() || rangeIsNone())
         return 0;
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(m_table));
-    if (m_master)
-        sql += QStringLiteral(" WHERE ") + rangeCondition();
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    if (m_master)
-        q.addBindValue(m_master->value(m_linkField));
-    exec(q);
+    QSqlQuery q = selectInRange(QStringLiteral("COUNT(*)"), {}, {}, QString());
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 qint64 Cursor::countBeforeCurrent() const
 {
-    if (!active() || m_empty || editing() || m_master)
+    if (!active() || m_empty || editing())
         return 0;
-    QStringList names, marks;
-    QSqlQuery q(m_db);
-    for (const QString &c : orderColumns()) {
-        names << quoted(c);
-        marks << QStringLiteral("?");
-    }
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE (%2) < (%3)")
-                  .arg(quoted(m_table), names.join(u','), marks.join(u',')));
-    for (const QString &c : orderColumns())
-        q.addBindValue(m_row.value(c));
-    exec(q);
+    QSqlQuery q = selectInRange(QStringLiteral("COUNT(*)"), neighbourCondition(Direction::Before),
+                                orderValues(m_row), QString());
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
@@ -99,6 +100,10 @@ private:
     QString rangeCondition() const;
     bool rangeIsNone() const;
     QStringList orderColumns() const;
+    QSqlQuery selectInRange(const QString &what, const QString &condition, const QVariantList &values,
+                            const QString &tail) const;
+    QString neighbourCondition(Direction dir) const;
+    QVariantList orderValues(const QSqlRecord &row) const;
     std::optional<QSqlRecord> fetchOne(const QString &condition, const QVariantList &values,
                                        bool descending) const;
     std::optional<QSqlRecord> fetchNeighbour(const QSqlRecord &from, Direction dir) const;
@@ -109,7 +114,7 @@ private:
     void step(Direction dir);
     void settleAfterLoss(const QSqlRecord &lost);
     void followMaster();
-    void exec(class QSqlQuery &q) const;
+    void exec(QSqlQuery &q) const;
 
     QString m_table;
     QString m_keyField;

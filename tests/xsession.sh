@@ -3,7 +3,12 @@
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do [ "$p" = "${xvfb:-}" ] || kill -9 "$p" 2>/dev/null || true; done
+  # The X server ends in its own time, removing its lock and socket for the next one.
+  if [ -n "${xvfb:-}" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$xvfb" 2>/dev/null || break; sleep 0.1; done
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -14,11 +19,19 @@ pass() { echo "ok: $*"; passed=$((passed + 1)); }
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
+# A display number of its own, far from the desktop's :0 and from other test runs.
+for _ in $(seq 20); do
+  number=$((200 + RANDOM % 700))
+  [ -e "/tmp/.X$number-lock" ] && continue
+  Xvfb ":$number" -nolisten tcp -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X$number" ] && break; kill -0 "$xvfb" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$xvfb" 2>/dev/null && [ -S "/tmp/.X11-unix/X$number" ] && break
+  xvfb=
+done
+[ -n "${xvfb:-}" ] || { echo "FAIL: no X server"; exit 1; }
 pids+=("$xvfb")
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
+export DISPLAY=":$number"
 
 # window NAME: the id of the visible window with exactly that title, waiting up to 20 s.
 window() {

@@ -1,5 +1,6 @@
 #include "tests/TestSupport.h"
 #include "app/TabrixDefs.h"
+#include "register/RecordStore.h"
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,24 @@
 #include <QSqlQuery>
 
 namespace Tabrix::Support {
+
+qint32 AddPatient(RecordStore &store, const ColumnValues &values, const QStringList &tests)
+{
+    Cursor &p = store.tblPatients;
+    p.Append();
+    for (const auto &[column, value] : values)
+        p.setValue(column, value);
+    p.Post();
+    p.Refresh();
+    const qint32 orderId = p.asInteger(QStringLiteral("Order_id"));
+    for (const QString &code : tests) {
+        store.tblTests.Append();
+        store.tblTests.setValue(QStringLiteral("Order_id"), orderId);
+        store.tblTests.setValue(QStringLiteral("TestCode"), code);
+        store.tblTests.Post();
+    }
+    return orderId;
+}
 
 ProgramFolder::ProgramFolder()
 {

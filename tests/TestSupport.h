@@ -3,7 +3,10 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <deque>
+#include <utility>
+#include <vector>
 
 #include <ostream>
 
@@ -11,6 +14,10 @@
 inline void PrintTo(const QString &s, std::ostream *os)
 {
     *os << '"' << s.toStdString() << '"';
+}
+
+namespace Tabrix {
+class RecordStore;
 }
 
 namespace Tabrix::Support {
@@ -38,6 +45,11 @@ public:
     QStringList errors, generalErrors, questions, informations, messages;
     std::deque<bool> answers;
 };
+
+// Saves a patient with these column values, then its tests, through the store's
+// cursors; returns its Order_id.
+using ColumnValues = std::vector<std::pair<QString, QVariant>>;
+qint32 AddPatient(RecordStore &store, const ColumnValues &values, const QStringList &tests = {});
 
 // A program folder of its own: the program's paths point into it, and it can
 // hold a fresh SQLite register with the data link file naming it.

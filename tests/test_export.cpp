@@ -40,22 +40,13 @@ TEST(Export, TheRegisterAsTextByteForByte)
     };
     const char *columns[] = {"Last_Name", "First_Name", "Gender", "Patient_id", "DOB", "Location",
                              "Collection_date", "Collection_Time", "Recieve_date", "Recieve_Time"};
-    Cursor &p = store.tblPatients;
     for (const Patient &patient : patients) {
-        p.Append();
-        p.setValue("AccnNum", patient.accn);
-        p.setValue("AccnStr", QStringLiteral("X%1").arg(patient.accn - 100000000));
-        p.setValue("Created", patient.created);
+        Support::ColumnValues values = {{"AccnNum", patient.accn},
+                                        {"AccnStr", QStringLiteral("X%1").arg(patient.accn - 100000000)},
+                                        {"Created", patient.created}};
         for (int i = 0; i < patient.fields.size(); ++i)
-            p.setValue(columns[i], patient.fields[i]);
-        p.Post();
-        p.Refresh();
-        for (const QString &code : patient.tests) {
-            store.tblTests.Append();
-            store.tblTests.setValue("Order_id", p.asInteger("Order_id"));
-            store.tblTests.setValue("TestCode", code);
-            store.tblTests.Post();
-        }
+            values.emplace_back(columns[i], patient.fields[i]);
+        Support::AddPatient(store, values, patient.tests);
     }
     folder.writeFile("export.txt", "an older file, replaced without a question");
     int calls = 0;

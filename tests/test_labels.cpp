@@ -89,21 +89,11 @@ struct LabelStation {
         TabrixDefs::StationID = "Tabrix Station";
         folder.createRegister();
         store.Connect(folder.path("tabrix.udl"));
-        Cursor &p = store.tblPatients;
-        p.Append();
-        const std::pair<const char *, QVariant> values[] = {
-            {"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", Clock::now()}, {"Last_Name", "PINDLE"},
-            {"First_Name", "OSKA"}, {"DOB", "01/19/1970"}, {"Collection_Time", "0930"}, {"Location", "W144"}};
-        for (const auto &[column, value] : values)
-            p.setValue(column, value);
-        p.Post();
-        p.Refresh();
-        for (const QString &code : codes) {
-            store.tblTests.Append();
-            store.tblTests.setValue("Order_id", p.asInteger("Order_id"));
-            store.tblTests.setValue("TestCode", code);
-            store.tblTests.Post();
-        }
+        Support::AddPatient(store,
+                            {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", Clock::now()},
+                             {"Last_Name", "PINDLE"}, {"First_Name", "OSKA"}, {"DOB", "01/19/1970"},
+                             {"Collection_Time", "0930"}, {"Location", "W144"}},
+                            codes);
         store.tblTests.First();
     }
     ~LabelStation() { Clock::setFixed({}); }

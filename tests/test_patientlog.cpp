@@ -39,27 +39,14 @@ struct LogWindow {
         {
             RecordStore writer;
             writer.Connect(folder.path("tabrix.udl"));
-            for (const Patient &p : patients) {
-                Cursor &c = writer.tblPatients;
-                c.Append();
-                c.setValue("AccnNum", p.accn);
-                c.setValue("AccnStr", QString("%1%2").arg(p.accn >= 110000000 ? 'M' : 'X').arg(p.accn % 10000000));
-                c.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
-                c.setValue("Last_Name", p.last);
-                c.setValue("First_Name", p.first);
-                c.setValue("Patient_id", p.id);
-                c.setValue("Gender", "F");
-                c.setValue("Collection_date", "12/08/2026");
-                c.setValue("Collection_Time", "0915");
-                c.Post();
-                c.Refresh();
-                for (const QString &code : p.tests) {
-                    writer.tblTests.Append();
-                    writer.tblTests.setValue("Order_id", c.asInteger("Order_id"));
-                    writer.tblTests.setValue("TestCode", code);
-                    writer.tblTests.Post();
-                }
-            }
+            for (const Patient &p : patients)
+                Support::AddPatient(writer,
+                                    {{"AccnNum", p.accn},
+                                     {"AccnStr", QString("%1%2").arg(p.accn >= 110000000 ? 'M' : 'X').arg(p.accn % 10000000)},
+                                     {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
+                                     {"Last_Name", p.last}, {"First_Name", p.first}, {"Patient_id", p.id},
+                                     {"Gender", "F"}, {"Collection_date", "12/08/2026"}, {"Collection_Time", "0915"}},
+                                    p.tests);
         }
         main = std::make_unique<TfrmMain>();
         log = new TfrmPatientLog(main.get());

@@ -22,13 +22,10 @@ struct Register {
     {
         RecordStore writer;
         writer.Connect(folder.path("tabrix.udl"));
-        for (qint32 n : accnNums) {
-            writer.tblPatients.Append();
-            writer.tblPatients.setValue("AccnNum", n);
-            writer.tblPatients.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
-            writer.tblPatients.setValue("Last_Name", QStringLiteral("P%1").arg(n));
-            writer.tblPatients.Post();
-        }
+        for (qint32 n : accnNums)
+            Support::AddPatient(writer, {{"AccnNum", n},
+                                         {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
+                                         {"Last_Name", QStringLiteral("P%1").arg(n)}});
         writer.Disconnect();
     }
     void addTest(Cursor &tests, qint32 orderId, const QString &code)

@@ -24,10 +24,20 @@ snapshot() {
 RANDOM=20261210
 : >"$work/saved"
 for round in $(seq "$ROUNDS"); do
-  "$prog/tabrix" &
-  app=$!
-  pids+=("$app")
-  about=$(window "About Tabrix") || fail "round $round: the program did not start (X server $(kill -0 $xvfb 2>/dev/null && echo running || echo gone): $(tail -3 "$work/xvfb.log"))"
+  # The program must start after every kill. Now and then the X server refuses a
+  # connection in this setting ("could not connect to display"): that is no fault
+  # of the program, so such a start is tried again, up to three times.
+  about=
+  for try in 1 2 3; do
+    "$prog/tabrix" 2>"$work/stderr" &
+    app=$!
+    pids+=("$app")
+    about=$(window "About Tabrix") && break
+    grep -q "could not connect to display" "$work/stderr" || break
+    echo "round $round: the X server refused the connection; starting again"
+    sleep 1
+  done
+  [ -n "$about" ] || fail "round $round: the program did not start: $(cat "$work/stderr")"
   xdotool windowfocus --sync "$about"
   xdotool key Return
   main=$(window "Vantrel Tabrix") || fail "round $round: no main window"

@@ -1,19 +1,15 @@
 // The settings file reader and writer on any file content.
 #include "app/IniFile.h"
 #include "app/TabrixError.h"
+#include "tests/fuzz/FuzzFile.h"
 
-#include <QDir>
-#include <QFile>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QString path = QDir::temp().filePath(QStringLiteral("tabrix-fuzz-%1.ini").arg(getpid()));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString path = WriteFuzzFile("ini", data, size);
+    if (path.isEmpty())
         return 0;
-    f.write(reinterpret_cast<const char *>(data), qsizetype(size));
-    f.close();
     using namespace Tabrix::IniFile;
     const QString value = ReadString(path, QStringLiteral("Defaults"), QStringLiteral("StationID"), QStringLiteral("x"));
     if (value.size() > MaxValueLength)

@@ -7,11 +7,13 @@
 namespace Tabrix {
 
 // The accession range handed to this station. MinValue 0 means no range is set.
-// NextNum is worked out when the register opens and lives in memory only.
+// NextNum is worked out when the register opens and lives in memory only. It is
+// held in 64 bits so that the number after the largest never wraps round to a
+// small one that is already given: above MaxValue it is refused.
 struct TAccnRecord {
     qint32 MinValue = 0;
     qint32 MaxValue = 0;
-    qint32 NextNum = 0;
+    qint64 NextNum = 0;
 };
 
 namespace TabrixDefs {

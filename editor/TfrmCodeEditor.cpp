@@ -369,7 +369,7 @@ void TfrmCodeEditor::tbTestPrintClick()
     const QByteArray bytes = DecodeEscapes(ExpandTemplate(label, [this](const QString &, const TagParams &p) {
         return SampleValues1.TagValue(p);
     }));
-    if (!PrintLabel(bytes))
+    if (!PrintLabel(bytes, QStringLiteral("the test label")))
         ShowError(QStringLiteral("Error printing label"));
 }
 
@@ -379,7 +379,7 @@ void TfrmCodeEditor::tbListenClick()
     if (!prompter().ask(QuestionKind::Information, QStringLiteral("Replace current contents?")))
         return;
     if (capture.exec() == QDialog::Accepted)
-        setText(QString::fromLatin1(capture.LabelText));
+        setText(QString::fromLatin1(capture.LabelText()));
 }
 
 void TfrmCodeEditor::Colorize1Click()

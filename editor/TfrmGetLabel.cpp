@@ -1,7 +1,6 @@
 #include "editor/TfrmGetLabel.h"
 #include "app/Pictures.h"
 #include "app/Prompter.h"
-#include "labels/Template.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -101,7 +100,7 @@ void TfrmGetLabel::FormShow()
 {
     btnCancel->setEnabled(true);
     btnOK->setEnabled(false);
-    LabelText.clear();
+    m_capture.clear();
     eStatus->setText(QStringLiteral("Opening"));
     eBytesRecieved->setText(QStringLiteral("0"));
     eIPAddress->setText(LocalIPAddresses());
@@ -134,17 +133,24 @@ void TfrmGetLabel::ServerSocket1ClientRead(QTcpSocket *socket)
     if (m_refused.contains(socket))
         return;
     eStatus->setText(QStringLiteral("Reading"));
-    const QByteArray bytes = socket->readAll();
-    if (LabelText.size() + bytes.size() > MaxCapture) {
+    if (!m_capture.append(socket->readAll())) {
         m_refused.insert(socket);
         socket->abort();
-        ShowError(QStringLiteral("The label is too large: more than %1 bytes were sent. "
-                                 "The connection was closed and its last bytes were not taken.")
-                      .arg(MaxCapture));
+        tooLarge(QStringLiteral("more than %1 bytes were sent. The connection was closed and its last bytes were not taken.")
+                     .arg(MaxCapture));
         return;
     }
-    LabelText += bytes;
-    eBytesRecieved->setText(QString::number(LabelText.size()));
+    eBytesRecieved->setText(QString::number(m_capture.text().size()));
+}
+
+// One box at a time: a sender that keeps going must not pile up boxes.
+void TfrmGetLabel::tooLarge(const QString &why)
+{
+    if (m_showingTooLarge)
+        return;
+    m_showingTooLarge = true;
+    ShowError(QStringLiteral("The label is too large: ") + why);
+    m_showingTooLarge = false;
 }
 
 void TfrmGetLabel::ServerSocket1ClientDisconnect(QTcpSocket *socket)
@@ -154,7 +160,13 @@ void TfrmGetLabel::ServerSocket1ClientDisconnect(QTcpSocket *socket)
         return;
     if (socket->bytesAvailable() > 0)
         ServerSocket1ClientRead(socket);
-    LabelText = EncodeEscapes(LabelText).toLatin1();
+    if (!m_capture.convert()) {
+        tooLarge(QStringLiteral("its template text would be longer than %1 characters. The capture as it was before is kept.")
+                     .arg(MaxCapture));
+        eStatus->setText(btnOK->isEnabled() ? QStringLiteral("Done") : QStringLiteral("Listening"));
+        showPicture(0);
+        return;
+    }
     btnOK->setEnabled(true);
     eStatus->setText(QStringLiteral("Done"));
     showPicture(0);

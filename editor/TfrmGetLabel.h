@@ -1,4 +1,6 @@
 #pragma once
+#include "editor/CaptureBuffer.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QSet>
@@ -18,13 +20,14 @@ class TfrmGetLabel : public QDialog {
     Q_OBJECT
 public:
     static constexpr quint16 Port = 8999;
-    // A capture larger than this is refused: it comes from any host on the network.
-    static constexpr qsizetype MaxCapture = 16 * 1024 * 1024;
+    // A capture (or its template text) larger than this is refused.
+    static constexpr qsizetype MaxCapture = CaptureBuffer::DefaultBound;
 
     explicit TfrmGetLabel(QWidget *parent = nullptr);
     ~TfrmGetLabel() override;
 
-    QByteArray LabelText;
+    // The capture as template text once a sender has closed.
+    const QByteArray &LabelText() const { return m_capture.text(); }
 
     QLineEdit *eIPAddress, *ePort, *eStatus, *eBytesRecieved;
     QLabel *Image1;
@@ -44,6 +47,10 @@ private:
     void stopServer();
     void showPicture(int index);
 
+    void tooLarge(const QString &why);
+
+    CaptureBuffer m_capture;
+    bool m_showingTooLarge = false;
     QTcpServer *ServerSocket1;
     QSet<QTcpSocket *> m_refused; // connections closed for sending too much
 };

@@ -10,20 +10,42 @@
 
 namespace Tabrix {
 
-bool PrintLabel(const QByteArray &bytes)
+namespace {
+
+QString mayNotHavePrinted(const QString &label, const QString &why)
 {
+    const QString which = label.isEmpty() ? QStringLiteral("The label") : QStringLiteral("The label for %1,").arg(label);
+    return QStringLiteral("%1 may not have printed: %2.").arg(which, why);
+}
+
+} // namespace
+
+bool PrintLabel(const QByteArray &bytes, const QString &label)
+{
+    const auto failed = [](const QString &why) {
+        ShowError(QStringLiteral("Unable to print.  ") + why);
+        return false;
+    };
+    // A spooler that is not there is said so at once, before any printer is looked up.
+    if (!SpoolerReachable())
+        return failed(QStringLiteral("StartRawPrintJob failed: the print spooler (CUPS) cannot be reached"));
     // The spooler takes a device name of 32 characters and a port of 33; a CUPS
     // queue has no port.
     const QString device = Printers::CurrentPrinterName().left(32);
     const QString port;
     try {
         TWinRawPrinter printer(device, port);
-        printer.WriteString(bytes);
+        const bool written = printer.WriteString(bytes);
         Delay(TabrixDefs::PrinterWait);
+        // Only a job that the spooler took whole and confirmed counts as printed.
+        const bool ended = printer.End();
+        if (!written)
+            return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not take all of its bytes")));
+        if (!ended)
+            return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not confirm its job")));
         return true;
     } catch (const ETabrixError &e) {
-        ShowError(QStringLiteral("Unable to print.  ") + e.message());
-        return false;
+        return failed(e.message());
     }
 }
 

@@ -43,7 +43,10 @@ void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordS
     tests.First();
     bool printed = true;
     while (!tests.Eof() && printed) {
-        printed = PrintLabel(DecodeEscapes(ExpandTemplate(text, handler)));
+        const QString label = QStringLiteral("%1, test %2")
+                                  .arg(store.tblPatients.asString(QStringLiteral("AccnStr")),
+                                       tests.asString(QStringLiteral("TestCode")));
+        printed = PrintLabel(DecodeEscapes(ExpandTemplate(text, handler)), label);
         tests.Next();
     }
 }

@@ -1,5 +1,6 @@
 #include "labels/Printers.h"
 #include "app/TabrixError.h"
+#include "labels/RawPrinter.h"
 
 #include <cups/cups.h>
 
@@ -45,6 +46,12 @@ bool SelectByName(const QString &name)
 {
     if (name.isEmpty())
         return false;
+    // A spooler that cannot be asked now keeps the printer the station chose; the
+    // print says what is wrong when it comes to it.
+    if (!SpoolerReachable()) {
+        chosen = name;
+        return true;
+    }
     for (const QString &printer : InstalledPrinters())
         if (printer.compare(name, Qt::CaseInsensitive) == 0) {
             chosen = printer;

@@ -16,7 +16,8 @@ void SetCurrentPrinter(const QString &name);
 // Raises ETabrixError "There is no default printer currently selected" when there is none.
 QString CurrentPrinterName();
 // Makes the installed printer whose name equals `name` without regard to case
-// current; false (and nothing changes) when there is none.
+// current; false (and nothing changes) when there is none. While the spooler
+// cannot be reached, the name is kept as it is.
 bool SelectByName(const QString &name);
 
 } // namespace Tabrix::Printers

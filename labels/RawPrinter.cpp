@@ -12,6 +12,7 @@ struct Job {
     http_t *http;
     QByteArray printer;
     int id;
+    qint64 written = 0;
 };
 std::map<int, Job> openJobs;
 int lastHandle = 0;
@@ -49,7 +50,7 @@ int StartRawPrintJob(const QString &printerName, const QString &, const QString 
         httpClose(http);
         return -1;
     }
-    openJobs[++lastHandle] = Job{http, printer, id};
+    openJobs[++lastHandle] = Job{http, printer, id, 0};
     return lastHandle;
 }
 
@@ -65,7 +66,10 @@ int PrintRawData(int handle, const char *buffer, qint64 count)
     const auto job = openJobs.find(handle);
     if (job == openJobs.end())
         return -1;
-    return cupsWriteRequestData(job->second.http, buffer, size_t(count)) == HTTP_STATUS_CONTINUE ? 1 : -1;
+    if (cupsWriteRequestData(job->second.http, buffer, size_t(count)) != HTTP_STATUS_CONTINUE)
+        return -1;
+    job->second.written += count;
+    return 1;
 }
 
 int EndRawPrintPage(int handle)
@@ -84,7 +88,8 @@ int EndRawPrintJob(int handle)
     if (!done) // never leave a job that cannot be finished lying in the queue
         cupsCancelJob2(job.http, job.printer.constData(), job.id, 0);
     close(job);
-    return done ? 1 : -1;
+    // The spooler refuses a document of no bytes; such a label counts as handed over.
+    return done || job.written == 0 ? 1 : -1;
 }
 
 TWinRawPrinter::TWinRawPrinter(const QString &printerName, const QString &outputFile)
@@ -100,8 +105,16 @@ TWinRawPrinter::TWinRawPrinter(const QString &printerName, const QString &output
 
 TWinRawPrinter::~TWinRawPrinter()
 {
+    if (Handle >= 0)
+        End();
+}
+
+bool TWinRawPrinter::End()
+{
     EndRawPrintPage(Handle);
-    EndRawPrintJob(Handle);
+    const bool ended = EndRawPrintJob(Handle) == 1;
+    Handle = -1;
+    return ended;
 }
 
 bool TWinRawPrinter::Write(const char *buffer, qint64 count)
@@ -109,9 +122,16 @@ bool TWinRawPrinter::Write(const char *buffer, qint64 count)
     return PrintRawData(Handle, buffer, count) == 1;
 }
 
-void TWinRawPrinter::WriteString(const QByteArray &bytes)
+bool TWinRawPrinter::WriteString(const QByteArray &bytes)
 {
-    Write(bytes.constData(), bytes.size());
+    return Write(bytes.constData(), bytes.size());
+}
+
+bool SpoolerReachable()
+{
+    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ConnectTimeoutMs, nullptr);
+    httpClose(http);
+    return http != nullptr;
 }
 
 } // namespace Tabrix

@@ -32,9 +32,16 @@ public:
     TWinRawPrinter &operator=(const TWinRawPrinter &) = delete;
 
     bool Write(const char *buffer, qint64 count);
-    void WriteString(const QByteArray &bytes);
+    // True when every byte was taken.
+    bool WriteString(const QByteArray &bytes);
+    // Ends the page and the job, which hands the job to the spooler; true when the
+    // spooler confirmed it. The destructor ends a job that was not ended.
+    bool End();
 
     int Handle;
 };
+
+// Whether the print spooler answers a connection, within 5 seconds.
+bool SpoolerReachable();
 
 } // namespace Tabrix

@@ -340,33 +340,67 @@ QByteArray DecodeEscapes(const QString &text)
     return out;
 }
 
+namespace {
+
+// The escape EncodeEscapes writes for a byte that has a name or marks up the
+// template; empty for the others.
+QLatin1StringView namedEscape(unsigned char b)
+{
+    switch (b) {
+    case 0: return QLatin1StringView("[NULL]");
+    case 9: return QLatin1StringView("[TAB]");
+    case 10: return QLatin1StringView("[LF]");
+    case 12: return QLatin1StringView("[FF]");
+    case 13: return QLatin1StringView("[CR]");
+    case 27: return QLatin1StringView("[ESC]");
+    case '<': return QLatin1StringView("[\"<\"]");
+    case '>': return QLatin1StringView("[\">\"]");
+    case '[': return QLatin1StringView("[\"[\"]");
+    case ']': return QLatin1StringView("[\"]\"]");
+    default: return {};
+    }
+}
+
+bool isPrintable(unsigned char b)
+{
+    return b >= 32 && b <= 126;
+}
+
+} // namespace
+
 QString EncodeEscapes(const QByteArray &bytes)
 {
     QString out;
     out.reserve(bytes.size() * 2);
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        switch (b) {
-        case 0: out += QLatin1String("[NULL]"); break;
-        case 9: out += QLatin1String("[TAB]"); break;
-        case 10: out += QLatin1String("[LF]"); break;
-        case 12: out += QLatin1String("[FF]"); break;
-        case 13: out += QLatin1String("[CR]"); break;
-        case 27: out += QLatin1String("[ESC]"); break;
-        case '<': out += QLatin1String("[\"<\"]"); break;
-        case '>': out += QLatin1String("[\">\"]"); break;
-        case '[': out += QLatin1String("[\"[\"]"); break;
-        case ']': out += QLatin1String("[\"]\"]"); break;
-        default:
-            if (b >= 32 && b <= 126)
-                out += QChar(b);
-            else
-                out += u'[' + QString::number(b) + u']';
-        }
+        if (const QLatin1StringView named = namedEscape(b); !named.isEmpty())
+            out += named;
+        else if (isPrintable(b))
+            out += QChar(b);
+        else
+            out += u'[' + QString::number(b) + u']';
     }
     // Each line of the captured stream becomes a line of template text.
     out.replace(QLatin1String("[CR][LF]"), QLatin1String("[CR][LF]\r\n"));
     return out;
+}
+
+qsizetype EncodedLength(const QByteArray &bytes)
+{
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (const QLatin1StringView named = namedEscape(b); !named.isEmpty())
+            length += named.size();
+        else if (isPrintable(b))
+            length += 1;
+        else
+            length += b < 10 ? 3 : b < 100 ? 4 : 5;
+        if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            length += 2; // the line break written after "[CR][LF]"
+    }
+    return length;
 }
 
 } // namespace Tabrix

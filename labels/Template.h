@@ -60,6 +60,8 @@ TagParams SplitParams(const QString &paramText);
 QByteArray DecodeEscapes(const QString &text);
 // Bytes captured from a printer stream as template text.
 QString EncodeEscapes(const QByteArray &bytes);
+// The length of EncodeEscapes(bytes), worked out without building the text.
+qsizetype EncodedLength(const QByteArray &bytes);
 QString Dequote(const QString &text);
 QString PrintableOnly(const QString &text);
 

@@ -62,13 +62,15 @@ void RecordStore::Disconnect()
         m_db.close();
 }
 
-qint32 RecordStore::getNextTabrix()
+qint64 RecordStore::getNextTabrix()
 {
     QSqlQuery qNextAccn(m_db);
     qNextAccn.setForwardOnly(true);
-    if (!qNextAccn.exec(QStringLiteral("select max(AccnNum) +1\nfrom patients")) || !qNextAccn.next())
+    // The largest number is read and 1 added here, in 64 bits: after 2147483647
+    // comes 2147483648 (refused as above the range), never a wrapped number.
+    if (!qNextAccn.exec(QStringLiteral("select max(AccnNum)\nfrom patients")) || !qNextAccn.next())
         throw EDatabaseError(qNextAccn.lastError());
-    const qint32 next = qNextAccn.value(0).isNull() ? 0 : qNextAccn.value(0).toInt();
+    const qint64 next = qNextAccn.value(0).isNull() ? 0 : qNextAccn.value(0).toLongLong() + 1;
     return next < TAccn.MinValue ? TAccn.MinValue : next;
 }
 

@@ -25,7 +25,7 @@ public:
 
     // The first accession number that may be handed out: the largest in the
     // register plus one, but never below TAccn.MinValue.
-    qint32 getNextTabrix();
+    qint64 getNextTabrix();
     // Empties the patients table ("delete from patients").
     void EmptyPatients();
 

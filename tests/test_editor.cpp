@@ -248,16 +248,16 @@ TEST(Capture, LabelsSentOverTcpBecomeTemplateText)
         Sender s("printf '\\x1bA\\r\\n' >&3; exec 3>&-");
         ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Done"; }));
     }
-    EXPECT_EQ(capture.LabelText, "[ESC]A[CR][LF]\r\n");
+    EXPECT_EQ(capture.LabelText(), "[ESC]A[CR][LF]\r\n");
     EXPECT_EQ(capture.eBytesRecieved->text(), "4");
     EXPECT_TRUE(capture.btnOK->isEnabled());
 
     // A second sender's bytes are added, and the whole converted once more.
     {
         Sender s("printf 'B' >&3; sleep 0.2; printf 'C[' >&3; sleep 0.2; printf 'D' >&3; exec 3>&-");
-        ASSERT_TRUE(waitFor([&] { return capture.LabelText.endsWith("D"); }));
+        ASSERT_TRUE(waitFor([&] { return capture.LabelText().endsWith("D"); }));
     }
-    EXPECT_EQ(capture.LabelText, "[\"[\"]ESC[\"]\"]A[\"[\"]CR[\"]\"][\"[\"]LF[\"]\"][CR][LF]\r\nBC[\"[\"]D");
+    EXPECT_EQ(capture.LabelText(), "[\"[\"]ESC[\"]\"]A[\"[\"]CR[\"]\"][\"[\"]LF[\"]\"][CR][LF]\r\nBC[\"[\"]D");
     EXPECT_TRUE(prompter.generalErrors.isEmpty());
 }
 
@@ -285,8 +285,8 @@ TEST(Capture, CancelDropsTheSenderAndTooMuchIsRefused)
         Sender big("head -c 20971520 /dev/zero >&3 2>/dev/null; exec 3>&-");
         ASSERT_TRUE(waitFor([&] { return !prompter.errors.isEmpty(); }, 20000));
         EXPECT_TRUE(prompter.errors.last().startsWith("The label is too large"));
-        EXPECT_LE(capture.LabelText.size(), TfrmGetLabel::MaxCapture);
-        EXPECT_TRUE(capture.LabelText.startsWith("first"));
+        EXPECT_LE(capture.LabelText().size(), TfrmGetLabel::MaxCapture);
+        EXPECT_TRUE(capture.LabelText().startsWith("first"));
         EXPECT_EQ(capture.eStatus->text(), "Reading");
         EXPECT_TRUE(capture.btnOK->isEnabled());
     }
@@ -302,4 +302,45 @@ TEST(Capture, CancelDropsTheSenderAndTooMuchIsRefused)
         EXPECT_TRUE(prompter.generalErrors.last().startsWith("Windows socket error: ")) << qPrintable(prompter.generalErrors.last());
         EXPECT_TRUE(prompter.generalErrors.last().endsWith("on API 'bind'"));
     }
+}
+
+namespace {
+// The peak memory of this process, in bytes.
+qint64 peakMemory()
+{
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
+} // namespace
+
+TEST(Capture, ConversionsNeverPassTheBoundWhateverASenderDoes)
+{
+    // Each close converts the whole capture again, and "[" grows to `["["]`:
+    // the text would grow without end if a conversion could pass the bound.
+    constexpr int Closes = 41; // one with the byte, then forty empty connections
+    CaptureBuffer expected;
+    expected.append("[");
+    int refusals = 0;
+    for (int i = 0; i < Closes; ++i)
+        refusals += expected.convert() ? 0 : 1;
+    ASSERT_GT(refusals, 0);
+
+    Support::RecordingPrompter prompter;
+    TfrmGetLabel capture;
+    capture.show();
+    ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
+    Sender s("printf '[' >&3; exec 3>&-; for i in $(seq 40); do exec 3<>/dev/tcp/127.0.0.1/8999; exec 3>&-; done");
+    ASSERT_TRUE(waitFor([&] { return prompter.errors.size() >= refusals; }, 60000)) << prompter.errors.size();
+    QTest::qWait(200);
+    EXPECT_EQ(prompter.errors.size(), refusals);
+    EXPECT_TRUE(prompter.errors.value(0).startsWith("The label is too large: its template text would be longer than"));
+    EXPECT_LE(capture.LabelText().size(), TfrmGetLabel::MaxCapture);
+    EXPECT_EQ(capture.LabelText(), expected.text());
+    EXPECT_EQ(capture.eStatus->text(), "Done");
+    EXPECT_TRUE(capture.btnOK->isEnabled());
+    EXPECT_LT(peakMemory(), 200 * 1024 * 1024);
 }

@@ -8,10 +8,13 @@
 #include "tests/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <QTimer>
+#include <cups/cups.h>
 #include <gtest/gtest.h>
 
 using namespace Tabrix;
@@ -220,6 +223,46 @@ TEST(Labels, TheRunStopsAtTheFirstLabelThatFails)
     EXPECT_EQ(s.prompter.errors, QStringList{"Unable to print.  StartRawPrintJob failed"});
     EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
     EXPECT_EQ(s.store.tblTests.asString("TestCode"), "THIRD"); // the test after the one that failed
+}
+
+TEST(Labels, ALabelTheSpoolerNeverConfirmedIsNamedAndStopsTheRun)
+{
+    // A spooler of this test's own, killed while the first label's job is open.
+    QTemporaryDir dir("/tmp/tabrix-kill-XXXXXX");
+    const QString script = qEnvironmentVariable("TABRIX_TEST_DATA") + "/cups/cupsd.sh";
+    ASSERT_EQ(QProcess::execute("bash", {script, "start", dir.path()}), 0);
+    cupsSetServer(qPrintable(dir.path() + "/cups.sock"));
+    Printers::SetCurrentPrinter("tabrix-labels");
+    LabelStation s({"CBC", "BMP"});
+    TabrixDefs::PrinterWait = 3000;
+    QFile pid(dir.path() + "/cupsd.pid");
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    const QString cupsd = QString::fromLatin1(pid.readAll().trimmed());
+    QTimer::singleShot(1000, [&] { QProcess::execute("kill", {"-9", cupsd}); });
+    QElapsedTimer clock;
+    clock.start();
+    s.print({"<#Field Name=TestCode>[CR][LF]"});
+    const qint64 took = clock.elapsed();
+
+    EXPECT_EQ(s.prompter.errors, QStringList{"Unable to print.  The label for X12345, test CBC, may not have printed: "
+                                             "the print spooler did not confirm its job."});
+    EXPECT_LT(took, 3000 + 6000);
+    EXPECT_EQ(s.store.tblTests.asString("TestCode"), "BMP"); // the run stopped after the first
+    EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
+    EXPECT_FALSE(s.store.tblPatients.editing());
+    EXPECT_EQ(s.store.tblPatients.asString("AccnStr"), "X12345"); // the registration stays saved
+
+    // The next print, with the spooler gone and the printer set, says so at once.
+    clock.restart();
+    s.print({"<#Field Name=TestCode>[CR][LF]"});
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(s.prompter.errors.last(), "Unable to print.  StartRawPrintJob failed: the print spooler (CUPS) cannot be reached");
+    EXPECT_EQ(s.prompter.errors.size(), 2);
+
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    cupsSetServer(nullptr);
+    QProcess::execute("bash", {script, "stop", dir.path()});
 }
 
 TEST(Labels, AnErrorWhileMakingALabelEndsTheRunAndGivesTheToolbarBack)

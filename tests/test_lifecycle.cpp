@@ -92,7 +92,7 @@ struct Station {
 
 struct Step {
     const char *commands;
-    qint32 nextNum;
+    qint64 nextNum;
     int rows;
     const char *enabled;
     const char *message = nullptr; // the last box shown, when one is expected
@@ -201,6 +201,23 @@ TEST(Lifecycle, ARecordLeftFromAnEarlierRangeKeepsNextNumAtTheMinimum)
     Station s(Min, Min + 10, {Min - 1});
     EXPECT_EQ(TAccn.NextNum, Min);
     play(s, {{"Delete", Min, 0, "New"}});
+}
+
+TEST(Lifecycle, TheNumberAfterTheLargestIsRefusedNeverWrapped)
+{
+    Station s(Min, Min + 10, {Min});
+    QSqlQuery other(s.store.database()); // a row written by another tool
+    other.prepare("INSERT INTO patients (AccnNum, Created) VALUES (2147483647, ?)");
+    other.addBindValue(Now);
+    ASSERT_TRUE(other.exec());
+    s.store.Connect(s.folder.path("tabrix.udl"));
+    EXPECT_EQ(TAccn.NextNum, 2147483648LL);
+    play(s, {{"New", 2147483648LL, 2, "New Print Next Others", RangeUsedUp}});
+    TAccn.MaxValue = INT32_MAX; // no range reaches past the 32-bit numbers either
+    play(s, {{"New", 2147483648LL, 2, "New Print Next Others", RangeUsedUp}});
+    QSqlQuery count(s.store.database());
+    ASSERT_TRUE(count.exec(QString("SELECT count(*) FROM patients WHERE AccnNum = %1").arg(Min)) && count.next());
+    EXPECT_EQ(count.value(0).toInt(), 1);
 }
 
 TEST(Lifecycle, ResetAccnsEmptiesTheRegister)

@@ -131,15 +131,20 @@ TEST_F(PrintingTest, TheJobReachesTheSpoolerOnlyAfterTheWait)
 
 TEST_F(PrintingTest, FailuresAreReportedAndNeverHang)
 {
-    struct Case { const char *name; std::function<void()> arrange; std::function<void()> undo; };
+    struct Case { const char *name; std::function<void()> arrange; std::function<void()> undo; const char *message; };
+    const char *const notStarted = "Unable to print.  StartRawPrintJob failed";
     const Case cases[] = {
-        {"a queue that does not exist", [] { Printers::SetCurrentPrinter("no-such-queue"); }, [] {}},
+        {"a queue that does not exist", [] { Printers::SetCurrentPrinter("no-such-queue"); }, [] {}, notStarted},
         {"a queue that rejects jobs",
          [&] { QProcess::execute("cupsreject", {"-h", spooler.dir + "/cups.sock", "tabrix-labels"}); },
-         [&] { QProcess::execute("cupsaccept", {"-h", spooler.dir + "/cups.sock", "tabrix-labels"}); }},
+         [&] { QProcess::execute("cupsaccept", {"-h", spooler.dir + "/cups.sock", "tabrix-labels"}); }, notStarted},
         {"a spooler that is down",
          [] { Printers::SetCurrentPrinter("tabrix-labels"); cupsSetServer("/nonexistent/cups.sock"); },
-         [] { cupsSetServer(nullptr); }},
+         [] { cupsSetServer(nullptr); },
+         "Unable to print.  StartRawPrintJob failed: the print spooler (CUPS) cannot be reached"},
+        {"a spooler that is down, no printer chosen", [] { cupsSetServer("/nonexistent/cups.sock"); },
+         [] { cupsSetServer(nullptr); },
+         "Unable to print.  StartRawPrintJob failed: the print spooler (CUPS) cannot be reached"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,7 +155,7 @@ TEST_F(PrintingTest, FailuresAreReportedAndNeverHang)
         EXPECT_LT(clock.elapsed(), 6000);
         c.undo();
         ASSERT_FALSE(prompter.errors.isEmpty());
-        EXPECT_EQ(prompter.errors.last(), "Unable to print.  StartRawPrintJob failed");
+        EXPECT_EQ(prompter.errors.last(), c.message);
         Printers::SetCurrentPrinter(QString());
     }
     EXPECT_TRUE(spooler.newJobs(0).isEmpty());
@@ -158,14 +163,18 @@ TEST_F(PrintingTest, FailuresAreReportedAndNeverHang)
 
 TEST_F(PrintingTest, WithoutAnyPrinterTheCallerIsTold)
 {
-    cupsSetServer("/nonexistent/cups.sock");
+    // A spooler that answers but has no default queue: the default queue is a
+    // new one that is then deleted.
+    spooler.admin({"-p", "passing-queue", "-E", "-v", "capture:" + spooler.out});
+    spooler.admin({"-d", "passing-queue"});
+    spooler.admin({"-x", "passing-queue"});
     try {
         PrintLabel("x");
         ADD_FAILURE() << "printed without a printer";
     } catch (const ETabrixError &e) {
         EXPECT_EQ(e.message(), "There is no default printer currently selected");
     }
-    cupsSetServer(nullptr);
+    spooler.admin({"-d", "tabrix-labels"});
 }
 
 TEST_F(PrintingTest, TheSettingsNameThePrinterWithoutRegardToCase)
@@ -182,6 +191,13 @@ TEST_F(PrintingTest, TheSettingsNameThePrinterWithoutRegardToCase)
     }
     EXPECT_TRUE(Printers::InstalledPrinters().contains("Second-Queue"));
     spooler.admin({"-x", "Second-Queue"});
+    // While the spooler cannot be asked, the station's printer is kept as written.
+    cupsSetServer("/nonexistent/cups.sock");
+    folder.writeFile("tabrix.ini", "[Printer]\nPrinter=gone-queue\n");
+    TabrixDefs::LoadSettings();
+    cupsSetServer(nullptr);
+    EXPECT_EQ(Printers::CurrentPrinterName(), "gone-queue");
+    Printers::SetCurrentPrinter(QString());
 }
 
 TEST(Delay, KeepsTheEventLoopGoingAndAQuitStillQuits)

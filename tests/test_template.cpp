@@ -159,12 +159,14 @@ TEST(Template, EncodedBytesDecodeToThemselves)
     for (int b = 0; b < 256; ++b)
         all += char(b);
     EXPECT_EQ(DecodeEscapes(EncodeEscapes(all)), all);
+    EXPECT_EQ(EncodedLength(all), EncodeEscapes(all).size());
     QRandomGenerator random(42);
     for (int i = 0; i < 2000; ++i) {
         QByteArray b(random.bounded(200), Qt::Uninitialized);
         for (char &c : b)
-            c = char(random.bounded(256));
+            c = random.bounded(4) == 0 ? "\r\n"[random.bounded(2)] : char(random.bounded(256));
         ASSERT_EQ(DecodeEscapes(EncodeEscapes(b)), b) << b.toHex().toStdString();
+        ASSERT_EQ(EncodedLength(b), EncodeEscapes(b).size()) << b.toHex().toStdString();
     }
 }
 

@@ -23,11 +23,11 @@ run() {
     echo "fuzz_$t: FOUND A FAULT"; tail -30 build-fuzz/fuzz_"$t".log; return 1
   fi
 }
-targets=(template escapes ini datalink dates colorscan)
+targets=(template escapes ini datalink dates colorscan capture)
 for ((i = 0; i < ${#targets[@]}; i += 2)); do
   run "${targets[i]}" & a=$!
-  run "${targets[i + 1]}" & b=$!
-  wait $a || failed=1
-  wait $b || failed=1
+  pids=($a)
+  if ((i + 1 < ${#targets[@]})); then run "${targets[i + 1]}" & pids+=($!); fi
+  for p in "${pids[@]}"; do wait "$p" || failed=1; done
 done
 [ $failed = 0 ] && echo "${#targets[@]} passed, 0 failed" || { echo "0 passed, 1 failed"; exit 1; }

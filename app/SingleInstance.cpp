@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -21,13 +23,37 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-bool SingleInstance::acquire()
+SingleInstance::Acquired SingleInstance::acquire()
 {
-    m_lock = std::make_unique<QLockFile>(m_base + QStringLiteral(".lock"));
+    const QString path = m_base + QStringLiteral(".lock");
+    m_lock = std::make_unique<QLockFile>(path);
     // A lock is stale only when the copy that wrote it is gone (killed, crashed):
     // tryLock then takes it over; a running copy's lock never ages out.
     m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+    if (m_lock->tryLock(0))
+        return Acquired::Only;
+    // Another copy holds a lock it wrote; a lock file that cannot even be written
+    // or read is no copy, but a start that cannot run.
+    qint64 pid = 0;
+    QString host, app;
+    QFile probe(path);
+    const QFileInfo info(path);
+    QString reason;
+    if (info.isDir())
+        reason = QStringLiteral("it is a folder");
+    else if (info.exists() && !probe.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        reason = probe.errorString();
+    else if (!info.exists() && !probe.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        reason = probe.errorString();
+    if (!info.exists() && probe.isOpen())
+        probe.remove();
+    if (reason.isEmpty() && m_lock->error() == QLockFile::LockFailedError && m_lock->getLockInfo(&pid, &host, &app))
+        return Acquired::AnotherCopy;
+    if (reason.isEmpty())
+        reason = m_lock->error() == QLockFile::PermissionError ? QStringLiteral("permission denied")
+                                                               : QStringLiteral("it cannot be read");
+    m_failure = QStringLiteral("Tabrix cannot start: its lock file %1 cannot be written (%2).").arg(path, reason);
+    return Acquired::Failed;
 }
 
 void SingleInstance::requestShow()

@@ -16,8 +16,11 @@ public:
     explicit SingleInstance(const QString &name = QStringLiteral("Vantrel Tabrix"));
     ~SingleInstance() override;
 
-    // True when this copy is the only one; a lock left by a copy that died is taken over.
-    bool acquire();
+    enum class Acquired { Only, AnotherCopy, Failed };
+    // Only: this copy is the only one (a lock left by a copy that died is taken
+    // over); Failed: the lock file cannot be written, failure() says why.
+    Acquired acquire();
+    QString failure() const { return m_failure; }
     // Asks the running copy to show its main window; ends quietly when it cannot be reached.
     void requestShow();
     // Starts answering other copies' requests.
@@ -25,6 +28,7 @@ public:
 
 private:
     QString m_base;
+    QString m_failure;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;
 };

@@ -64,9 +64,15 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     const std::unique_ptr<Prompter, void (*)(Prompter *)> uninstall(&prompter, [](Prompter *) { installPrompter(nullptr); });
 
     SingleInstance instance;
-    if (!instance.acquire()) {
+    switch (instance.acquire()) {
+    case SingleInstance::Acquired::Only:
+        break;
+    case SingleInstance::Acquired::AnotherCopy:
         instance.requestShow();
         return 0;
+    case SingleInstance::Acquired::Failed:
+        ShowError(instance.failure());
+        return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Tabrix"));
 

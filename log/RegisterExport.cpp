@@ -3,8 +3,6 @@
 #include "labels/DateFormat.h"
 #include "register/Cursor.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLocale>
 #include <QSaveFile>
 #include <QSqlError>
@@ -23,6 +21,15 @@ QByteArray latin1(const QString &text)
     return out;
 }
 
+// A value as the text it is written as: a blob's bytes (written by another tool)
+// as Latin-1 text, anything else as Qt reads it. No value can be refused.
+QString textOf(const QVariant &v)
+{
+    if (v.metaType().id() == QMetaType::QByteArray)
+        return QString::fromLatin1(v.toByteArray());
+    return v.toString();
+}
+
 } // namespace
 
 ExportFormat::ExportFormat(const QSqlRecord &columns, const QLocale &locale)
@@ -38,7 +45,7 @@ QString ExportFormat::line(const QVariantList &values, const QStringList &testCo
         const QVariant &v = values[i];
         if (i == m_created && !v.isNull()) {
             // Stored as "yyyy-MM-ddTHH:mm:ss.zzz": read without any time-zone work.
-            const QString stored = v.toString();
+            const QString stored = textOf(v);
             const QDate date = QDate::fromString(stored.left(10), Qt::ISODate);
             const QTime time = stored.size() > 11 ? QTime::fromString(stored.mid(11), Qt::ISODateWithMs) : QTime(0, 0);
             if (date.isValid() && time.isValid()) {
@@ -49,44 +56,51 @@ QString ExportFormat::line(const QVariantList &values, const QStringList &testCo
                 continue;
             }
         }
-        line += v.toString() + u'\\';
+        line += textOf(v) + u'\\';
     }
     return line + CommaText(testCodes) + QLatin1String("\r\n");
 }
 
 void ExportRegister(const QSqlDatabase &db, const QString &file, const std::function<void()> &keepGoing)
 {
-    // One pass over the patients in accession order, each with its tests in their
-    // order as one JSON array.
-    const bool postgres = db.driverName() == QLatin1String("QPSQL");
-    const QString tests = postgres
-        ? QStringLiteral("(SELECT json_agg(t.TestCode ORDER BY t.Test_id) FROM tests t WHERE t.Order_id = p.Order_id)")
-        : QStringLiteral("(SELECT json_group_array(TestCode) FROM "
-                         "(SELECT t.TestCode FROM tests t WHERE t.Order_id = p.Order_id ORDER BY t.Test_id))");
+    // One pass over the patients in accession order, each followed by its tests in
+    // their order: one row per test (or one row without a test), read as values.
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT p.*, %1 AS tabrix_tests FROM patients p ORDER BY p.AccnNum, p.Order_id").arg(tests)))
+    if (!q.exec(QStringLiteral("SELECT p.*, t.TestCode AS tabrix_test FROM patients p "
+                               "LEFT JOIN tests t ON t.Order_id = p.Order_id "
+                               "ORDER BY p.AccnNum, p.Order_id, t.Test_id")))
         throw EDatabaseError(q.lastError());
     QSqlRecord columns = q.record();
-    const int testsColumn = columns.count() - 1;
-    columns.remove(testsColumn);
+    const int testColumn = columns.count() - 1;
+    columns.remove(testColumn);
+    const int key = columns.indexOf(QStringLiteral("Order_id"));
     const ExportFormat format(columns, QLocale::system());
 
     QByteArray text;
-    QVariantList patient(columns.count());
+    QVariantList patient;
     QStringList codes;
-    for (qint64 rows = 0; q.next(); ++rows) {
-        if (rows % 64 == 0)
-            keepGoing(); // often enough for the window to stay responsive
-        for (int i = 0; i < patient.size(); ++i)
-            patient[i] = q.value(i);
-        codes.clear();
-        for (const QJsonValue code : QJsonDocument::fromJson(q.value(testsColumn).toByteArray()).array())
-            codes << code.toString();
-        text += latin1(format.line(patient, codes));
+    qint64 patients = 0;
+    const auto flush = [&] {
+        if (!patient.isEmpty())
+            text += latin1(format.line(patient, codes));
+    };
+    while (q.next()) {
+        if (patient.isEmpty() || q.value(key) != patient[key]) {
+            flush();
+            if (patients++ % 64 == 0)
+                keepGoing(); // often enough for the window to stay responsive
+            patient.resize(columns.count());
+            for (int i = 0; i < patient.size(); ++i)
+                patient[i] = q.value(i);
+            codes.clear();
+        }
+        if (const QVariant code = q.value(testColumn); !code.isNull())
+            codes << textOf(code);
     }
     if (q.lastError().isValid())
         throw EDatabaseError(q.lastError());
+    flush();
 
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit())

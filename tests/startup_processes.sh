@@ -90,4 +90,31 @@ set -e
 [ "$(cat "$prog/tabrix.ini")" = "$(printf '[Defaults]\nShowSplash=0')" ] || fail "the settings file changed"
 pass "database error ends the program, settings untouched"
 
+# --- a lock file the user cannot write: an error box naming it, and no start ---------
+# Run as an ordinary user (root writes any file): the lock file is root's own.
+other=$work/other
+mkdir -m 755 "$other" "$other/prog"
+chmod 755 "$work"
+cp "$TABRIX" "$other/prog/tabrix"
+"$SETUP" sqlite "$other/prog" >/dev/null
+printf '[Defaults]\nShowSplash=0\n' >"$other/prog/tabrix.ini"
+chmod 666 "$other/prog"/tabrix.*
+mkdir -m 700 "$other/run"
+chown nobody "$other/run"
+install -m 600 /dev/null "$other/run/Vantrel Tabrix.lock"
+XDG_RUNTIME_DIR=$other/run HOME=$other setpriv --reuid=nobody --regid=nogroup --clear-groups "$other/prog/tabrix" &
+refused=$!
+pids+=("$refused")
+error=$(window Error) || fail "no error box for a lock file that cannot be written"
+! xdotool search --onlyvisible --name "^About Tabrix\$" >/dev/null 2>&1 || fail "the program started without its lock"
+xdotool windowfocus --sync "$error"
+xdotool key Return
+gone "$refused" || fail "the program goes on without its lock"
+set +e
+wait "$refused"
+code=$?
+set -e
+[ "$code" = 2 ] || fail "exit code $code for a lock file that cannot be written"
+pass "a lock file that cannot be written is shown and ends the start with status 2"
+
 echo "$passed passed, 0 failed"

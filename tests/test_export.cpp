@@ -4,6 +4,7 @@
 #include "tests/TestSupport.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 using namespace Tabrix;
@@ -70,4 +71,23 @@ TEST(Export, TheRegisterAsTextByteForByte)
     ExportRegister(store.database(), folder.path("empty.txt"), [] {});
     EXPECT_TRUE(QFile::exists(folder.path("empty.txt")));
     EXPECT_EQ(folder.readFile("empty.txt"), "");
+}
+
+TEST(Export, AValueStoredAsABlobIsWrittenAsItsText)
+{
+    if (Support::ProgramFolder::onPostgres())
+        GTEST_SKIP() << "a text column of PostgreSQL holds no blob";
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    RecordStore store;
+    store.Connect(folder.path("tabrix.udl"));
+    const QDateTime noon(QDate(2026, 12, 8), QTime(12, 0));
+    const qint32 id = Support::AddPatient(store, {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", noon}}, {"CBC"});
+    // Another tool wrote a test code and a name as blobs.
+    QSqlQuery q(store.database());
+    ASSERT_TRUE(q.exec(QString("INSERT INTO tests (Order_id, TestCode) VALUES (%1, X'484241314320C9')").arg(id)));
+    ASSERT_TRUE(q.exec("UPDATE patients SET Last_Name = X'50494E444C45'"));
+    ExportRegister(store.database(), folder.path("export.txt"), [] {});
+    EXPECT_EQ(folder.readFile("export.txt"),
+              "1\\100012345\\X12345\\12/8/26 12:00:00 PM\\PINDLE\\\\\\\\\\\\\\\\\\\\\\CBC,\"HBA1C \xc9\"\r\n");
 }

@@ -11,9 +11,20 @@ namespace Tabrix::IniFile {
 
 namespace {
 
+// The file's lines without their line ends, and each line's own end, so a write
+// gives back every line it does not change byte for byte.
 struct Lines {
-    QList<QByteArray> lines; // without their line ends
-    QByteArray eol = "\n";
+    QList<QByteArray> lines;
+    QList<QByteArray> ends; // "\r\n", "\n", or "" for a last line without one
+    QByteArray eol = "\n";  // for new lines: the file's CR LF when it has any
+
+    void insert(qsizetype i, const QByteArray &line)
+    {
+        if (i > 0 && ends[i - 1].isEmpty())
+            ends[i - 1] = eol; // the last line gets its end when one follows
+        lines.insert(i, line);
+        ends.insert(i, eol);
+    }
 };
 
 Lines readLines(const QString &path)
@@ -25,12 +36,15 @@ Lines readLines(const QString &path)
     const QByteArray all = f.readAll();
     if (all.contains("\r\n"))
         result.eol = "\r\n";
-    result.lines = all.split('\n');
-    if (!result.lines.isEmpty() && result.lines.back().isEmpty())
-        result.lines.removeLast(); // the split after the last line end
-    for (QByteArray &line : result.lines)
-        if (line.endsWith('\r'))
-            line.chop(1);
+    qsizetype start = 0;
+    while (start < all.size()) {
+        const qsizetype lf = all.indexOf('\n', start);
+        const qsizetype end = lf < 0 ? all.size() : lf;
+        const bool cr = end > start && all[end - 1] == '\r' && lf >= 0;
+        result.lines << all.mid(start, end - start - (cr ? 1 : 0));
+        result.ends << (lf < 0 ? QByteArray() : cr ? QByteArray("\r\n") : QByteArray("\n"));
+        start = end + 1;
+    }
     return result;
 }
 
@@ -128,20 +142,20 @@ void WriteString(const QString &path, const QString &section, const QString &key
     if (keyLine >= 0) {
         file.lines[keyLine] = newLine;
     } else if (sectionLine >= 0) {
-        file.lines.insert(lastInSection + 1, newLine);
+        file.insert(lastInSection + 1, newLine);
     } else {
         if (!file.lines.isEmpty() && !file.lines.back().trimmed().isEmpty())
-            file.lines.append(QByteArray());
-        file.lines.append('[' + section.trimmed().toUtf8() + ']');
-        file.lines.append(newLine);
+            file.insert(file.lines.size(), QByteArray());
+        file.insert(file.lines.size(), '[' + section.trimmed().toUtf8() + ']');
+        file.insert(file.lines.size(), newLine);
     }
 
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         throw refused();
-    for (const QByteArray &line : file.lines) {
-        out.write(line);
-        out.write(file.eol);
+    for (qsizetype i = 0; i < file.lines.size(); ++i) {
+        out.write(file.lines[i]);
+        out.write(file.ends[i]);
     }
     if (!out.commit())
         throw refused();

@@ -70,7 +70,7 @@ void ExportRegister(const QSqlDatabase &db, const QString &file, const std::func
     if (!q.exec(QStringLiteral("SELECT p.*, t.TestCode AS tabrix_test FROM patients p "
                                "LEFT JOIN tests t ON t.Order_id = p.Order_id "
                                "ORDER BY p.AccnNum, p.Order_id, t.Test_id")))
-        throw EDatabaseError(q.lastError());
+        throw EDatabaseError(db, q.lastError());
     QSqlRecord columns = q.record();
     const int testColumn = columns.count() - 1;
     columns.remove(testColumn);
@@ -99,7 +99,7 @@ void ExportRegister(const QSqlDatabase &db, const QString &file, const std::func
             codes << textOf(code);
     }
     if (q.lastError().isValid())
-        throw EDatabaseError(q.lastError());
+        throw EDatabaseError(db, q.lastError());
     flush();
 
     QSaveFile out(file);

@@ -3,7 +3,9 @@
 #include "app/IntText.h"
 #include "register/DateText.h"
 
+#include <QFileInfo>
 #include <QSqlDriver>
+#include <QUrl>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -27,12 +29,43 @@ EDatabaseError::EDatabaseError(const QSqlError &error)
 {
 }
 
+namespace {
+
+// What became of an SQLite register file, when that is why a statement failed.
+QString registerFileFault(const QSqlDatabase &db)
+{
+    if (db.driverName() != QLatin1String("QSQLITE"))
+        return {};
+    const QString file = QUrl(db.databaseName()).toLocalFile();
+    if (file.isEmpty())
+        return {};
+    const QFileInfo info(file);
+    if (!info.exists())
+        return QStringLiteral("The register file %1 is gone: it was deleted or moved while Tabrix was running. "
+                              "Nothing was saved; what you typed is still on screen. Put the file back and save again.")
+            .arg(file);
+    if (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable())
+        return QStringLiteral("The register file %1 cannot be written (check its permissions and its folder's). "
+                              "Nothing was saved; what you typed is still on screen.")
+            .arg(file);
+    return {};
+}
+
+} // namespace
+
+EDatabaseError::EDatabaseError(const QSqlDatabase &db, const QSqlError &error)
+    : EDatabaseError(error)
+{
+    if (const QString fault = registerFileFault(db); !fault.isEmpty())
+        *this = EDatabaseError(fault);
+}
+
 // --- helpers ------------------------------------------------------------------
 
 void Cursor::exec(QSqlQuery &q) const
 {
     if (!q.exec())
-        throw EDatabaseError(q.lastError());
+        throw EDatabaseError(m_db, q.lastError());
 }
 
 int Cursor::fieldIndex(const QString &name) const

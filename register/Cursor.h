@@ -16,6 +16,9 @@ public:
     using ETabrixError::ETabrixError;
     // The database's own words for a failed statement.
     explicit EDatabaseError(const class QSqlError &error);
+    // The same, unless the register file itself is gone or cannot be written: then
+    // that, in the user's words, naming the file.
+    EDatabaseError(const QSqlDatabase &db, const class QSqlError &error);
 };
 
 // A cursor over one table: a current row, its state, BOF/EOF, moves, edits and the

@@ -69,7 +69,7 @@ qint64 RecordStore::getNextTabrix()
     // The largest number is read and 1 added here, in 64 bits: after 2147483647
     // comes 2147483648 (refused as above the range), never a wrapped number.
     if (!qNextAccn.exec(QStringLiteral("select max(AccnNum)\nfrom patients")) || !qNextAccn.next())
-        throw EDatabaseError(qNextAccn.lastError());
+        throw EDatabaseError(m_db, qNextAccn.lastError());
     const qint64 next = qNextAccn.value(0).isNull() ? 0 : qNextAccn.value(0).toLongLong() + 1;
     return next < TAccn.MinValue ? TAccn.MinValue : next;
 }
@@ -78,7 +78,7 @@ void RecordStore::EmptyPatients()
 {
     QSqlQuery qEmpty(m_db);
     if (!qEmpty.exec(QStringLiteral("delete from patients")))
-        throw EDatabaseError(qEmpty.lastError());
+        throw EDatabaseError(m_db, qEmpty.lastError());
 }
 
 } // namespace Tabrix

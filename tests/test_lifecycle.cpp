@@ -4,6 +4,8 @@
 #include "register/RecordLifecycle.h"
 #include "tests/TestSupport.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -289,4 +291,23 @@ TEST(Lifecycle, ALockedRegisterRefusesTheSaveAndKeepsTheRecord)
     other.close();
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase("other");
+}
+
+TEST(Lifecycle, ARegisterFileDeletedWhileRunningIsSaidInPlainWords)
+{
+    if (Support::ProgramFolder::onPostgres())
+        GTEST_SKIP() << "an SQLite register file";
+    Station s(Min, Min + 10, {Min});
+    s.run("New Fill");
+    s.store.tblPatients.setValue("Last_Name", "TYPED");
+    ASSERT_TRUE(QFile::remove(s.folder.path("tabrix.db")));
+    s.life.tbSaveClick();
+    ASSERT_FALSE(s.prompter.errors.isEmpty());
+    EXPECT_EQ(s.prompter.errors.last(),
+              QString("The register file %1 is gone: it was deleted or moved while Tabrix was running. "
+                      "Nothing was saved; what you typed is still on screen. Put the file back and save again.")
+                  .arg(QFileInfo(s.folder.path("tabrix.db")).absoluteFilePath()));
+    EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
+    EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "TYPED");
+    EXPECT_EQ(TAccn.NextNum, Min + 1);
 }

@@ -140,6 +140,29 @@ TEST(Settings, WritesReplaceInPlaceAndLeaveEveryOtherLine)
               "[Defaults]\r\nstationid=Old\r\nOdd line without equals\r\nGender=F\r\n\r\n[Banner]\r\nPath=\r\n");
 }
 
+TEST(Settings, AWriteChangesOnlyTheBytesOfItsKey)
+{
+    Support::ProgramFolder folder;
+    struct Case { const char *before, *after; };
+    const Case cases[] = {
+        // lone LF lines kept among CR LF ones, and the other way round
+        {"[Defaults]\r\nStationID=Old\r\n; by hand\n[Window]\nTop=1\r\n",
+         "[Defaults]\r\nStationID=New\r\n; by hand\n[Window]\nTop=1\r\n"},
+        {"; a\n[Defaults]\nStationID=Old\nX=1\r\n", "; a\n[Defaults]\nStationID=New\nX=1\r\n"},
+        // a last line without its end keeps none; a lone CR stays inside its line
+        {"[Defaults]\nStationID=Old", "[Defaults]\nStationID=New"},
+        {"[Defaults]\nA=1\rB=2\nStationID=Old\n", "[Defaults]\nA=1\rB=2\nStationID=New\n"},
+        // a key added after a last line without its end
+        {"[Defaults]\r\nX=1", "[Defaults]\r\nX=1\r\nStationID=New\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.before);
+        folder.writeFile("tabrix.ini", c.before);
+        IniFile::WriteString(TabrixDefs::SettingsFile, "Defaults", "StationID", "New");
+        EXPECT_EQ(folder.readFile("tabrix.ini"), QByteArray(c.after));
+    }
+}
+
 TEST(Settings, AReadOnlyFileRefusesTheWrite)
 {
     Support::ProgramFolder folder;

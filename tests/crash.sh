@@ -24,18 +24,19 @@ snapshot() {
 RANDOM=20261210
 : >"$work/saved"
 for round in $(seq "$ROUNDS"); do
-  # The program must start after every kill. Now and then the X server refuses a
-  # connection in this setting ("could not connect to display"): that is no fault
-  # of the program, so such a start is tried again, up to three times.
+  # The program must start after every kill. The X server takes a while to clean
+  # up a killed client and refuses new ones meanwhile ("could not connect to
+  # display"): each start waits until it takes clients again, within a bound.
   about=
-  for try in 1 2 3; do
+  deadline=$((SECONDS + 30))
+  while :; do
+    x_ready || fail "round $round: the X server takes no clients"
     "$prog/tabrix" 2>"$work/stderr" &
     app=$!
     pids+=("$app")
     about=$(window "About Tabrix") && break
-    grep -q "could not connect to display" "$work/stderr" || break
-    echo "round $round: the X server refused the connection; starting again"
-    sleep 1
+    grep -q "could not connect to display" "$work/stderr" && [ $SECONDS -lt $deadline ] || break
+    echo "round $round: the X server refused the connection; starting again once it takes clients"
   done
   [ -n "$about" ] || fail "round $round: the program did not start: $(cat "$work/stderr")"
   xdotool windowfocus --sync "$about"

@@ -39,7 +39,8 @@ field cbc; field "bmp,cmp,lipid,tsh"; keys Return
 field doe; field jane; keys Down; field mrn7; field 2/2/1980; field er
 field t-1; field 1200; field t-1; field 1230
 field tsh; keys Return
-sleep 1
+# The second registration's label is printed before going on.
+for _ in $(seq 200); do [ "$(ls "$out" | grep -c '^job-')" -ge $((before + 3)) ] && break; sleep 0.1; done
 # The third record, just begun, is cancelled; Page Up goes back to the first.
 keys F6 Prior
 # The patient log opens and closes; then the export.

@@ -44,6 +44,13 @@ window() {
   return 1
 }
 
+# x_ready: waits up to 20 s until the X server takes a new client. After many
+# clients were killed it may refuse connections for a while as it cleans up.
+x_ready() {
+  for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
 # gone PID: waits up to 10 s for the process to end.
 gone() {
   for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done

@@ -1,5 +1,5 @@
-#include "app/MessageBoxPrompter.h"
-#include "app/Startup.h"
+#include "app/ui/MessageBoxPrompter.h"
+#include "app/ui/Startup.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 // Time from a keystroke to the finished recolouring in the real template editor
 // (offscreen), for templates of 10 KB, 100 KB and 1 MiB, and the colouring scan alone.
-#include "app/TabrixDefs.h"
+#include "app/base/TabrixDefs.h"
 #include "editor/ColorScan.h"
-#include "editor/TfrmCodeEditor.h"
+#include "editor/ui/TfrmCodeEditor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

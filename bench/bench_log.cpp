@@ -1,7 +1,7 @@
 // The patient log and the export on a register of 1,000,000 patients: opening the
 // log and showing its first screen, sorting by last name, and the export's rows per
 // second next to sqlite3 writing the same lines from the same file with one query.
-#include "app/TabrixDefs.h"
+#include "app/base/TabrixDefs.h"
 #include "bench/BenchRegister.h"
 #include "log/PatientLogModel.h"
 #include "log/RegisterExport.h"

@@ -1,6 +1,6 @@
 #include "editor/SampleValues.h"
-#include "app/Clock.h"
-#include "app/IntText.h"
+#include "app/base/Clock.h"
+#include "app/base/IntText.h"
 #include "labels/DateFormat.h"
 #include "register/DateText.h"
 

@@ -1,7 +1,7 @@
 #include "labels/LabelFields.h"
-#include "app/Clock.h"
-#include "app/IntText.h"
-#include "app/TabrixDefs.h"
+#include "app/base/Clock.h"
+#include "app/base/IntText.h"
+#include "app/base/TabrixDefs.h"
 #include "labels/DateFormat.h"
 #include "register/Cursor.h"
 

@@ -1,5 +1,5 @@
 #include "labels/PrintRun.h"
-#include "app/Prompter.h"
+#include "app/base/Prompter.h"
 #include "labels/LabelFields.h"
 #include "labels/Labels.h"
 #include "labels/Template.h"

@@ -1,5 +1,5 @@
 #include "labels/Template.h"
-#include "app/IntText.h"
+#include "app/base/IntText.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #include "log/RegisterExport.h"
-#include "app/CommaText.h"
+#include "app/base/CommaText.h"
 #include "labels/DateFormat.h"
 #include "register/Cursor.h"
 

@@ -1,6 +1,6 @@
 #include "register/Cursor.h"
-#include "app/Clock.h"
-#include "app/IntText.h"
+#include "app/base/Clock.h"
+#include "app/base/IntText.h"
 #include "register/DateText.h"
 
 #include <QFileInfo>

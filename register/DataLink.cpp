@@ -1,5 +1,5 @@
 #include "register/DataLink.h"
-#include "app/TabrixError.h"
+#include "app/base/TabrixError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "register/RecordLifecycle.h"
-#include "app/Clock.h"
-#include "app/Prompter.h"
-#include "app/TabrixDefs.h"
+#include "app/base/Clock.h"
+#include "app/base/Prompter.h"
+#include "app/base/TabrixDefs.h"
 #include "register/SQUtils.h"
 
 namespace Tabrix {

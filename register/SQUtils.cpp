@@ -1,5 +1,5 @@
 #include "register/SQUtils.h"
-#include "app/IntText.h"
+#include "app/base/IntText.h"
 
 namespace Tabrix {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/TabrixError.h"
+#include "app/base/TabrixError.h"
 
 #include <QString>
 

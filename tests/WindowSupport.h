@@ -1,6 +1,6 @@
 #pragma once
 // Helpers for tests of the real windows (offscreen).
-#include "app/TfrmAbout.h"
+#include "app/ui/TfrmAbout.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -82,10 +82,8 @@ error=$(window Error) || fail "no error box for a missing data link file"
 xdotool windowfocus --sync "$error"
 xdotool key Return
 gone "$broken" || fail "the program goes on without its register"
-set +e
-wait "$broken"
-code=$?
-set -e
+code=0
+wait "$broken" || code=$?
 [ "$code" = 1 ] || fail "exit code $code after the database error"
 [ "$(cat "$prog/tabrix.ini")" = "$(printf '[Defaults]\nShowSplash=0')" ] || fail "the settings file changed"
 pass "database error ends the program, settings untouched"
@@ -110,10 +108,8 @@ error=$(window Error) || fail "no error box for a lock file that cannot be writt
 xdotool windowfocus --sync "$error"
 xdotool key Return
 gone "$refused" || fail "the program goes on without its lock"
-set +e
-wait "$refused"
-code=$?
-set -e
+code=0
+wait "$refused" || code=$?
 [ "$code" = 2 ] || fail "exit code $code for a lock file that cannot be written"
 pass "a lock file that cannot be written is shown and ends the start with status 2"
 

@@ -1,5 +1,5 @@
-#include "app/TabrixDefs.h"
-#include "app/TabrixError.h"
+#include "app/base/TabrixDefs.h"
+#include "app/base/TabrixError.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 

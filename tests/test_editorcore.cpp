@@ -1,4 +1,4 @@
-#include "app/Clock.h"
+#include "app/base/Clock.h"
 #include "editor/ColorScan.h"
 #include "editor/SampleValues.h"
 #include "tests/TestSupport.h"

@@ -1,6 +1,6 @@
-#include "app/Clock.h"
-#include "app/TabrixDefs.h"
-#include "app/TfrmMain.h"
+#include "app/base/Clock.h"
+#include "app/base/TabrixDefs.h"
+#include "app/ui/TfrmMain.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 

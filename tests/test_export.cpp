@@ -1,4 +1,4 @@
-#include "app/CommaText.h"
+#include "app/base/CommaText.h"
 #include "log/RegisterExport.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"

@@ -1,5 +1,5 @@
-#include "app/Clock.h"
-#include "app/TabrixDefs.h"
+#include "app/base/Clock.h"
+#include "app/base/TabrixDefs.h"
 #include "labels/DateFormat.h"
 #include "labels/LabelFields.h"
 #include "labels/PrintRun.h"

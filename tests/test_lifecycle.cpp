@@ -1,5 +1,5 @@
-#include "app/Clock.h"
-#include "app/TabrixDefs.h"
+#include "app/base/Clock.h"
+#include "app/base/TabrixDefs.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "tests/TestSupport.h"

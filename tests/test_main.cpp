@@ -1,12 +1,6 @@
-#include <gtest/gtest.h>
+#include "tests/TestApplication.h"
 
-#ifdef TABRIX_TEST_UI
-#include <QApplication>
-using TestApplication = QApplication;
-#else
-#include <QCoreApplication>
-using TestApplication = QCoreApplication;
-#endif
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -17,7 +11,7 @@ int main(int argc, char **argv)
     QTemporaryDir runtime;
     QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    TestApplication app(argc, argv);
+    const auto app = Tabrix::Support::MakeTestApplication(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,8 +1,8 @@
-#include "app/IniFile.h"
-#include "app/Startup.h"
-#include "app/TabrixDefs.h"
-#include "app/TfrmAbout.h"
-#include "app/TfrmMain.h"
+#include "app/base/IniFile.h"
+#include "app/ui/Startup.h"
+#include "app/base/TabrixDefs.h"
+#include "app/ui/TfrmAbout.h"
+#include "app/ui/TfrmMain.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 

@@ -1,8 +1,8 @@
-#include "app/TabrixDefs.h"
-#include "app/TfrmMain.h"
+#include "app/base/TabrixDefs.h"
+#include "app/ui/TfrmMain.h"
 #include "labels/Printers.h"
-#include "log/TfrmLogPrint.h"
-#include "log/TfrmPatientLog.h"
+#include "log/ui/PatientLogReport.h"
+#include "log/ui/TfrmPatientLog.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 

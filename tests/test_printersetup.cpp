@@ -1,5 +1,5 @@
-#include "app/TabrixDefs.h"
-#include "labels/PrinterSetup.h"
+#include "app/base/TabrixDefs.h"
+#include "labels/ui/PrinterSetup.h"
 #include "labels/Printers.h"
 #include "tests/TestSupport.h"
 

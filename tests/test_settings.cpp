@@ -1,7 +1,7 @@
-#include "app/IniFile.h"
-#include "app/IntText.h"
-#include "app/TabrixDefs.h"
-#include "app/TabrixError.h"
+#include "app/base/IniFile.h"
+#include "app/base/IntText.h"
+#include "app/base/TabrixDefs.h"
+#include "app/base/TabrixError.h"
 #include "tests/TestSupport.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/TabrixDefs.h"
+#include "app/base/TabrixDefs.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 

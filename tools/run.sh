@@ -2,6 +2,7 @@
 # Installs what is missing, builds, creates an empty register on the first run and starts Tabrix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash tools/deps.sh
 bash tools/build.sh
 if [ ! -f build/tabrix.udl ]; then
   build/tabrix-register sqlite build

@@ -3,6 +3,7 @@
 # PostgreSQL and X servers included), then every fuzzer for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash tools/deps.sh
 bash tools/build.sh
 (cd build && ctest --output-on-failure -j2 --timeout 900)
 bash tools/fuzz.sh 20

@@ -4,7 +4,7 @@
 //     creates DB_FILE (default PROGRAM_DIR/tabrix.db) and PROGRAM_DIR/tabrix.udl
 //   tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]
 //     creates the tables in the existing, empty DATABASE and PROGRAM_DIR/tabrix.udl
-#include "app/TabrixError.h"
+#include "app/base/TabrixError.h"
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>

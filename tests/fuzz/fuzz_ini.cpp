@@ -1,6 +1,6 @@
 // The settings file reader and writer on any file content.
-#include "app/IniFile.h"
-#include "app/TabrixError.h"
+#include "app/base/IniFile.h"
+#include "app/base/TabrixError.h"
 #include "tests/fuzz/FuzzFile.h"
 
 #include <cstdlib>

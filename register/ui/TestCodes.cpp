@@ -1,6 +1,6 @@
-#include "register/TestCodes.h"
-#include "app/Prompter.h"
-#include "app/TfrmMain.h"
+#include "register/ui/TestCodes.h"
+#include "app/base/Prompter.h"
+#include "app/ui/TfrmMain.h"
 #include "register/RecordLifecycle.h"
 #include "register/TestListModel.h"
 

@@ -1,6 +1,6 @@
-#include "app/IniFile.h"
-#include "app/IntText.h"
-#include "app/TabrixError.h"
+#include "app/base/IniFile.h"
+#include "app/base/IntText.h"
+#include "app/base/TabrixError.h"
 
 #include <QFile>
 #include <QFileInfo>

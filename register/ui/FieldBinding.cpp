@@ -1,5 +1,5 @@
-#include "app/FieldBinding.h"
-#include "app/Prompter.h"
+#include "register/ui/FieldBinding.h"
+#include "app/base/Prompter.h"
 #include "register/Cursor.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "app/TfrmHelp.h"
-#include "app/Prompter.h"
-#include "app/TabrixDefs.h"
-#include "app/TabrixError.h"
+#include "app/ui/TfrmHelp.h"
+#include "app/base/Prompter.h"
+#include "app/base/TabrixDefs.h"
+#include "app/base/TabrixError.h"
 
 #include <QFileInfo>
 #include <QPushButton>

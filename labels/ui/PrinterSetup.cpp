@@ -1,7 +1,7 @@
-#include "labels/PrinterSetup.h"
-#include "app/IniFile.h"
-#include "app/TabrixDefs.h"
-#include "app/TabrixError.h"
+#include "labels/ui/PrinterSetup.h"
+#include "app/base/IniFile.h"
+#include "app/base/TabrixDefs.h"
+#include "app/base/TabrixError.h"
 #include "labels/Printers.h"
 
 #include <QPrintDialog>

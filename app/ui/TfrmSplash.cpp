@@ -1,5 +1,5 @@
-#include "app/TfrmSplash.h"
-#include "app/Pictures.h"
+#include "app/ui/TfrmSplash.h"
+#include "app/ui/Pictures.h"
 
 #include <QFrame>
 #include <QLabel>

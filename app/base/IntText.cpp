@@ -1,4 +1,4 @@
-#include "app/IntText.h"
+#include "app/base/IntText.h"
 
 namespace Tabrix {
 

@@ -1,8 +1,8 @@
-#include "app/TfrmOptions.h"
-#include "app/IniFile.h"
-#include "app/Prompter.h"
-#include "app/TabrixDefs.h"
-#include "app/UpperCaseValidator.h"
+#include "app/ui/TfrmOptions.h"
+#include "app/base/IniFile.h"
+#include "app/base/Prompter.h"
+#include "app/base/TabrixDefs.h"
+#include "app/ui/UpperCaseValidator.h"
 #include "register/SQUtils.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Prompter.h"
+#include "app/base/Prompter.h"
 
 namespace Tabrix {
 

@@ -1,5 +1,5 @@
-#include "app/ShellOpen.h"
-#include "app/Prompter.h"
+#include "app/ui/ShellOpen.h"
+#include "app/base/Prompter.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

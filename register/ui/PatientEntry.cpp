@@ -1,12 +1,12 @@
-#include "register/PatientEntry.h"
-#include "app/Clock.h"
-#include "app/FieldBinding.h"
-#include "app/Prompter.h"
-#include "app/TabrixDefs.h"
-#include "app/TfrmMain.h"
+#include "register/ui/PatientEntry.h"
+#include "app/base/Clock.h"
+#include "register/ui/FieldBinding.h"
+#include "app/base/Prompter.h"
+#include "app/base/TabrixDefs.h"
+#include "app/ui/TfrmMain.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
-#include "register/TestCodes.h"
+#include "register/ui/TestCodes.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "log/ExportCommand.h"
-#include "app/Prompter.h"
-#include "app/TfrmMain.h"
+#include "log/ui/ExportCommand.h"
+#include "app/base/Prompter.h"
+#include "app/ui/TfrmMain.h"
 #include "log/RegisterExport.h"
 
 #include <QApplication>

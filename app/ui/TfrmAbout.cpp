@@ -1,7 +1,7 @@
-#include "app/TfrmAbout.h"
-#include "app/Pictures.h"
-#include "app/ShellOpen.h"
-#include "app/TabrixDefs.h"
+#include "app/ui/TfrmAbout.h"
+#include "app/ui/Pictures.h"
+#include "app/ui/ShellOpen.h"
+#include "app/base/TabrixDefs.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

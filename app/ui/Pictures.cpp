@@ -1,4 +1,4 @@
-#include "app/Pictures.h"
+#include "app/ui/Pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

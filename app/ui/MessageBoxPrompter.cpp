@@ -1,4 +1,4 @@
-#include "app/MessageBoxPrompter.h"
+#include "app/ui/MessageBoxPrompter.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "editor/TfrmGetLabel.h"
-#include "app/Pictures.h"
-#include "app/Prompter.h"
+#include "editor/ui/TfrmGetLabel.h"
+#include "app/ui/Pictures.h"
+#include "app/base/Prompter.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "editor/TemplateHighlighter.h"
+#include "editor/ui/TemplateHighlighter.h"
 #include "editor/ColorScan.h"
 
 #include <QTextDocument>

@@ -1,8 +1,8 @@
-#include "log/TfrmPatientLog.h"
-#include "app/Pictures.h"
-#include "app/Prompter.h"
+#include "log/ui/TfrmPatientLog.h"
+#include "app/ui/Pictures.h"
+#include "app/base/Prompter.h"
 #include "log/PatientLogModel.h"
-#include "log/TfrmLogPrint.h"
+#include "log/ui/PatientLogReport.h"
 #include "register/Cursor.h"
 
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/CommaText.h"
+#include "app/base/CommaText.h"
 
 namespace Tabrix {
 

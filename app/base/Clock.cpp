@@ -1,4 +1,4 @@
-#include "app/Clock.h"
+#include "app/base/Clock.h"
 
 namespace Tabrix {
 

@@ -1,8 +1,8 @@
-#include "log/TfrmLogPrint.h"
-#include "app/Clock.h"
-#include "app/CommaText.h"
-#include "app/Prompter.h"
-#include "app/TabrixDefs.h"
+#include "log/ui/PatientLogReport.h"
+#include "app/base/Clock.h"
+#include "app/base/CommaText.h"
+#include "app/base/Prompter.h"
+#include "app/base/TabrixDefs.h"
 #include "labels/DateFormat.h"
 #include "labels/Printers.h"
 

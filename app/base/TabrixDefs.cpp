@@ -1,5 +1,5 @@
-#include "app/TabrixDefs.h"
-#include "app/IniFile.h"
+#include "app/base/TabrixDefs.h"
+#include "app/base/IniFile.h"
 #include "labels/Printers.h"
 
 #include <QFileInfo>

@@ -1,5 +1,5 @@
-#include "app/Prompter.h"
-#include "app/TabrixError.h"
+#include "app/base/Prompter.h"
+#include "app/base/TabrixError.h"
 
 #include <cstdio>
 

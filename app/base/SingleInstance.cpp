@@ -1,4 +1,4 @@
-#include "app/SingleInstance.h"
+#include "app/base/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "app/Startup.h"
-#include "app/Prompter.h"
-#include "app/SingleInstance.h"
-#include "app/TabrixDefs.h"
-#include "app/TfrmMain.h"
-#include "app/TfrmSplash.h"
-#include "log/TfrmPatientLog.h"
+#include "app/ui/Startup.h"
+#include "app/base/Prompter.h"
+#include "app/base/SingleInstance.h"
+#include "app/base/TabrixDefs.h"
+#include "app/ui/TfrmMain.h"
+#include "app/ui/TfrmSplash.h"
+#include "log/ui/TfrmPatientLog.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,0 +1,17 @@
+#include "tests/TestApplication.h"
+
+#ifdef TABRIX_TEST_UI
+#include <QApplication>
+using Application = QApplication;
+#else
+using Application = QCoreApplication;
+#endif
+
+namespace Tabrix::Support {
+
+std::unique_ptr<QCoreApplication> MakeTestApplication(int &argc, char **argv)
+{
+    return std::make_unique<Application>(argc, argv);
+}
+
+} // namespace Tabrix::Support

@@ -1,5 +1,5 @@
 #include "app/base/TabrixDefs.h"
-#include "app/base/IniFile.h"
+#include "app/base/Settings.h"
 #include "labels/Printers.h"
 
 #include <QFileInfo>
@@ -35,20 +35,19 @@ void Initialise(const QString &programFilePath)
 
 void LoadSettings()
 {
-    const QString &ini = SettingsFile;
-    TAccn.MinValue = IniFile::ReadInteger(ini, "Ranges", "MinValue", 0);
-    TAccn.MaxValue = IniFile::ReadInteger(ini, "Ranges", "MaxValue", 0);
-    StationID = IniFile::ReadString(ini, "Defaults", "StationID", "Tabrix Station");
-    Location = IniFile::ReadString(ini, "Defaults", "Location", QString());
+    TAccn.MinValue = Settings::MinValue.read();
+    TAccn.MaxValue = Settings::MaxValue.read();
+    StationID = Settings::StationID.read();
+    Location = Settings::Location.read();
     // A present but empty Gender keeps the gender in force.
-    const QString gender = IniFile::ReadString(ini, "Defaults", "Gender", QString(Gender));
+    const QString gender = Settings::Gender.read(QString(Gender));
     if (!gender.isEmpty())
         Gender = gender.front();
-    IllegalChars = IniFile::ReadString(ini, "Defaults", "IllegalChars", IllegalChars);
-    ShowSplash = IniFile::ReadBool(ini, "Defaults", "ShowSplash", true);
-    SplashInterval = IniFile::ReadInteger(ini, "Defaults", "SplashInterval", 5000);
-    PrinterWait = IniFile::ReadInteger(ini, "Defaults", "PrinterWait", 1000);
-    PrinterName = IniFile::ReadString(ini, "Printer", "Printer", QString());
+    IllegalChars = Settings::IllegalChars.read(IllegalChars);
+    ShowSplash = Settings::ShowSplash.read();
+    SplashInterval = Settings::SplashInterval.read();
+    PrinterWait = Settings::PrinterWait.read();
+    PrinterName = Settings::Printer.read();
     // The label printer named in the settings, if it is installed; else the default.
     if (!Printers::SelectByName(PrinterName))
         Printers::SetCurrentPrinter(QString());

@@ -1,6 +1,6 @@
 #include "app/ui/TfrmMain.h"
 #include "register/ui/FieldBinding.h"
-#include "app/base/IniFile.h"
+#include "app/base/Settings.h"
 #include "app/ui/Pictures.h"
 #include "app/base/Prompter.h"
 #include "app/ui/ShellOpen.h"
@@ -398,7 +398,7 @@ void TfrmMain::FormCreate()
     m_exportDir = TabrixDefs::ProgramDir;
     // A banner picture of the station's own, with its own page when one is named.
     RunGuarded([this] {
-        const QString path = IniFile::ReadString(TabrixDefs::SettingsFile, "Banner", "Path", QString());
+        const QString path = Settings::BannerPath.read();
         if (path.isEmpty() || !QFileInfo::exists(path))
             return;
         static const QStringList readable = {"bmp", "ico", "wmf", "emf", "gif"};
@@ -406,7 +406,7 @@ void TfrmMain::FormCreate()
         if (!readable.contains(QFileInfo(path).suffix().toLower()) || !picture.load(path))
             return; // an unreadable picture leaves the built-in banner, without a word
         iBanner->setPixmap(picture);
-        TabrixDefs::HelpURL = IniFile::ReadString(TabrixDefs::SettingsFile, "Banner", "URL", QString());
+        TabrixDefs::HelpURL = Settings::BannerURL.read();
         if (TabrixDefs::HelpURL.isEmpty())
             TabrixDefs::HelpURL = TabrixDefs::DefaultHelpURL;
     });
@@ -428,9 +428,8 @@ void TfrmMain::FormShow()
         adjustSize();
         const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
         const QSize outer = frameGeometry().size();
-        const QString &ini = TabrixDefs::SettingsFile;
-        const int top = IniFile::ReadInteger(ini, "Window", "Top", screenArea.height() / 2 - outer.height() / 2);
-        const int left = IniFile::ReadInteger(ini, "Window", "Left", screenArea.width() / 2 - outer.width() / 2);
+        const int top = Settings::WindowTop.read(screenArea.height() / 2 - outer.height() / 2);
+        const int left = Settings::WindowLeft.read(screenArea.width() / 2 - outer.width() / 2);
         move(left, top);
         StatusText->setText(TabrixDefs::StationID);
     });
@@ -460,11 +459,10 @@ void TfrmMain::FormClose()
         // A refused write is shown, but never keeps the program from closing.
         RunGuarded([this] {
             const QRect outer = frameGeometry();
-            const QString &ini = TabrixDefs::SettingsFile;
-            IniFile::WriteInteger(ini, "Window", "Width", outer.width());
-            IniFile::WriteInteger(ini, "Window", "Height", outer.height());
-            IniFile::WriteInteger(ini, "Window", "Top", outer.top());
-            IniFile::WriteInteger(ini, "Window", "Left", outer.left());
+            Settings::WindowWidth.write(outer.width());
+            Settings::WindowHeight.write(outer.height());
+            Settings::WindowTop.write(outer.top());
+            Settings::WindowLeft.write(outer.left());
         });
     }
     m_store.Disconnect();

@@ -1,5 +1,5 @@
 #include "app/ui/TfrmOptions.h"
-#include "app/base/IniFile.h"
+#include "app/base/Settings.h"
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
 #include "app/ui/UpperCaseValidator.h"
@@ -206,17 +206,16 @@ void TfrmOptions::FormClose()
     TabrixDefs::ShowSplash = cbShowSplash->isChecked();
     TabrixDefs::PrinterWait = sePrintWait->value();
 
-    const QString &ini = TabrixDefs::SettingsFile;
-    IniFile::WriteInteger(ini, "Ranges", "MinValue", TAccn.MinValue);
-    IniFile::WriteInteger(ini, "Ranges", "MaxValue", TAccn.MaxValue);
-    IniFile::WriteString(ini, "Defaults", "StationID", TabrixDefs::StationID);
-    IniFile::WriteString(ini, "Defaults", "Location", TabrixDefs::Location);
-    IniFile::WriteString(ini, "Defaults", "Gender", QString(TabrixDefs::Gender));
-    IniFile::WriteString(ini, "Defaults", "IllegalChars", TabrixDefs::IllegalChars);
-    IniFile::WriteBool(ini, "Defaults", "ShowSplash", TabrixDefs::ShowSplash);
-    IniFile::WriteInteger(ini, "Defaults", "SplashInterval", TabrixDefs::SplashInterval);
-    IniFile::WriteString(ini, "Defaults", "SplashImage", TabrixDefs::SplashFile);
-    IniFile::WriteInteger(ini, "Defaults", "PrinterWait", sePrintWait->value());
+    Settings::MinValue.write(TAccn.MinValue);
+    Settings::MaxValue.write(TAccn.MaxValue);
+    Settings::StationID.write(TabrixDefs::StationID);
+    Settings::Location.write(TabrixDefs::Location);
+    Settings::Gender.write(QString(TabrixDefs::Gender));
+    Settings::IllegalChars.write(TabrixDefs::IllegalChars);
+    Settings::ShowSplash.write(TabrixDefs::ShowSplash);
+    Settings::SplashInterval.write(TabrixDefs::SplashInterval);
+    Settings::SplashImage.write(TabrixDefs::SplashFile);
+    Settings::PrinterWait.write(sePrintWait->value());
 }
 
 } // namespace Tabrix

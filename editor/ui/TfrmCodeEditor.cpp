@@ -1,5 +1,5 @@
 #include "editor/ui/TfrmCodeEditor.h"
-#include "app/base/IniFile.h"
+#include "app/base/Settings.h"
 #include "app/ui/Pictures.h"
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
@@ -142,7 +142,7 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
 TfrmCodeEditor::~TfrmCodeEditor()
 {
     // FormDestroy: the colouring choice outlives the window, whatever its result.
-    RunGuarded([this] { IniFile::WriteBool(TabrixDefs::SettingsFile, "Defaults", "Colorize", colorize()); });
+    RunGuarded([this] { Settings::Colorize.write(colorize()); });
 }
 
 void TfrmCodeEditor::buildMenus()
@@ -267,7 +267,7 @@ QMenu *TfrmCodeEditor::charMenu(QWidget *parent)
 
 void TfrmCodeEditor::FormCreate()
 {
-    Colorize1->setChecked(IniFile::ReadBool(TabrixDefs::SettingsFile, "Defaults", "Colorize", true));
+    Colorize1->setChecked(Settings::Colorize.read());
     SampleValues1 = SampleValues::Load(TabrixDefs::ProgramFileWithExt(QStringLiteral(".tst")));
     try {
         setText(QFileInfo::exists(TabrixDefs::PrinterDefFile) ? QString::fromLatin1(readFileText(TabrixDefs::PrinterDefFile))

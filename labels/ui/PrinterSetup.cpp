@@ -1,6 +1,5 @@
 #include "labels/ui/PrinterSetup.h"
-#include "app/base/IniFile.h"
-#include "app/base/TabrixDefs.h"
+#include "app/base/Settings.h"
 #include "app/base/TabrixError.h"
 #include "labels/Printers.h"
 
@@ -22,7 +21,7 @@ void PrinterSetup2Click(QWidget *parent)
     if (PrintDialog1.exec() != QDialog::Accepted)
         return;
     Printers::SetCurrentPrinter(printer.printerName());
-    IniFile::WriteString(TabrixDefs::SettingsFile, QStringLiteral("Printer"), QStringLiteral("Printer"), printer.printerName());
+    Settings::Printer.write(printer.printerName());
 }
 
 } // namespace Tabrix

@@ -1,0 +1,53 @@
+#pragma once
+#include <QString>
+
+// Every key of the settings file, declared once: its section, its name, its
+// default and its value form. Each read and write goes to the file at that moment
+// (nothing is cached), through the settings file reader of IniFile.
+namespace Tabrix::Settings {
+
+template <class T>
+class Key {
+public:
+    constexpr Key(const char *section, const char *name, T defaultValue)
+        : m_section(section), m_name(name), m_default(defaultValue) {}
+
+    const char *section() const { return m_section; }
+    const char *name() const { return m_name; }
+    // The stored value, or the key's default when it is absent or not of its form.
+    T read() const { return read(m_default); }
+    // The same with a default of the caller's (the value in force, a screen-centred place).
+    T read(const T &defaultValue) const;
+    // Raises ETabrixError "Unable to write to <file>" when the write is refused.
+    void write(const T &value) const;
+
+private:
+    const char *m_section;
+    const char *m_name;
+    T m_default;
+};
+
+using Text = Key<QString>;
+using Integer = Key<qint32>;
+using Boolean = Key<bool>;
+
+inline const Integer MinValue{"Ranges", "MinValue", 0};
+inline const Integer MaxValue{"Ranges", "MaxValue", 0};
+inline const Text StationID{"Defaults", "StationID", QStringLiteral("Tabrix Station")};
+inline const Text Location{"Defaults", "Location", QString()};
+inline const Text Gender{"Defaults", "Gender", QStringLiteral("M")};
+inline const Text IllegalChars{"Defaults", "IllegalChars", QStringLiteral("\\#!$")};
+inline const Boolean ShowSplash{"Defaults", "ShowSplash", true};
+inline const Integer SplashInterval{"Defaults", "SplashInterval", 5000};
+inline const Text SplashImage{"Defaults", "SplashImage", QString()};
+inline const Integer PrinterWait{"Defaults", "PrinterWait", 1000};
+inline const Boolean Colorize{"Defaults", "Colorize", true};
+inline const Text Printer{"Printer", "Printer", QString()};
+inline const Integer WindowTop{"Window", "Top", 0};
+inline const Integer WindowLeft{"Window", "Left", 0};
+inline const Integer WindowWidth{"Window", "Width", 0};
+inline const Integer WindowHeight{"Window", "Height", 0};
+inline const Text BannerPath{"Banner", "Path", QString()};
+inline const Text BannerURL{"Banner", "URL", QString()};
+
+} // namespace Tabrix::Settings

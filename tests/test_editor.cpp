@@ -177,7 +177,7 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
                 editor->btnOK->click();
             }
     });
-    main.PrinterTemplate1->trigger();
+    Support::Control<QAction>(main, "PrinterTemplate1")->trigger();
     EXPECT_EQ(folder.readFile("tabrix.tpd"), "");
     EXPECT_TRUE(main.HTMLDoc().isEmpty());
     main.tbPrintClick();

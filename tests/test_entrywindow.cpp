@@ -91,10 +91,10 @@ struct Window {
     QStringList enabled() const
     {
         QStringList on;
-        for (QAction *a : {main->tbNew, main->New1, main->tbCancel, main->Cancel1, main->tbSave, main->Save1,
-                           main->tbPrint, main->Print1, main->tbPrev, main->Previous1, main->tbNext, main->Next1,
-                           main->Delete1, main->EmptyDatabase1, main->Export1, main->AccnList1})
-            if (a->isEnabled())
+        for (const char *name : {"tbNew", "New1", "tbCancel", "Cancel1", "tbSave", "Save1", "tbPrint", "Print1",
+                                 "tbPrev", "Previous1", "tbNext", "Next1", "Delete1", "EmptyDatabase1", "Export1",
+                                 "AccnList1"})
+            if (QAction *a = Support::Control<QAction>(*main, name); a->isEnabled())
                 on << a->objectName();
         return on;
     }
@@ -106,27 +106,27 @@ TEST(EntryWindow, AWholeRegistrationTypedWithKeysOnly)
 {
     Window w;
     w.key(Qt::Key_F5);
-    EXPECT_EQ(w.focus(), w.main->dbeLast);
-    EXPECT_EQ(w.main->lblAccnStr->text(), "X12345");
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "dbeLast"));
+    EXPECT_EQ(Support::Control<QLabel>(*w.main, "lblAccnStr")->text(), "X12345");
     w.typeAndEnter("pindle");
-    EXPECT_EQ(w.focus(), w.main->dbeFirst);
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "dbeFirst"));
     w.typeAndEnter("oska");
     w.key(Qt::Key_Down); // the list changes its item, the release moves on
-    EXPECT_EQ(w.main->dbcGender->currentText(), "F");
-    EXPECT_EQ(w.focus(), w.main->DBEPatient_id);
+    EXPECT_EQ(Support::Control<QComboBox>(*w.main, "dbcGender")->currentText(), "F");
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "DBEPatient_id"));
     w.typeAndEnter("mrn0042");
     w.typeAndEnter("011970");
     w.typeAndEnter("w144");
     w.typeAndEnter("t");
     w.typeAndEnter("-5");
-    EXPECT_EQ(w.main->DBECollectionTime->text(), "0955");
+    EXPECT_EQ(Support::Control(*w.main, "DBECollectionTime")->text(), "0955");
     w.typeAndEnter("T");
     w.key(Qt::Key_Return); // receive time as offered: now
-    EXPECT_EQ(w.focus(), w.main->eTestCode);
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "eTestCode"));
     EXPECT_EQ(TAccn.NextNum, Min + 1); // reaching the test codes saved the record
     w.typeAndEnter("cbc");
     w.typeAndEnter("bmp,cmp");
-    EXPECT_EQ(w.main->DBGrid1->model()->rowCount(), 2);
+    EXPECT_EQ(Support::Control<QTableView>(*w.main, "DBGrid1")->model()->rowCount(), 2);
     w.key(Qt::Key_Return);
 
     EXPECT_EQ(w.prompter.errors, QStringList{"No print template available"});
@@ -140,7 +140,7 @@ TEST(EntryWindow, AWholeRegistrationTypedWithKeysOnly)
               2);
     EXPECT_EQ(w.patients().state(), Cursor::State::Insert);
     EXPECT_EQ(w.patients().asInteger("AccnNum"), Min + 1);
-    EXPECT_EQ(w.focus(), w.main->dbeLast);
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "dbeLast"));
 }
 
 TEST(EntryWindow, EachCheckShowsItsMessageAndFocusesItsBox)
@@ -163,18 +163,18 @@ TEST(EntryWindow, EachCheckShowsItsMessageAndFocusesItsBox)
         {"Collection_Time", "1000", "Collection date must be before the recieve date."},
     };
     const std::map<QString, QWidget *> boxes = {
-        {"Last_Name", w.main->dbeLast}, {"First_Name", w.main->dbeFirst}, {"Patient_id", w.main->DBEPatient_id},
-        {"DOB", w.main->dbeDOB}, {"Location", w.main->dbeLocation}, {"Collection_date", w.main->DBECollectionDate},
-        {"Collection_Time", w.main->DBECollectionDate}, {"Recieve_date", w.main->DBERecieveDate},
-        {"Recieve_Time", w.main->DBERecieveDate}};
-    const std::map<QString, QWidget *> timeBoxes = {{"Collection time is not a valid time", w.main->DBECollectionTime},
-                                                    {"Recieve time is not a valid time", w.main->DBERecieveTime}};
+        {"Last_Name", Support::Control(*w.main, "dbeLast")}, {"First_Name", Support::Control(*w.main, "dbeFirst")}, {"Patient_id", Support::Control(*w.main, "DBEPatient_id")},
+        {"DOB", Support::Control(*w.main, "dbeDOB")}, {"Location", Support::Control(*w.main, "dbeLocation")}, {"Collection_date", Support::Control(*w.main, "DBECollectionDate")},
+        {"Collection_Time", Support::Control(*w.main, "DBECollectionDate")}, {"Recieve_date", Support::Control(*w.main, "DBERecieveDate")},
+        {"Recieve_Time", Support::Control(*w.main, "DBERecieveDate")}};
+    const std::map<QString, QWidget *> timeBoxes = {{"Collection time is not a valid time", Support::Control(*w.main, "DBECollectionTime")},
+                                                    {"Recieve time is not a valid time", Support::Control(*w.main, "DBERecieveTime")}};
     w.main->lifecycle().tbNewClick();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
         w.fillValid("PINDLE");
         w.patients().setValue(c.column, c.value);
-        w.main->eTestCode->setFocus();
+        Support::Control(*w.main, "eTestCode")->setFocus();
         QApplication::processEvents();
         EXPECT_FALSE(w.main->lifecycle().TryPost());
         EXPECT_EQ(w.prompter.errors.last(), c.message);
@@ -198,18 +198,18 @@ TEST(EntryWindow, BrowsingAndRingKeysSaveFirst)
     w.key(Qt::Key_PageDown);
     EXPECT_EQ(w.prompter.errors.last(), "Please provide a last name");
     EXPECT_EQ(w.patients().state(), Cursor::State::Insert);
-    EXPECT_EQ(w.focus(), w.main->dbeLast);
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "dbeLast"));
 
     // Up in the last-name box goes to the test code box, which saves first.
     w.type("x");
     w.key(Qt::Key_Up);
     EXPECT_EQ(w.prompter.errors.last(), "Please provide a first name");
-    EXPECT_EQ(w.focus(), w.main->dbeFirst);
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "dbeFirst"));
 
     // T typed into the collection date and F7 at once: the box is completed before the checks.
     w.fillValid("SECOND");
     w.patients().setValue("Collection_date", "06/01/2026");
-    w.main->DBECollectionDate->setFocus();
+    Support::Control(*w.main, "DBECollectionDate")->setFocus();
     QApplication::processEvents();
     w.type("T");
     w.key(Qt::Key_F7);
@@ -226,29 +226,29 @@ TEST(EntryWindow, BrowsingAndRingKeysSaveFirst)
 TEST(EntryWindow, RefusedCharactersAreDroppedOnlyWhenTyped)
 {
     Window w(1);
-    w.main->dbeFirst->setFocus();
-    w.main->dbeLast->setFocus(); // entering the box selects its text
+    Support::Control(*w.main, "dbeFirst")->setFocus();
+    Support::Control(*w.main, "dbeLast")->setFocus(); // entering the box selects its text
     QApplication::processEvents();
     w.type("a#b\\c!d$e");
-    EXPECT_EQ(w.main->dbeLast->text(), "ABCDE");
+    EXPECT_EQ(Support::Control(*w.main, "dbeLast")->text(), "ABCDE");
     EXPECT_EQ(w.patients().state(), Cursor::State::Edit);
     w.key(Qt::Key_F6);
-    w.main->eTestCode->setFocus();
+    Support::Control(*w.main, "eTestCode")->setFocus();
     QApplication::processEvents();
     w.type("x#y");
-    EXPECT_EQ(w.main->eTestCode->text(), "XY");
+    EXPECT_EQ(Support::Control(*w.main, "eTestCode")->text(), "XY");
     TabrixDefs::IllegalChars.clear();
-    w.main->dbeFirst->setFocus();
+    Support::Control(*w.main, "dbeFirst")->setFocus();
     QApplication::processEvents();
     w.type("#1");
-    EXPECT_EQ(w.main->dbeFirst->text(), "#1");
+    EXPECT_EQ(Support::Control(*w.main, "dbeFirst")->text(), "#1");
     TabrixDefs::IllegalChars = "\\#!$";
 
     QApplication::clipboard()->setText("p#q");
-    w.main->DBEPatient_id->setFocus();
+    Support::Control(*w.main, "DBEPatient_id")->setFocus();
     QApplication::processEvents();
     w.key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(w.main->DBEPatient_id->text(), "P#Q");
+    EXPECT_EQ(Support::Control(*w.main, "DBEPatient_id")->text(), "P#Q");
 }
 
 TEST(EntryWindow, HugePastesAndBadDatesNeverReachTheRegister)
@@ -256,9 +256,9 @@ TEST(EntryWindow, HugePastesAndBadDatesNeverReachTheRegister)
     Window w;
     w.key(Qt::Key_F5);
     QApplication::clipboard()->setText(QString(10000, u'9'));
-    for (QLineEdit *box : {w.main->dbeLast, w.main->dbeFirst, w.main->DBEPatient_id, w.main->dbeDOB,
-                           w.main->dbeLocation, w.main->DBECollectionDate, w.main->DBECollectionTime,
-                           w.main->DBERecieveDate, w.main->DBERecieveTime}) {
+    for (QLineEdit *box : {Support::Control(*w.main, "dbeLast"), Support::Control(*w.main, "dbeFirst"), Support::Control(*w.main, "DBEPatient_id"), Support::Control(*w.main, "dbeDOB"),
+                           Support::Control(*w.main, "dbeLocation"), Support::Control(*w.main, "DBECollectionDate"), Support::Control(*w.main, "DBECollectionTime"),
+                           Support::Control(*w.main, "DBERecieveDate"), Support::Control(*w.main, "DBERecieveTime")}) {
         box->setFocus();
         QApplication::processEvents();
         w.key(Qt::Key_A, Qt::ControlModifier);
@@ -285,31 +285,31 @@ TEST(EntryWindow, HugePastesAndBadDatesNeverReachTheRegister)
 TEST(EntryWindow, TestsNeedASavedPatientAndAreRemovedFromTheGrid)
 {
     Window w;
-    w.main->eTestCode->setFocus();
+    Support::Control(*w.main, "eTestCode")->setFocus();
     QApplication::processEvents();
     w.typeAndEnter("cbc");
     EXPECT_TRUE(w.prompter.errors.last().contains("no saved patient record"));
-    EXPECT_EQ(w.main->eTestCode->text(), "CBC");
+    EXPECT_EQ(Support::Control(*w.main, "eTestCode")->text(), "CBC");
     EXPECT_EQ(w.count("select count(*) from tests"), 0);
 
     w.main->lifecycle().tbNewClick();
     w.fillValid("PINDLE");
-    w.main->eTestCode->setFocus(); // saves the record
+    Support::Control(*w.main, "eTestCode")->setFocus(); // saves the record
     QApplication::processEvents();
     w.typeAndEnter("cbc");
     w.typeAndEnter("  ");   // only blanks: stored as typed
     w.typeAndEnter("tsh");
     EXPECT_EQ(w.count("select count(*) from tests where TestCode = '  '"), 1);
     w.type(QString(45, u'a'));
-    EXPECT_EQ(w.main->eTestCode->text(), QString(40, u'A'));
+    EXPECT_EQ(Support::Control(*w.main, "eTestCode")->text(), QString(40, u'A'));
 
-    w.main->DBGrid1->setFocus();
-    w.main->DBGrid1->setCurrentIndex(w.main->DBGrid1->model()->index(2, 0));
+    Support::Control<QTableView>(*w.main, "DBGrid1")->setFocus();
+    Support::Control<QTableView>(*w.main, "DBGrid1")->setCurrentIndex(Support::Control<QTableView>(*w.main, "DBGrid1")->model()->index(2, 0));
     w.prompter.answers = {false};
-    QTest::keyClick(w.main->DBGrid1, Qt::Key_Up); // any key released asks, for the test it moved to
+    QTest::keyClick(Support::Control<QTableView>(*w.main, "DBGrid1"), Qt::Key_Up); // any key released asks, for the test it moved to
     EXPECT_EQ(w.prompter.questions.last(), "Delete   ");
     w.prompter.answers = {true};
-    QTest::keyClick(w.main->DBGrid1, Qt::Key_Down);
+    QTest::keyClick(Support::Control<QTableView>(*w.main, "DBGrid1"), Qt::Key_Down);
     EXPECT_EQ(w.prompter.questions.last(), "Delete TSH");
     EXPECT_EQ(w.count("select count(*) from tests"), 2);
 }
@@ -333,7 +333,7 @@ TEST(EntryWindow, CommandsFollowTheRecordState)
     EXPECT_EQ(w.enabled(), atFirst);
     w.main->lifecycle().tbNextClick();
     EXPECT_EQ(w.enabled(), browsingMiddle);
-    w.main->dbeLocation->setFocus();
+    Support::Control(*w.main, "dbeLocation")->setFocus();
     QApplication::processEvents();
     w.type("z");
     EXPECT_EQ(w.enabled(), editing);

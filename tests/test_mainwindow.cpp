@@ -4,6 +4,7 @@
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/TfrmMain.h"
 #include "tests/TestSupport.h"
+#include "register/ui/EntryPanel.h"
 #include "tests/WindowSupport.h"
 
 #include <QAction>
@@ -32,12 +33,12 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
 
     struct Button { QAction *action; const char *hint; bool enabled; };
     const Button buttons[] = {
-        {main.tbNew, "New Patient", true}, {main.tbCancel, "Cancel Changes", false},
-        {main.tbSave, "Save Changes", false}, {main.tbPrint, "Print Label", true},
-        {main.tbPrev, "Previous Record", false}, {main.tbNext, "Next Record", false},
+        {Support::Control<QAction>(main, "tbNew"), "New Patient", true}, {Support::Control<QAction>(main, "tbCancel"), "Cancel Changes", false},
+        {Support::Control<QAction>(main, "tbSave"), "Save Changes", false}, {Support::Control<QAction>(main, "tbPrint"), "Print Label", true},
+        {Support::Control<QAction>(main, "tbPrev"), "Previous Record", false}, {Support::Control<QAction>(main, "tbNext"), "Next Record", false},
     };
     QList<QAction *> onBar;
-    for (QAction *a : main.ToolBar1->actions())
+    for (QAction *a : Support::Control<QToolBar>(main, "ToolBar1")->actions())
         if (!a->isSeparator())
             onBar << a;
     ASSERT_EQ(onBar.size(), 6);
@@ -63,19 +64,19 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
 
     struct Field { QWidget *control; int tag; const char *label; int maxLength; bool upper; };
     const Field fields[] = {
-        {main.dbeLast, 1100, "Last Name: ", 20, true}, {main.dbeFirst, 1101, "First Name:", 20, true},
-        {main.dbcGender, 1102, "Gender:", 0, false}, {main.DBEPatient_id, 1103, "ID:", 20, true},
-        {main.dbeDOB, 1104, "DOB:", 10, true}, {main.dbeLocation, 1105, "Location:", 20, true},
-        {main.DBECollectionDate, 1106, "Collection Date", 32767, false},
-        {main.DBECollectionTime, 1107, "Collection Time:", 32767, false},
-        {main.DBERecieveDate, 1108, "Receive Date:", 32767, false},
-        {main.DBERecieveTime, 1109, "Receive Time:", 32767, false},
-        {main.eTestCode, 1110, "Tests:", 40, true},
+        {Support::Control(main, "dbeLast"), 1100, "Last Name: ", 20, true}, {Support::Control(main, "dbeFirst"), 1101, "First Name:", 20, true},
+        {Support::Control<QComboBox>(main, "dbcGender"), 1102, "Gender:", 0, false}, {Support::Control(main, "DBEPatient_id"), 1103, "ID:", 20, true},
+        {Support::Control(main, "dbeDOB"), 1104, "DOB:", 10, true}, {Support::Control(main, "dbeLocation"), 1105, "Location:", 20, true},
+        {Support::Control(main, "DBECollectionDate"), 1106, "Collection Date", 32767, false},
+        {Support::Control(main, "DBECollectionTime"), 1107, "Collection Time:", 32767, false},
+        {Support::Control(main, "DBERecieveDate"), 1108, "Receive Date:", 32767, false},
+        {Support::Control(main, "DBERecieveTime"), 1109, "Receive Time:", 32767, false},
+        {Support::Control(main, "eTestCode"), 1110, "Tests:", 40, true},
     };
     QWidget *previous = nullptr;
     for (const Field &f : fields) {
         SCOPED_TRACE(f.label);
-        EXPECT_EQ(f.control->property("tag").toInt(), f.tag);
+        EXPECT_EQ(main.entryPanel().ringIndex(f.control), f.tag - 1100); // its place in the keyboard ring
         if (previous) {
             QWidget *next = previous->nextInFocusChain();
             while (!(next->focusPolicy() & Qt::TabFocus))
@@ -96,8 +97,8 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
             EXPECT_EQ(typed, f.upper ? "AB1C" : "ab1c");
         }
     }
-    EXPECT_EQ(main.dbcGender->count(), 2);
-    EXPECT_EQ(main.DBGrid1->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(Support::Control<QComboBox>(main, "dbcGender")->count(), 2);
+    EXPECT_EQ(Support::Control<QTableView>(main, "DBGrid1")->focusPolicy(), Qt::ClickFocus);
     EXPECT_EQ(main.exportDir(), TabrixDefs::ProgramDir);
 }
 

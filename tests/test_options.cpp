@@ -211,7 +211,7 @@ TEST(AboutAndHelp, PreferencesRefreshTheStationAndTheTemplateEvenOnCancel)
         if (auto *o = qobject_cast<TfrmOptions *>(QApplication::activeModalWidget()))
             o->btnCancel->click();
     });
-    main.Preferences1->trigger();
-    EXPECT_EQ(main.StatusText->text(), "Renamed");
+    Support::Control<QAction>(main, "Preferences1")->trigger();
+    EXPECT_EQ(Support::Control<QLabel>(main, "StatusBar1")->text(), "Renamed");
     EXPECT_EQ(main.HTMLDoc(), QStringList{"N[CR][LF]"});
 }

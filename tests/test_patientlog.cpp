@@ -62,7 +62,7 @@ struct LogWindow {
             if (log->isVisible())
                 log->reject();
         });
-        main->AccnList1->trigger();
+        Support::Control<QAction>(*main, "AccnList1")->trigger();
     }
     QStringList column(int c) const
     {

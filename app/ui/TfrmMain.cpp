@@ -1,5 +1,4 @@
 #include "app/ui/TfrmMain.h"
-#include "register/ui/FieldBinding.h"
 #include "app/base/Settings.h"
 #include "app/ui/Pictures.h"
 #include "app/base/Prompter.h"
@@ -8,13 +7,13 @@
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/TfrmHelp.h"
 #include "app/ui/TfrmOptions.h"
-#include "app/ui/UpperCaseValidator.h"
 #include "editor/ui/TfrmCodeEditor.h"
 #include "labels/PrintRun.h"
 #include "log/ui/ExportCommand.h"
 #include "log/ui/TfrmPatientLog.h"
 #include "labels/ui/PrinterSetup.h"
 #include "labels/Template.h"
+#include "register/ui/EntryPanel.h"
 #include "register/ui/PatientEntry.h"
 #include "register/ui/TestCodes.h"
 #include "register/TestListModel.h"
@@ -43,29 +42,6 @@
 namespace Tabrix {
 
 namespace {
-
-// The entry fields in tab order; the tag is each field's place in the keyboard ring.
-struct EntryField {
-    int tag;
-    const char *name;
-    const char *label;
-    const char *column;
-    int maxLength; // 0: none of its own
-    bool upper;
-};
-
-constexpr EntryField entryFields[] = {
-    {1100, "dbeLast", "Last Name: ", "Last_Name", 20, true},
-    {1101, "dbeFirst", "First Name:", "First_Name", 20, true},
-    {1102, "dbcGender", "Gender:", "Gender", 0, false},
-    {1103, "DBEPatient_id", "ID:", "Patient_id", 20, true},
-    {1104, "dbeDOB", "DOB:", "DOB", 10, true},
-    {1105, "dbeLocation", "Location:", "Location", 20, true},
-    {1106, "DBECollectionDate", "Collection Date", "Collection_date", 0, false},
-    {1107, "DBECollectionTime", "Collection Time:", "Collection_Time", 0, false},
-    {1108, "DBERecieveDate", "Receive Date:", "Recieve_date", 0, false},
-    {1109, "DBERecieveTime", "Receive Time:", "Recieve_Time", 0, false},
-};
 
 // Toolbar hints are kept with the buttons but never shown as tooltips.
 class NoToolTips : public QObject {
@@ -97,7 +73,9 @@ TfrmMain::TfrmMain()
     black.setColor(QPalette::Window, Qt::black);
     header->setPalette(black);
     layout->addWidget(header);
-    layout->addWidget(buildEntryPanel(), 1);
+    m_panel = new EntryPanel(m_store.tblPatients, m_store.tblTests, central);
+    m_panel->banner()->installEventFilter(this);
+    layout->addWidget(m_panel, 1);
     setCentralWidget(central);
 
     StatusText = new QLabel(this);
@@ -112,10 +90,10 @@ TfrmMain::TfrmMain()
 
 void TfrmMain::attachRecordCommands()
 {
-    m_testCodes = new TestCodes(*this, m_lifecycle, [this] { tbPrintClick(); });
-    m_entry = new PatientEntry(*this, m_lifecycle, *m_testCodes);
+    m_testCodes = new TestCodes(*m_panel, m_lifecycle, [this] { tbPrintClick(); });
+    m_entry = new PatientEntry(*m_panel, m_lifecycle, *m_testCodes);
     m_lifecycle.CheckFields = [this] { return m_entry->CheckFields(); };
-    m_lifecycle.FocusLastName = [this] { dbeLast->setFocus(Qt::OtherFocusReason); };
+    m_lifecycle.FocusLastName = [this] { m_panel->lastName()->setFocus(Qt::OtherFocusReason); };
 
     const auto attach = [this](std::initializer_list<QAction *> actions, auto handler) {
         for (QAction *a : actions)
@@ -150,30 +128,6 @@ void TfrmMain::tblPatientsStateChange()
         item->setEnabled(c.Others);
 }
 
-QWidget *TfrmMain::controlForTag(int tag) const
-{
-    for (QWidget *w : findChildren<QWidget *>())
-        if (w->property("tag").toInt() == tag)
-            return w;
-    return nullptr;
-}
-
-QWidget *TfrmMain::controlForColumn(const QString &column) const
-{
-    for (FieldBinding *b : m_bindings)
-        if (b->column().compare(column, Qt::CaseInsensitive) == 0)
-            return b->control();
-    return nullptr;
-}
-
-FieldBinding *TfrmMain::bindingFor(QWidget *control) const
-{
-    for (FieldBinding *b : m_bindings)
-        if (b->control() == control)
-            return b;
-    return nullptr;
-}
-
 void TfrmMain::LoadTemplate()
 {
     m_htmlDoc.clear();
@@ -189,14 +143,14 @@ void TfrmMain::tbPrintClick()
     PrintLabels(m_htmlDoc, m_lifecycle, m_store,
                 {[this](bool on) { ToolBar1->setEnabled(on); },
                  [this](bool suspended) {
-                     DBGrid1->setUpdatesEnabled(!suspended);
-                     m_testList->setSuspended(suspended);
+                     m_panel->testGrid()->setUpdatesEnabled(!suspended);
+                     m_panel->testList()->setSuspended(suspended);
                  }});
 }
 
 TfrmMain::~TfrmMain()
 {
-    FormDestroy();
+    m_store.Disconnect(); // nothing happens when it is closed already
 }
 
 void TfrmMain::buildToolbarAndMenus()
@@ -266,131 +220,13 @@ void TfrmMain::buildToolbarAndMenus()
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(PrinterSetup2, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterSetup2Click(this); }); });
     connect(Helpontheweb1, &QAction::triggered, this, [] { ShellOpen(TabrixDefs::HelpFile); });
-    connect(About2, &QAction::triggered, this, &TfrmMain::About2Click);
+    connect(About2, &QAction::triggered, this, [this] { TfrmAbout(this).exec(); });
     connect(PrinterTemplate1, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterTemplate1Click(); }); });
     connect(Preferences1, &QAction::triggered, this, [this] { RunGuarded([this] { Preferences1Click(); }); });
     connect(Help1, &QAction::triggered, this, [this] { Help1Click(this); });
-    connect(Export1, &QAction::triggered, this, [this] { RunGuarded([this] { Export1Click(*this); }); });
+    connect(Export1, &QAction::triggered, this,
+            [this] { RunGuarded([this] { Export1Click(this, m_lifecycle, m_store.database(), m_exportDir); }); });
     connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });
-}
-
-QWidget *TfrmMain::buildEntryPanel()
-{
-    auto *panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("pnlEntry"));
-    panel->setAutoFillBackground(true);
-    QPalette olive = panel->palette();
-    olive.setColor(QPalette::Window, QColor(128, 128, 0));
-    panel->setPalette(olive);
-    auto *row = new QHBoxLayout(panel);
-
-    // Left: the patient's fields under the accession number.
-    auto *patient = new QGroupBox(QStringLiteral("Patient Information"), panel);
-    patient->setObjectName(QStringLiteral("gbPatient"));
-    patient->setAutoFillBackground(true);
-    auto *grid = new QGridLayout(patient);
-    grid->addWidget(new QLabel(QStringLiteral("Accn Number:"), patient), 0, 0);
-    lblAccnStr = new QLabel(patient);
-    lblAccnStr->setObjectName(QStringLiteral("lblAccnStr"));
-    QFont bold = lblAccnStr->font();
-    bold.setBold(true);
-    lblAccnStr->setFont(bold);
-    grid->addWidget(lblAccnStr, 0, 1);
-
-    auto *upper = new UpperCaseValidator(this);
-    QLineEdit **edits[] = {&dbeLast, &dbeFirst, nullptr, &DBEPatient_id, &dbeDOB, &dbeLocation,
-                           &DBECollectionDate, &DBECollectionTime, &DBERecieveDate, &DBERecieveTime};
-    int line = 1;
-    for (const EntryField &f : entryFields) {
-        QWidget *control;
-        if (f.tag == 1102) {
-            dbcGender = new QComboBox(patient);
-            dbcGender->addItems({QStringLiteral("M"), QStringLiteral("F")});
-            m_bindings << new FieldBinding(dbcGender, m_store.tblPatients, QString::fromLatin1(f.column));
-            control = dbcGender;
-        } else {
-            auto *edit = new QLineEdit(patient);
-            if (f.maxLength)
-                edit->setMaxLength(f.maxLength);
-            if (f.upper)
-                edit->setValidator(upper);
-            *edits[line - 1] = edit;
-            m_bindings << new FieldBinding(edit, m_store.tblPatients, QString::fromLatin1(f.column));
-            control = edit;
-        }
-        control->setObjectName(QString::fromLatin1(f.name));
-        control->setProperty("tag", f.tag);
-        auto *label = new QLabel(QString::fromLatin1(f.label), patient);
-        label->setBuddy(control);
-        grid->addWidget(label, line, 0);
-        grid->addWidget(control, line, 1);
-        ++line;
-    }
-    row->addWidget(patient);
-
-    // Right: the test codes of the record and the banner.
-    auto *tests = new QGroupBox(QStringLiteral("Tests"), panel);
-    tests->setObjectName(QStringLiteral("gbTests"));
-    tests->setAutoFillBackground(true);
-    auto *testsLayout = new QVBoxLayout(tests);
-    auto *codeRow = new QHBoxLayout;
-    codeRow->addWidget(new QLabel(QStringLiteral("Tests:"), tests));
-    eTestCode = new QLineEdit(tests);
-    eTestCode->setObjectName(QStringLiteral("eTestCode"));
-    eTestCode->setProperty("tag", 1110);
-    eTestCode->setMaxLength(40);
-    eTestCode->setValidator(upper);
-    codeRow->addWidget(eTestCode, 1);
-    testsLayout->addLayout(codeRow);
-
-    DBGrid1 = new QTableView(tests);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    m_testList = new TestListModel(m_store.tblTests, this);
-    DBGrid1->setModel(m_testList);
-    DBGrid1->horizontalHeader()->hide(); // no title row
-    DBGrid1->verticalHeader()->hide();   // no row indicator
-    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
-    DBGrid1->horizontalHeader()->setStretchLastSection(true);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setFocusPolicy(Qt::ClickFocus);
-    DBGrid1->setMinimumHeight(140);
-    testsLayout->addWidget(DBGrid1, 1);
-
-    iBanner = new QLabel(tests);
-    iBanner->setObjectName(QStringLiteral("iBanner"));
-    iBanner->setPixmap(Pictures::banner());
-    iBanner->setScaledContents(true);
-    iBanner->setFixedSize(240, 60);
-    iBanner->setCursor(Qt::PointingHandCursor);
-    iBanner->installEventFilter(this);
-    testsLayout->addWidget(iBanner, 0, Qt::AlignHCenter);
-    row->addWidget(tests);
-
-    // The default button behind the panel: it takes Enter wherever the focus is.
-    Button1 = new QPushButton(panel);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setFixedSize(0, 0);
-    Button1->setFlat(true);
-
-    QWidget::setTabOrder(dbeLast, dbeFirst);
-    QWidget::setTabOrder(dbeFirst, dbcGender);
-    QWidget::setTabOrder(dbcGender, DBEPatient_id);
-    QWidget::setTabOrder(DBEPatient_id, dbeDOB);
-    QWidget::setTabOrder(dbeDOB, dbeLocation);
-    QWidget::setTabOrder(dbeLocation, DBECollectionDate);
-    QWidget::setTabOrder(DBECollectionDate, DBECollectionTime);
-    QWidget::setTabOrder(DBECollectionTime, DBERecieveDate);
-    QWidget::setTabOrder(DBERecieveDate, DBERecieveTime);
-    QWidget::setTabOrder(DBERecieveTime, eTestCode);
-    QWidget::setTabOrder(eTestCode, Button1);
-
-    connect(&m_store.tblPatients, &Cursor::dataChanged, this, [this] {
-        lblAccnStr->setText(m_store.tblPatients.active() ? m_store.tblPatients.asString(QStringLiteral("AccnStr"))
-                                                         : QString());
-    });
-    return panel;
 }
 
 void TfrmMain::FormCreate()
@@ -405,7 +241,7 @@ void TfrmMain::FormCreate()
         QPixmap picture;
         if (!readable.contains(QFileInfo(path).suffix().toLower()) || !picture.load(path))
             return; // an unreadable picture leaves the built-in banner, without a word
-        iBanner->setPixmap(picture);
+        m_panel->banner()->setPixmap(picture);
         TabrixDefs::HelpURL = Settings::BannerURL.read();
         if (TabrixDefs::HelpURL.isEmpty())
             TabrixDefs::HelpURL = TabrixDefs::DefaultHelpURL;
@@ -468,11 +304,6 @@ void TfrmMain::FormClose()
     m_store.Disconnect();
 }
 
-void TfrmMain::FormDestroy()
-{
-    m_store.Disconnect();
-}
-
 void TfrmMain::bringToFront()
 {
     if (isMinimized()) {
@@ -486,8 +317,8 @@ void TfrmMain::bringToFront()
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == iBanner && event->type() == QEvent::MouseButtonRelease)
-        iBannerClick();
+    if (watched == m_panel->banner() && event->type() == QEvent::MouseButtonRelease)
+        ShellOpen(TabrixDefs::HelpURL); // the banner opens its page
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -517,15 +348,5 @@ void TfrmMain::AccnList1Click()
     m_patientLog->exec();
 }
 
-void TfrmMain::iBannerClick()
-{
-    ShellOpen(TabrixDefs::HelpURL);
-}
-
-void TfrmMain::About2Click()
-{
-    TfrmAbout about(this);
-    about.exec();
-}
 
 } // namespace Tabrix

@@ -3,23 +3,17 @@
 #include "register/RecordStore.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 class QAction;
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTableView;
 class QToolBar;
 
 namespace Tabrix {
 
-class FieldBinding;
+class EntryPanel;
 class PatientEntry;
 class TfrmPatientLog;
 class TestCodes;
-class TestListModel;
 
 // The main window: patient entry with its menus, toolbar, entry panel and status
 // bar. It owns the register for the whole run.
@@ -33,11 +27,7 @@ public:
 
     RecordStore &store() { return m_store; }
     RecordLifecycle &lifecycle() { return m_lifecycle; }
-    TestListModel *testList() const { return m_testList; }
-    // The entry box with this tag, the box bound to this column, the binding of a box.
-    QWidget *controlForTag(int tag) const;
-    QWidget *controlForColumn(const QString &column) const;
-    FieldBinding *bindingFor(QWidget *control) const;
+    EntryPanel &entryPanel() const { return *m_panel; }
 
     // Prints one label per test of the current record.
     void tbPrintClick();
@@ -46,27 +36,7 @@ public:
     const QStringList &HTMLDoc() const { return m_htmlDoc; }
     // The other copy asked to be shown: restore when minimised, else bring to the front.
     void bringToFront();
-
-    // Toolbar buttons and the menu items, by their names.
-    QToolBar *ToolBar1;
-    QAction *tbNew, *tbCancel, *tbSave, *tbPrint, *tbPrev, *tbNext;
-    QAction *PrinterSetup2, *Export1, *Exit1;
-    QAction *Preferences1, *PrinterTemplate1, *EmptyDatabase1;
-    QAction *New1, *Cancel1, *Save1, *Print1, *Delete1, *Previous1, *Next1;
-    QAction *AccnList1, *Help1, *Helpontheweb1, *About2;
-
-    // The entry panel.
-    QLabel *lblAccnStr;
-    QLineEdit *dbeLast, *dbeFirst;
-    QComboBox *dbcGender;
-    QLineEdit *DBEPatient_id, *dbeDOB, *dbeLocation;
-    QLineEdit *DBECollectionDate, *DBECollectionTime, *DBERecieveDate, *DBERecieveTime;
-    QLineEdit *eTestCode;
-    QTableView *DBGrid1;
-    QLabel *iBanner;
-    QLabel *StatusText;
-    QPushButton *Button1;
-
+    // The folder the export's file dialog starts in.
     QString exportDir() const { return m_exportDir; }
     // The patient log, built once at start-up.
     void setPatientLog(TfrmPatientLog *log) { m_patientLog = log; }
@@ -78,13 +48,9 @@ protected:
 
 private:
     void buildToolbarAndMenus();
-    QWidget *buildEntryPanel();
     void FormCreate();
     void FormShow();
     void FormClose();
-    void FormDestroy();
-    void iBannerClick();
-    void About2Click();
     void PrinterTemplate1Click();
     void AccnList1Click();
     void Preferences1Click();
@@ -93,14 +59,21 @@ private:
 
     RecordStore m_store;
     RecordLifecycle m_lifecycle{m_store};
+    EntryPanel *m_panel = nullptr;
     TestCodes *m_testCodes = nullptr;
     PatientEntry *m_entry = nullptr;
     QStringList m_htmlDoc; // the printer definition's lines as loaded, comments removed
-    TestListModel *m_testList = nullptr;
-    QList<FieldBinding *> m_bindings;
     QString m_exportDir;
     TfrmPatientLog *m_patientLog = nullptr;
     bool m_shown = false;
+
+    QToolBar *ToolBar1 = nullptr;
+    QAction *tbNew, *tbCancel, *tbSave, *tbPrint, *tbPrev, *tbNext;
+    QAction *PrinterSetup2, *Export1, *Exit1;
+    QAction *Preferences1, *PrinterTemplate1, *EmptyDatabase1;
+    QAction *New1, *Cancel1, *Save1, *Print1, *Delete1, *Previous1, *Next1;
+    QAction *AccnList1, *Help1, *Helpontheweb1, *About2;
+    QLabel *StatusText = nullptr;
 };
 
 } // namespace Tabrix

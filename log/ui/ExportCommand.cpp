@@ -1,6 +1,6 @@
 #include "log/ui/ExportCommand.h"
 #include "app/base/Prompter.h"
-#include "app/ui/TfrmMain.h"
+#include "register/RecordLifecycle.h"
 #include "log/RegisterExport.h"
 
 #include <QApplication>
@@ -8,10 +8,10 @@
 
 namespace Tabrix {
 
-void Export1Click(TfrmMain &main)
+void Export1Click(QWidget *parent, RecordLifecycle &lifecycle, const QSqlDatabase &db, const QString &folder)
 {
-    main.lifecycle().TryPost(); // whatever it reports, the export goes on
-    QFileDialog SaveDialog1(&main, QString(), main.exportDir(), QStringLiteral("Text Files (*.txt)"));
+    lifecycle.TryPost(); // whatever it reports, the export goes on
+    QFileDialog SaveDialog1(parent, QString(), folder, QStringLiteral("Text Files (*.txt)"));
     SaveDialog1.setObjectName(QStringLiteral("SaveDialog1"));
     SaveDialog1.setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog1.setOption(QFileDialog::DontConfirmOverwrite);
@@ -20,7 +20,7 @@ void Export1Click(TfrmMain &main)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        ExportRegister(main.store().database(), SaveDialog1.selectedFiles().constFirst(),
+        ExportRegister(db, SaveDialog1.selectedFiles().constFirst(),
                        [] { QCoreApplication::processEvents(); });
     } catch (const ETabrixError &e) {
         QApplication::restoreOverrideCursor();

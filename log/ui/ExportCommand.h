@@ -1,11 +1,15 @@
 #pragma once
+#include <QSqlDatabase>
+#include <QString>
+
+class QWidget;
 
 namespace Tabrix {
 
-class TfrmMain;
+class RecordLifecycle;
 
-// File > Export: saves the record first, asks for a text file and writes the
-// whole register to it, one line per patient.
-void Export1Click(TfrmMain &main);
+// File > Export: saves the record first, asks for a text file (starting in
+// `folder`) and writes the whole register to it, one line per patient.
+void Export1Click(QWidget *parent, RecordLifecycle &lifecycle, const QSqlDatabase &db, const QString &folder);
 
 } // namespace Tabrix

@@ -1,9 +1,9 @@
 #include "register/ui/PatientEntry.h"
 #include "app/base/Clock.h"
+#include "register/ui/EntryPanel.h"
 #include "register/ui/FieldBinding.h"
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
-#include "app/ui/TfrmMain.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/ui/TestCodes.h"
@@ -19,49 +19,28 @@
 
 namespace Tabrix {
 
-namespace {
-constexpr int FirstTag = 1100, LastPatientTag = 1109, TestCodeTag = 1110;
-
-int tagOf(const QWidget *w)
-{
-    return w ? w->property("tag").toInt() : 0;
-}
-
-// Focus that comes or goes with another window (a message box, a menu) is no
-// entering or leaving of a box.
-bool byTheUser(const QEvent *event)
+bool FocusByTheUser(const QEvent *event)
 {
     const auto reason = static_cast<const QFocusEvent *>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
-} // namespace
 
-PatientEntry::PatientEntry(TfrmMain &form, RecordLifecycle &lifecycle, TestCodes &testCodes)
-    : QObject(&form), m_form(form), m_lifecycle(lifecycle), m_testCodes(testCodes)
+bool IsRefusedCharacter(const QKeyEvent *key, const QString &refused)
+{
+    const QString typed = key->text();
+    return !typed.isEmpty() && typed.front().isPrint() && refused.contains(typed.front());
+}
+
+PatientEntry::PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCodes &testCodes)
+    : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_testCodes(testCodes)
 {
     qApp->installEventFilter(this);
-}
-
-bool PatientEntry::isPatientControl(QWidget *w) const
-{
-    const int tag = tagOf(w);
-    return tag >= FirstTag && tag <= LastPatientTag;
-}
-
-bool PatientEntry::isDateBox(QWidget *w) const
-{
-    return w == m_form.dbeDOB || w == m_form.DBECollectionDate || w == m_form.DBERecieveDate;
-}
-
-bool PatientEntry::isTimeBox(QWidget *w) const
-{
-    return w == m_form.DBECollectionTime || w == m_form.DBERecieveTime;
 }
 
 bool PatientEntry::eventFilter(QObject *watched, QEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != &m_form)
+    if (!widget || widget->window() != m_panel.window())
         return false;
     bool consumed = false;
     RunGuarded([&] {
@@ -71,23 +50,23 @@ bool PatientEntry::eventFilter(QObject *watched, QEvent *event)
             if (widget != QApplication::focusWidget())
                 break; // the window sees each key once, through the focused control
             consumed = FormKeyDown(key);
-            if (!consumed && (isPatientControl(widget) || widget == m_form.eTestCode))
+            if (!consumed && m_panel.ringIndex(widget) >= 0)
                 consumed = dbeKeyPress(key);
             break;
         }
         case QEvent::KeyRelease:
-            if (isPatientControl(widget) && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
+            if (m_panel.isPatientBox(widget) && !static_cast<QKeyEvent *>(event)->isAutoRepeat())
                 DBEFieldKeyUp(widget, static_cast<QKeyEvent *>(event));
             break;
         case QEvent::FocusIn:
-            if (auto *box = qobject_cast<QLineEdit *>(widget); box && isPatientControl(box) && byTheUser(event))
+            if (auto *box = qobject_cast<QLineEdit *>(widget); box && m_panel.isPatientBox(box) && FocusByTheUser(event))
                 DBEditFieldEnter(box);
             break;
         case QEvent::FocusOut:
-            if (auto *box = qobject_cast<QLineEdit *>(widget); box && byTheUser(event)) {
-                if (isDateBox(box))
+            if (auto *box = qobject_cast<QLineEdit *>(widget); box && FocusByTheUser(event)) {
+                if (m_panel.kindOf(box) == EntryPanel::Kind::Date)
                     DBEDateFieldExit(box);
-                else if (isTimeBox(box))
+                else if (m_panel.kindOf(box) == EntryPanel::Kind::Time)
                     DBETimeFieldExit(box);
             }
             break;
@@ -106,10 +85,10 @@ bool PatientEntry::FormKeyDown(QKeyEvent *key)
     // record just reached.
     case Qt::Key_PageUp:
         m_lifecycle.tbPrevClick();
-        return QApplication::focusWidget() == m_form.dbcGender;
+        return QApplication::focusWidget() == m_panel.gender();
     case Qt::Key_PageDown:
         m_lifecycle.tbNextClick();
-        return QApplication::focusWidget() == m_form.dbcGender;
+        return QApplication::focusWidget() == m_panel.gender();
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (key->modifiers() & ~Qt::KeypadModifier)
@@ -124,11 +103,9 @@ bool PatientEntry::FormKeyDown(QKeyEvent *key)
 // Enter, wherever the focus is: the next box of the ring, or the test code box's own work.
 void PatientEntry::Button1Click(QWidget *focused)
 {
-    if (!focused || focused == m_form.DBGrid1 || focused == m_form.Button1)
-        return;
-    if (tagOf(focused) == TestCodeTag)
+    if (focused == m_panel.testCode())
         m_testCodes.Button1Click();
-    else if (isPatientControl(focused))
+    else if (m_panel.isPatientBox(focused))
         moveFocus(focused, +1);
 }
 
@@ -140,21 +117,19 @@ void PatientEntry::DBEFieldKeyUp(QWidget *control, QKeyEvent *key)
         moveFocus(control, -1);
 }
 
-// The ring by tag: last name ... receive time, then the test code box; Up from
-// the last name also goes to the test code box.
+// The ring: last name ... receive time, then the test code box; Up from the last
+// name also goes to the test code box.
 void PatientEntry::moveFocus(QWidget *from, int step)
 {
-    int tag = tagOf(from) + step;
-    if (tag < FirstTag || tag > LastPatientTag)
-        tag = TestCodeTag;
-    if (QWidget *next = m_form.controlForTag(tag))
-        next->setFocus(Qt::OtherFocusReason);
+    const QList<QWidget *> &ring = m_panel.ring();
+    const int next = m_panel.ringIndex(from) + step;
+    QWidget *to = next >= 0 && next < ring.size() - 1 ? ring[next] : m_panel.testCode();
+    to->setFocus(Qt::OtherFocusReason);
 }
 
 bool PatientEntry::dbeKeyPress(QKeyEvent *key) const
 {
-    const QString typed = key->text();
-    return !typed.isEmpty() && typed.front().isPrint() && TabrixDefs::IllegalChars.contains(typed.front());
+    return IsRefusedCharacter(key, TabrixDefs::IllegalChars);
 }
 
 void PatientEntry::DBEditFieldEnter(QLineEdit *box)
@@ -164,39 +139,44 @@ void PatientEntry::DBEditFieldEnter(QLineEdit *box)
 
 void PatientEntry::DBEDateFieldExit(QLineEdit *box)
 {
-    if (!m_form.store().tblPatients.editing())
+    if (!m_panel.patients().editing())
         return;
     box->setText(NormalizeDate(box->text(), Clock::today()));
-    m_form.bindingFor(box)->store();
+    m_panel.bindingFor(box)->store();
 }
 
 void PatientEntry::DBETimeFieldExit(QLineEdit *box)
 {
-    if (!m_form.store().tblPatients.editing())
+    if (!m_panel.patients().editing())
         return;
     box->setText(NormalizeTime(box->text(), Clock::now().time()));
-    m_form.bindingFor(box)->store();
+    m_panel.bindingFor(box)->store();
 }
 
 void PatientEntry::completeBox(QWidget *box)
 {
-    if (isDateBox(box))
+    switch (m_panel.kindOf(box)) {
+    case EntryPanel::Kind::Date:
         DBEDateFieldExit(static_cast<QLineEdit *>(box));
-    else if (isTimeBox(box))
+        break;
+    case EntryPanel::Kind::Time:
         DBETimeFieldExit(static_cast<QLineEdit *>(box));
-    else if (FieldBinding *binding = m_form.bindingFor(box))
-        binding->store();
+        break;
+    default:
+        if (FieldBinding *binding = m_panel.bindingFor(box))
+            binding->store();
+    }
 }
 
 bool PatientEntry::CheckFields()
 {
     try {
         completeBox(QApplication::focusWidget());
-        const auto failure = CheckRecord(m_form.store().tblPatients, Clock::now());
+        const auto failure = CheckRecord(m_panel.patients(), Clock::now());
         if (!failure)
             return true;
         ShowError(failure->message);
-        if (QWidget *box = m_form.controlForColumn(failure->column)) {
+        if (QWidget *box = m_panel.boxForColumn(failure->column)) {
             box->setFocus(Qt::OtherFocusReason);
             if (auto *edit = qobject_cast<QLineEdit *>(box))
                 edit->selectAll();

@@ -7,18 +7,18 @@ class QWidget;
 
 namespace Tabrix {
 
+class EntryPanel;
 class RecordLifecycle;
 class TestCodes;
-class TfrmMain;
 
 // Keyboard entry of the patient record in the main window: the Enter/Up/Down
-// ring through the boxes by tag, Page Up/Down browsing, refused characters, the
-// date and time short forms, and CheckFields before a save. It sees every key of
-// the main window before the focused control does.
+// ring through the boxes, Page Up/Down browsing, refused characters, the date and
+// time short forms, and CheckFields before a save. It sees every key of the
+// panel's window before the focused control does.
 class PatientEntry : public QObject {
     Q_OBJECT
 public:
-    PatientEntry(TfrmMain &form, RecordLifecycle &lifecycle, TestCodes &testCodes);
+    PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCodes &testCodes);
 
     // Completes the focused box, then runs the record's checks; on a failure shows
     // its message and puts the focus, text selected, in the box concerned.
@@ -37,13 +37,16 @@ private:
     void DBETimeFieldExit(QLineEdit *box);
     void completeBox(QWidget *box);
     void moveFocus(QWidget *from, int step);
-    bool isPatientControl(QWidget *w) const;
-    bool isDateBox(QWidget *w) const;
-    bool isTimeBox(QWidget *w) const;
 
-    TfrmMain &m_form;
+    EntryPanel &m_panel;
     RecordLifecycle &m_lifecycle;
     TestCodes &m_testCodes;
 };
+
+// Focus that comes or goes with another window (a message box, a menu) is no
+// entering or leaving of a box by the user.
+bool FocusByTheUser(const QEvent *focusEvent);
+// A typed character that the characters of `refused` keep out of a box.
+bool IsRefusedCharacter(const QKeyEvent *key, const QString &refused);
 
 } // namespace Tabrix

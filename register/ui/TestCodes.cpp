@@ -1,6 +1,7 @@
 #include "register/ui/TestCodes.h"
 #include "app/base/Prompter.h"
-#include "app/ui/TfrmMain.h"
+#include "register/ui/EntryPanel.h"
+#include "register/ui/PatientEntry.h"
 #include "register/RecordLifecycle.h"
 #include "register/TestListModel.h"
 
@@ -13,43 +14,42 @@
 
 namespace Tabrix {
 
-TestCodes::TestCodes(TfrmMain &form, RecordLifecycle &lifecycle, std::function<void()> tbPrintClick)
-    : QObject(&form), m_form(form), m_lifecycle(lifecycle), m_print(std::move(tbPrintClick))
+TestCodes::TestCodes(EntryPanel &panel, RecordLifecycle &lifecycle, std::function<void()> tbPrintClick)
+    : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_print(std::move(tbPrintClick))
 {
-    form.eTestCode->installEventFilter(this);
-    form.DBGrid1->installEventFilter(this);
+    panel.testCode()->installEventFilter(this);
+    panel.testGrid()->installEventFilter(this);
     // The grid and the test cursor stand on the same test.
-    connect(form.DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+    connect(panel.testGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                RunGuarded([&] { m_form.store().tblTests.Locate(m_form.testList()->keyAt(current.row())); });
+                RunGuarded([&] { m_panel.tests().Locate(m_panel.testList()->keyAt(current.row())); });
             });
-    connect(form.testList(), &QAbstractItemModel::modelReset, this, &TestCodes::showCurrentTest);
-    connect(form.testList(), &TestListModel::currentMoved, this, &TestCodes::showCurrentTest);
+    connect(panel.testList(), &QAbstractItemModel::modelReset, this, &TestCodes::showCurrentTest);
+    connect(panel.testList(), &TestListModel::currentMoved, this, &TestCodes::showCurrentTest);
 }
 
 void TestCodes::showCurrentTest()
 {
-    const int row = m_form.testList()->currentRow();
+    const int row = m_panel.testList()->currentRow();
     if (row >= 0)
-        m_form.DBGrid1->setCurrentIndex(m_form.testList()->index(row, 0));
+        m_panel.testGrid()->setCurrentIndex(m_panel.testList()->index(row, 0));
 }
 
 bool TestCodes::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_form.eTestCode && event->type() == QEvent::FocusIn) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+    if (watched == m_panel.testCode() && event->type() == QEvent::FocusIn) {
+        if (FocusByTheUser(event))
             RunGuarded([this] { eTestCodeEnter(); });
-    } else if (watched == m_form.DBGrid1 && event->type() == QEvent::KeyPress) {
+    } else if (watched == m_panel.testGrid() && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
             RunGuarded([this] {
-                if (!m_form.store().tblTests.IsEmpty() && prompter().ask(QuestionKind::Confirmation, QStringLiteral("Delete record?")))
+                if (!m_panel.tests().IsEmpty() && prompter().ask(QuestionKind::Confirmation, QStringLiteral("Delete record?")))
                     deleteCurrentTest();
             });
             return true;
         }
-    } else if (watched == m_form.DBGrid1 && event->type() == QEvent::KeyRelease
+    } else if (watched == m_panel.testGrid() && event->type() == QEvent::KeyRelease
                && !static_cast<QKeyEvent *>(event)->isAutoRepeat()) {
         RunGuarded([this] { DBGrid1KeyUp(); });
     }
@@ -59,14 +59,14 @@ bool TestCodes::eventFilter(QObject *watched, QEvent *event)
 // Reaching the code box saves the record, so its tests have a patient to belong to.
 void TestCodes::eTestCodeEnter()
 {
-    if (m_form.store().tblPatients.editing())
+    if (m_panel.patients().editing())
         m_lifecycle.TryPost();
-    QTimer::singleShot(0, m_form.eTestCode, &QLineEdit::selectAll);
+    QTimer::singleShot(0, m_panel.testCode(), &QLineEdit::selectAll);
 }
 
 void TestCodes::Button1Click()
 {
-    const QString code = m_form.eTestCode->text();
+    const QString code = m_panel.testCode()->text();
     if (!code.isEmpty()) {
         addTest(code);
         return;
@@ -75,13 +75,13 @@ void TestCodes::Button1Click()
     if (!m_lifecycle.TryPost())
         return;
     m_print();
-    m_form.store().tblPatients.Append();
+    m_panel.patients().Append();
 }
 
 void TestCodes::addTest(const QString &code)
 {
-    Cursor &patients = m_form.store().tblPatients;
-    Cursor &tests = m_form.store().tblTests;
+    Cursor &patients = m_panel.patients();
+    Cursor &tests = m_panel.tests();
     // A test belongs to a saved patient; without one it is refused, never stored
     // where another patient could reach it.
     if (patients.IsEmpty() || patients.state() == Cursor::State::Insert
@@ -99,12 +99,12 @@ void TestCodes::addTest(const QString &code)
         ShowError(e.message());
         return;
     }
-    m_form.eTestCode->clear();
+    m_panel.testCode()->clear();
 }
 
 void TestCodes::DBGrid1KeyUp()
 {
-    Cursor &tests = m_form.store().tblTests;
+    Cursor &tests = m_panel.tests();
     if (tests.IsEmpty())
         return;
     if (prompter().ask(QuestionKind::Information, QStringLiteral("Delete ") + tests.asString(QStringLiteral("TestCode"))))
@@ -114,7 +114,7 @@ void TestCodes::DBGrid1KeyUp()
 void TestCodes::deleteCurrentTest()
 {
     try {
-        m_form.store().tblTests.Delete();
+        m_panel.tests().Delete();
     } catch (const ETabrixError &e) {
         ShowError(e.message());
     }

@@ -6,8 +6,8 @@ class QKeyEvent;
 
 namespace Tabrix {
 
+class EntryPanel;
 class RecordLifecycle;
-class TfrmMain;
 
 // The test codes of the current record: the code box, where each code ended with
 // Enter becomes a test of the saved record and Enter on the empty box finishes the
@@ -15,7 +15,7 @@ class TfrmMain;
 class TestCodes : public QObject {
     Q_OBJECT
 public:
-    TestCodes(TfrmMain &form, RecordLifecycle &lifecycle, std::function<void()> tbPrintClick);
+    TestCodes(EntryPanel &panel, RecordLifecycle &lifecycle, std::function<void()> tbPrintClick);
 
     // Enter in the code box.
     void Button1Click();
@@ -30,7 +30,7 @@ private:
     void deleteCurrentTest();
     void showCurrentTest();
 
-    TfrmMain &m_form;
+    EntryPanel &m_panel;
     RecordLifecycle &m_lifecycle;
     std::function<void()> m_print;
 };

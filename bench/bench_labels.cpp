@@ -13,7 +13,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TABRIX_SAMPLE_TEMPLATE);
-    const QString text = TemplateText(LoadTemplateLines(path));
+    const QStringList lines = LoadTemplateLines(path);
     const QMap<QString, QString> record = {
         {"FULLNAME", "PINDLE,OSKA"}, {"PATIENT_ID", "MRN0042"}, {"DOB", "01/19/1970"}, {"AGE", "56Y"},
         {"GENDER", "M"}, {"ACCNSTR", "X12345"}, {"TESTCODE", "CBC"}, {"TESTCODE2", ""},
@@ -27,10 +27,10 @@ int main(int argc, char **argv)
     clock.start();
     qint64 bytes = 0;
     for (int i = 0; i < labels; ++i)
-        bytes += DecodeEscapes(ExpandTemplate(text, handler)).size();
+        bytes += RenderLabel(lines, handler).size();
     const double made = clock.nsecsElapsed() / 1e9;
 
-    const QByteArray sample = DecodeEscapes(ExpandTemplate(text, handler));
+    const QByteArray sample = RenderLabel(lines, handler);
     clock.restart();
     qint64 copied = 0;
     for (int i = 0; i < labels; ++i) {

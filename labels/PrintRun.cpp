@@ -21,8 +21,7 @@ Finally(F) -> Finally<F>;
 void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
                  const PrintRunWindow &window)
 {
-    const QString text = TemplateText(htmlDoc);
-    if (text.isEmpty()) {
+    if (htmlDoc.isEmpty()) {
         ShowError(QStringLiteral("No print template available"));
         return;
     }
@@ -46,7 +45,7 @@ void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordS
         const QString label = QStringLiteral("%1, test %2")
                                   .arg(store.tblPatients.asString(QStringLiteral("AccnStr")),
                                        tests.asString(QStringLiteral("TestCode")));
-        printed = PrintLabel(DecodeEscapes(ExpandTemplate(text, handler)), label);
+        printed = PrintLabel(RenderLabel(htmlDoc, handler), label);
         tests.Next();
     }
 }

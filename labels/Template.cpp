@@ -174,6 +174,11 @@ QString TemplateText(const QStringList &lines)
     return text;
 }
 
+QByteArray RenderLabel(const QStringList &templateLines, const TagHandler &handler)
+{
+    return DecodeEscapes(ExpandTemplate(TemplateText(templateLines), handler));
+}
+
 QString ExpandTemplate(const QString &templateText, const TagHandler &handler)
 {
     checkLineLengths(templateText);

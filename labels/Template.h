@@ -50,6 +50,10 @@ QStringList RemoveComments(QStringList lines);
 // The lines joined, each followed by CR LF.
 QString TemplateText(const QStringList &lines);
 
+// The bytes of one label, as every print makes them: the template's lines (their
+// comments removed) joined, each tag filled by the handler, the escapes decoded.
+QByteArray RenderLabel(const QStringList &templateLines, const TagHandler &handler);
+
 // Replaces every tag of the template text by what the handler returns.
 QString ExpandTemplate(const QString &templateText, const TagHandler &handler);
 // Splits a tag's parameter text into its items.

@@ -1,8 +1,12 @@
 #include "app/base/Clock.h"
 #include "editor/ColorScan.h"
+#include "editor/LabelCapture.h"
 #include "editor/SampleValues.h"
 #include "tests/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace Tabrix;
@@ -63,4 +67,66 @@ TEST(SampleValues, TheTestPrintFillsTagsFromTheSamples)
     EXPECT_EQ(SampleValues::Load(folder.path("empty.tst")).TagValue(SplitParams("Name=AccnStr")), "ACCNSTR");
     EXPECT_EQ(SampleValues::Load(folder.path("missing.tst")).value("ACCNSTR"), "X12345");
     EXPECT_EQ(SampleValues({" A = 1", "a=2", "noequals"}).value(" a "), " 1");
+}
+
+namespace {
+
+// Runs the event loop until `done`, for at most `ms` milliseconds.
+bool runUntil(const std::function<bool()> &done, int ms = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+// A sender in a process of its own, writing with bash's /dev/tcp to the test's port.
+constexpr quint16 TestPort = 18999;
+void send(QProcess &sender, const QString &script)
+{
+    sender.start("bash", {"-c", QString("exec 3<>/dev/tcp/127.0.0.1/%1; %2").arg(TestPort).arg(script)});
+}
+
+} // namespace
+
+TEST(LabelCapture, SendersBecomeTemplateTextWithinTheBound)
+{
+    LabelCapture capture(64);
+    QStringList events;
+    QObject::connect(&capture, &LabelCapture::connected, [&] { events << "connected"; });
+    QObject::connect(&capture, &LabelCapture::bytesRead, [&](qsizetype n) { events << QString("read %1").arg(n); });
+    QObject::connect(&capture, &LabelCapture::done, [&] { events << "done"; });
+    QObject::connect(&capture, &LabelCapture::conversionRefused, [&] { events << "refused"; });
+    QObject::connect(&capture, &LabelCapture::tooMuchSent, [&] { events << "too much"; });
+    ASSERT_TRUE(capture.start(TestPort)) << qPrintable(capture.listenError());
+    EXPECT_EQ(capture.port(), TestPort);
+
+    QProcess sender;
+    send(sender, "printf '\\x1bA\\r\\n' >&3; exec 3>&-");
+    ASSERT_TRUE(runUntil([&] { return events.contains("done"); }));
+    EXPECT_EQ(events, (QStringList{"connected", "read 4", "done"}));
+    EXPECT_EQ(capture.text(), "[ESC]A[CR][LF]\r\n");
+    sender.waitForFinished();
+
+    // Each empty close converts again ("[" grows fivefold) until the bound refuses it.
+    events.clear();
+    send(sender, "exec 3>&-; for i in 1 2 3; do exec 3<>/dev/tcp/127.0.0.1/18999; exec 3>&-; done");
+    ASSERT_TRUE(runUntil([&] { return events.count("refused") + events.count("done") == 4; }));
+    EXPECT_EQ(events.count("refused"), 3) << qPrintable(events.join('|'));
+    EXPECT_LE(capture.text().size(), 64);
+    sender.waitForFinished();
+
+    // More bytes than the bound: the connection is closed, nothing of it is taken.
+    events.clear();
+    const QByteArray before = capture.text();
+    send(sender, "head -c 100 /dev/zero >&3; sleep 1");
+    ASSERT_TRUE(runUntil([&] { return events.contains("too much"); }));
+    EXPECT_EQ(capture.text(), before);
+    sender.waitForFinished();
+
+    // Stopped, the port is free again.
+    capture.stop();
+    LabelCapture again;
+    EXPECT_TRUE(again.start(TestPort));
 }

@@ -364,11 +364,9 @@ void TfrmCodeEditor::tbTestPrintClick()
 {
     if (RichEdit1->document()->isEmpty())
         return;
-    QStringList lines = toEditor(text()).split(u'\n'); // the editor text itself never changes
-    const QString label = TemplateText(RemoveComments(lines));
-    const QByteArray bytes = DecodeEscapes(ExpandTemplate(label, [this](const QString &, const TagParams &p) {
-        return SampleValues1.TagValue(p);
-    }));
+    // A working copy of the lines: the editor text itself never changes.
+    const QStringList lines = RemoveComments(toEditor(text()).split(u'\n'));
+    const QByteArray bytes = RenderLabel(lines, [this](const QString &, const TagParams &p) { return SampleValues1.TagValue(p); });
     if (!PrintLabel(bytes, QStringLiteral("the test label")))
         ShowError(QStringLiteral("Error printing label"));
 }

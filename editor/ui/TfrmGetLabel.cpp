@@ -8,8 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QVBoxLayout>
 
 namespace Tabrix {
@@ -66,23 +64,15 @@ TfrmGetLabel::TfrmGetLabel(QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, &TfrmGetLabel::btnCancelClick);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    ServerSocket1 = new QTcpServer(this);
-    connect(ServerSocket1, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = ServerSocket1->nextPendingConnection()) {
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ServerSocket1ClientRead(socket); });
-            connect(socket, &QTcpSocket::disconnected, this, [this, socket] { ServerSocket1ClientDisconnect(socket); });
-            connect(socket, &QTcpSocket::errorOccurred, this, [this, socket](QAbstractSocket::SocketError e) {
-                if (e != QAbstractSocket::RemoteHostClosedError) // an orderly close is no error
-                    ServerSocket1ClientError(socket);
-            });
-            ServerSocket1ClientConnect(socket);
-        }
+    connect(&m_capture, &LabelCapture::connected, this, &TfrmGetLabel::ServerSocket1ClientConnect);
+    connect(&m_capture, &LabelCapture::bytesRead, this, &TfrmGetLabel::ServerSocket1ClientRead);
+    connect(&m_capture, &LabelCapture::done, this, &TfrmGetLabel::ServerSocket1ClientDisconnect);
+    connect(&m_capture, &LabelCapture::socketError, this, &TfrmGetLabel::ServerSocket1ClientError);
+    connect(&m_capture, &LabelCapture::tooMuchSent, this, [this] {
+        tooLarge(QStringLiteral("more than %1 bytes were sent. The connection was closed and its last bytes were not taken.")
+                     .arg(m_capture.bound()));
     });
-}
-
-TfrmGetLabel::~TfrmGetLabel()
-{
-    stopServer();
+    connect(&m_capture, &LabelCapture::conversionRefused, this, &TfrmGetLabel::conversionRefused);
 }
 
 void TfrmGetLabel::showEvent(QShowEvent *event)
@@ -100,15 +90,11 @@ void TfrmGetLabel::FormShow()
 {
     btnCancel->setEnabled(true);
     btnOK->setEnabled(false);
-    m_capture.clear();
     eStatus->setText(QStringLiteral("Opening"));
     eBytesRecieved->setText(QStringLiteral("0"));
     eIPAddress->setText(LocalIPAddresses());
-    if (!ServerSocket1->listen(QHostAddress::AnyIPv4, Port)) {
-        prompter().generalError(WithFullStop(QStringLiteral("Windows socket error: %1 (%2), on API '%3'")
-                                                 .arg(ServerSocket1->errorString())
-                                                 .arg(int(ServerSocket1->serverError()))
-                                                 .arg(QStringLiteral("bind"))));
+    if (!m_capture.start()) {
+        prompter().generalError(WithFullStop(m_capture.listenError()));
         return; // stays at "Opening": only Cancel leads out
     }
     showPicture(0);
@@ -117,30 +103,21 @@ void TfrmGetLabel::FormShow()
 
 void TfrmGetLabel::ServerSocket1Listen()
 {
-    ePort->setText(QString::number(ServerSocket1->serverPort()));
+    ePort->setText(QString::number(m_capture.port()));
     showPicture(0);
     eStatus->setText(QStringLiteral("Listening"));
 }
 
-void TfrmGetLabel::ServerSocket1ClientConnect(QTcpSocket *)
+void TfrmGetLabel::ServerSocket1ClientConnect()
 {
     eStatus->setText(QStringLiteral("Connected"));
     showPicture(1);
 }
 
-void TfrmGetLabel::ServerSocket1ClientRead(QTcpSocket *socket)
+void TfrmGetLabel::ServerSocket1ClientRead(qsizetype total)
 {
-    if (m_refused.contains(socket))
-        return;
     eStatus->setText(QStringLiteral("Reading"));
-    if (!m_capture.append(socket->readAll())) {
-        m_refused.insert(socket);
-        socket->abort();
-        tooLarge(QStringLiteral("more than %1 bytes were sent. The connection was closed and its last bytes were not taken.")
-                     .arg(MaxCapture));
-        return;
-    }
-    eBytesRecieved->setText(QString::number(m_capture.text().size()));
+    eBytesRecieved->setText(QString::number(total));
 }
 
 // One box at a time: a sender that keeps going must not pile up boxes.
@@ -153,48 +130,33 @@ void TfrmGetLabel::tooLarge(const QString &why)
     m_showingTooLarge = false;
 }
 
-void TfrmGetLabel::ServerSocket1ClientDisconnect(QTcpSocket *socket)
+void TfrmGetLabel::ServerSocket1ClientDisconnect()
 {
-    socket->deleteLater();
-    if (m_refused.remove(socket))
-        return;
-    if (socket->bytesAvailable() > 0)
-        ServerSocket1ClientRead(socket);
-    if (!m_capture.convert()) {
-        tooLarge(QStringLiteral("its template text would be longer than %1 characters. The capture as it was before is kept.")
-                     .arg(MaxCapture));
-        eStatus->setText(btnOK->isEnabled() ? QStringLiteral("Done") : QStringLiteral("Listening"));
-        showPicture(0);
-        return;
-    }
     btnOK->setEnabled(true);
     eStatus->setText(QStringLiteral("Done"));
     showPicture(0);
 }
 
-void TfrmGetLabel::ServerSocket1ClientError(QTcpSocket *socket)
+void TfrmGetLabel::conversionRefused()
 {
-    const QString text = QStringLiteral("Error code %1").arg(int(socket->error()));
+    tooLarge(QStringLiteral("its template text would be longer than %1 characters. The capture as it was before is kept.")
+                 .arg(m_capture.bound()));
+    eStatus->setText(btnOK->isEnabled() ? QStringLiteral("Done") : QStringLiteral("Listening"));
+    showPicture(0);
+}
+
+void TfrmGetLabel::ServerSocket1ClientError(int code)
+{
+    const QString text = QStringLiteral("Error code %1").arg(code);
     prompter().message(text);
     eStatus->setText(text);
-    prompter().generalError(WithFullStop(QStringLiteral("Asynchronous socket error %1").arg(int(socket->error()))));
+    prompter().generalError(WithFullStop(QStringLiteral("Asynchronous socket error %1").arg(code)));
 }
 
 void TfrmGetLabel::btnCancelClick()
 {
-    stopServer();
+    m_capture.stop();
     reject();
-}
-
-// The listening socket and every open connection close at once; no handler runs for them.
-void TfrmGetLabel::stopServer()
-{
-    ServerSocket1->close();
-    for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
-        socket->disconnect(this);
-        socket->abort();
-        socket->deleteLater();
-    }
 }
 
 } // namespace Tabrix

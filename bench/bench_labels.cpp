@@ -39,7 +39,7 @@ int main(int argc, char **argv)
     }
     const double copy = clock.nsecsElapsed() / 1e9;
 
-    std::printf("label of %lld bytes from a template of %lld characters\n", bytes / labels, qint64(text.size()));
+    std::printf("label of %lld bytes from a template of %lld characters\n", bytes / labels, qint64(TemplateText(lines).size()));
     std::printf("expanded and decoded: %10.0f labels/s (goal: 100000)\n", labels / made);
     std::printf("copied only:          %10.0f labels/s\n", labels / copy);
     std::printf("ratio copy/produce:   %10.1f\n", made / copy);

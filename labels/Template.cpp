@@ -74,15 +74,6 @@ void checkLineLengths(const QString &text)
     }
 }
 
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9') return u - '0';
-    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
-    return -1;
-}
-
 // "+" is a space, "%%" a percent sign, "%XX" the byte XX; then quotes go.
 QString rewriteItem(const QString &item)
 {
@@ -98,8 +89,9 @@ QString rewriteItem(const QString &item)
             if (i + 1 < item.size() && item[i + 1] == u'%') {
                 out += u'%';
                 ++i;
-            } else if (i + 2 < item.size() && hexValue(item[i + 1]) >= 0 && hexValue(item[i + 2]) >= 0) {
-                out += QChar(hexValue(item[i + 1]) * 16 + hexValue(item[i + 2]));
+            } else if (i + 2 < item.size() && HexDigitValue(item[i + 1].unicode()) >= 0
+                       && HexDigitValue(item[i + 2].unicode()) >= 0) {
+                out += QChar(HexDigitValue(item[i + 1].unicode()) * 16 + HexDigitValue(item[i + 2].unicode()));
                 i += 2;
             } else {
                 throw EConvertError(QStringLiteral("'$%1' is not a valid integer value").arg(item.mid(i + 1, 2)));
@@ -210,11 +202,7 @@ QString ExpandTemplate(const QString &templateText, const TagHandler &handler)
             const qsizetype end = close < 0 ? templateText.size() : close;
             paramText = templateText.mid(r.i, end - r.i);
             r.i = close < 0 ? end : close + 1;
-            // blanks at both ends of the parameter text go
-            qsizetype a = 0, b = paramText.size();
-            while (a < b && isBlank(paramText[a])) ++a;
-            while (b > a && isBlank(paramText[b - 1])) --b;
-            paramText = paramText.mid(a, b - a);
+            paramText = TrimBlanks(paramText, 1).toString(); // blanks at both ends go
         }
         out += handler(name, SplitParams(paramText)); // never expanded again
         out += r.blanks();
@@ -275,10 +263,7 @@ QString PrintableOnly(const QString &text)
 
 QString Dequote(const QString &text)
 {
-    qsizetype a = 0, b = text.size();
-    while (a < b && text[a].unicode() <= 32) ++a;
-    while (b > a && text[b - 1].unicode() <= 32) --b;
-    QString t = text.mid(a, b - a);
+    QString t = TrimBlanks(text).toString();
     if (!t.isEmpty() && t.front() == u'"' && t.back() == u'"') {
         t = t.size() == 1 ? QString() : t.mid(1, t.size() - 2);
         t.replace(QLatin1String("\"\""), QLatin1String("\""));
@@ -292,15 +277,11 @@ namespace {
 int escapeByte(QByteArrayView raw)
 {
     // Spaces off both ends, letters in upper case, then blanks and quotes off.
-    QByteArray inner = raw.trimmed().toByteArray();
-    for (char &c : inner)
+    QByteArray upper = raw.trimmed().toByteArray();
+    for (char &c : upper)
         if (c >= 'a' && c <= 'z')
             c = char(c - 32);
-    inner = inner.trimmed();
-    if (inner.size() >= 1 && inner.front() == '"' && inner.back() == '"') {
-        inner = inner.size() == 1 ? QByteArray() : inner.mid(1, inner.size() - 2);
-        inner.replace("\"\"", "\"");
-    }
+    const QByteArray inner = Dequote(QString::fromLatin1(upper)).toLatin1();
     static const std::pair<QByteArrayView, int> keywords[] = {
         {"NULL", 0}, {"TAB", 9}, {"LF", 10}, {"FF", 12}, {"CR", 13}, {"ESC", 27},
         {"[", '['}, {"]", ']'}, {"<", '<'}, {">", '>'}};
@@ -317,11 +298,7 @@ int escapeByte(QByteArrayView raw)
 QByteArray DecodeEscapes(const QString &text)
 {
     // Only printable characters survive; they are all single bytes.
-    QByteArray s;
-    s.reserve(text.size());
-    for (QChar c : text)
-        if (c.unicode() >= 32 && c.unicode() <= 126)
-            s += char(c.unicode());
+    const QByteArray s = PrintableOnly(text).toLatin1();
 
     QByteArray out;
     out.reserve(s.size());

@@ -1,10 +1,10 @@
 #include "log/RegisterExport.h"
+#include "app/base/AtomicFile.h"
 #include "app/base/CommaText.h"
 #include "labels/DateFormat.h"
 #include "register/Cursor.h"
 
 #include <QLocale>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -102,9 +102,8 @@ void ExportRegister(const QSqlDatabase &db, const QString &file, const std::func
         throw EDatabaseError(db, q.lastError());
     flush();
 
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit())
-        throw ETabrixError(QStringLiteral("Cannot create file \"%1\". %2").arg(file, out.errorString()));
+    if (const QString why = WriteFileAtomically(file, text); !why.isEmpty())
+        throw ETabrixError(QStringLiteral("Cannot create file \"%1\". %2").arg(file, why));
 }
 
 } // namespace Tabrix

@@ -7,15 +7,6 @@ namespace Tabrix {
 
 namespace {
 
-// Blanks and control characters off both ends.
-QString trimBlanks(const QString &s)
-{
-    qsizetype a = 0, b = s.size();
-    while (a < b && s[a].unicode() <= 32) ++a;
-    while (b > a && s[b - 1].unicode() <= 32) --b;
-    return s.mid(a, b - a);
-}
-
 QString dateText(const QDate &d)
 {
     return d.toString(QStringLiteral("MM/dd/yyyy"));
@@ -34,7 +25,7 @@ QString insertSlashes(QString t)
 
 QString NormalizeDate(const QString &typed, const QDate &today)
 {
-    const QString u = trimBlanks(typed).toUpper();
+    const QString u = TrimBlanks(typed).toString().toUpper();
     if (u.isEmpty())
         return QString();
     if (u == u"T")
@@ -96,7 +87,7 @@ std::optional<QTime> HHMMToTime(const QString &stored)
 std::optional<CheckFailure> CheckRecord(const Cursor &p, const QDateTime &now)
 {
     const auto text = [&](const char *column) { return p.asString(QString::fromLatin1(column)); };
-    const auto filled = [&](const char *column) { return !trimBlanks(text(column)).isEmpty(); };
+    const auto filled = [&](const char *column) { return !TrimBlanks(text(column)).isEmpty(); };
     const auto date = [&](const char *column) { return ReadDateText(text(column), now.date()); };
     const auto fail = [](const char *message, const char *column) {
         return CheckFailure{QString::fromLatin1(message), QString::fromLatin1(column)};

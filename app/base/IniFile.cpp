@@ -1,11 +1,11 @@
 #include "app/base/IniFile.h"
+#include "app/base/AtomicFile.h"
 #include "app/base/IntText.h"
 #include "app/base/TabrixError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 namespace Tabrix::IniFile {
 
@@ -111,13 +111,6 @@ bool ReadBool(const QString &path, const QString &section, const QString &key, b
 void WriteString(const QString &path, const QString &section, const QString &key,
                  const QString &value)
 {
-    const auto refused = [&] { return ETabrixError(QStringLiteral("Unable to write to %1").arg(path)); };
-
-    // A read-only file stays unwritten, even for a user whom the system would let through.
-    const QFileInfo info(path);
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
-        throw refused();
-
     Lines file = readLines(path);
     const QByteArray newLine = key.trimmed().toUtf8() + '=' + value.toUtf8();
 
@@ -150,15 +143,12 @@ void WriteString(const QString &path, const QString &section, const QString &key
         file.insert(file.lines.size(), newLine);
     }
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        throw refused();
-    for (qsizetype i = 0; i < file.lines.size(); ++i) {
-        out.write(file.lines[i]);
-        out.write(file.ends[i]);
-    }
-    if (!out.commit())
-        throw refused();
+    QByteArray text;
+    for (qsizetype i = 0; i < file.lines.size(); ++i)
+        text += file.lines[i] + file.ends[i];
+    // A read-only file stays unwritten, even for a user whom the system would let through.
+    if (!WriteFileAtomically(path, text).isEmpty())
+        throw ETabrixError(QStringLiteral("Unable to write to %1").arg(path));
 }
 
 void WriteInteger(const QString &path, const QString &section, const QString &key, qint32 value)

@@ -2,15 +2,24 @@
 
 namespace Tabrix {
 
-namespace {
-
-int hexDigit(char16_t u)
+int HexDigitValue(char16_t u)
 {
     if (u >= '0' && u <= '9') return u - '0';
     if (u >= 'a' && u <= 'f') return u - 'a' + 10;
     if (u >= 'A' && u <= 'F') return u - 'A' + 10;
     return -1;
 }
+
+QStringView TrimBlanks(QStringView text, char16_t lowest)
+{
+    qsizetype a = 0, b = text.size();
+    const auto blank = [lowest](QChar c) { return c.unicode() >= lowest && c.unicode() <= 32; };
+    while (a < b && blank(text[a])) ++a;
+    while (b > a && blank(text[b - 1])) --b;
+    return text.mid(a, b - a);
+}
+
+namespace {
 
 template <class View>
 std::optional<qint32> readIntText(View s)
@@ -30,7 +39,7 @@ std::optional<qint32> readIntText(View s)
         if (hexStart == s.size()) return std::nullopt;
         quint64 v = 0;
         for (qsizetype j = hexStart; j < s.size(); ++j) {
-            const int d = hexDigit(at(j));
+            const int d = HexDigitValue(at(j));
             if (d < 0) return std::nullopt;
             v = v * 16 + d;
             if (v > 0xFFFFFFFFull) return std::nullopt;

@@ -13,4 +13,10 @@ namespace Tabrix {
 std::optional<qint32> ReadIntText(QStringView text);
 std::optional<qint32> ReadIntText(QLatin1StringView text);
 
+// The value of a hexadecimal digit in either case, or -1.
+int HexDigitValue(char16_t c);
+// The text without its blanks at both ends: characters from `lowest` to 32
+// (spaces and control characters; the expansion's blanks start at 1).
+QStringView TrimBlanks(QStringView text, char16_t lowest = 0);
+
 } // namespace Tabrix

@@ -1,5 +1,6 @@
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/Pictures.h"
+#include "app/ui/CenteredButtonBar.h"
 #include "app/ui/ShellOpen.h"
 #include "app/base/TabrixDefs.h"
 
@@ -71,11 +72,9 @@ TfrmAbout::TfrmAbout(QWidget *parent)
     disclaimer->setFixedSize(380, 130);
     layout->addWidget(disclaimer);
 
-    auto *bottom = new QWidget(this);
+    auto *bottom = new CenteredButtonBar(QStringLiteral("OK"), 40, this);
     bottom->setObjectName(QStringLiteral("Panel2"));
-    bottom->setFixedHeight(40);
-    btnOK = new QPushButton(QStringLiteral("OK"), bottom);
-    btnOK->setDefault(true);
+    btnOK = bottom->button();
     layout->addWidget(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
@@ -90,8 +89,6 @@ TfrmAbout::TfrmAbout(QWidget *parent)
 void TfrmAbout::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    QWidget *bar = btnOK->parentWidget(); // Panel2Resize: OK stays centred
-    btnOK->move(bar->width() / 2 - btnOK->width() / 2, (bar->height() - btnOK->height()) / 2);
     if (const QScreen *s = screen())
         if (!isVisible())
             move(s->geometry().center() - rect().center());

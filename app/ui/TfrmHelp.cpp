@@ -2,6 +2,7 @@
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
 #include "app/base/TabrixError.h"
+#include "app/ui/CenteredButtonBar.h"
 
 #include <QFileInfo>
 #include <QPushButton>
@@ -19,12 +20,9 @@ TfrmHelp::TfrmHelp(QWidget *parent)
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setOpenExternalLinks(true);
-    auto *bar = new QWidget(this);
+    auto *bar = new CenteredButtonBar(QStringLiteral("Done"), 44, this);
     bar->setObjectName(QStringLiteral("Panel1"));
-    bar->setFixedHeight(44);
-    btnOK = new QPushButton(QStringLiteral("Done"), bar);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
+    btnOK = bar->button();
     btnOK->setFixedWidth(160);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -32,14 +30,6 @@ TfrmHelp::TfrmHelp(QWidget *parent)
     layout->addWidget(bar);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     resize(678, 482);
-}
-
-void TfrmHelp::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    // Panel1Resize: Done stays in the middle of its bar.
-    QWidget *bar = btnOK->parentWidget();
-    btnOK->move(bar->width() / 2 - btnOK->width() / 2, (bar->height() - btnOK->height()) / 2);
 }
 
 void TfrmHelp::load(const QString &file)

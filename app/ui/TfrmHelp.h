@@ -16,9 +16,6 @@ public:
 
     QTextBrowser *WebBrowser1;
     QPushButton *btnOK;
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
 };
 
 // About > Help: the help page, or "Help is unavailable".

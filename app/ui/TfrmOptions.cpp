@@ -2,6 +2,7 @@
 #include "app/base/Settings.h"
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
+#include "app/ui/InputRules.h"
 #include "app/ui/UpperCaseValidator.h"
 #include "register/SQUtils.h"
 
@@ -173,11 +174,9 @@ void TfrmOptions::FormCreate()
 // eLocationKeyPress: a character in the illegal characters box, as it stands now, is refused.
 bool TfrmOptions::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == eStationID || watched == eLocation)) {
-        const QString typed = static_cast<QKeyEvent *>(event)->text();
-        if (!typed.isEmpty() && typed.front().isPrint() && eChars->text().contains(typed.front()))
-            return true;
-    }
+    if (event->type() == QEvent::KeyPress && (watched == eStationID || watched == eLocation)
+        && IsRefusedCharacter(static_cast<QKeyEvent *>(event), eChars->text()))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

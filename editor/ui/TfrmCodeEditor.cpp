@@ -1,4 +1,5 @@
 #include "editor/ui/TfrmCodeEditor.h"
+#include "app/base/AtomicFile.h"
 #include "app/base/Settings.h"
 #include "app/ui/Pictures.h"
 #include "app/base/Prompter.h"
@@ -18,7 +19,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -81,18 +81,8 @@ QByteArray readFileText(const QString &path)
 // Writes the text as the bytes of a printer definition, replacing the file at once.
 void writeFileText(const QString &path, const QString &text)
 {
-    const QFileInfo info(path);
-    const auto refused = [&](const QString &why) {
-        return ETabrixError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, why));
-    };
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
-        throw refused(QStringLiteral("The file is read-only."));
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        throw refused(out.errorString());
-    out.write(text.toLatin1());
-    if (!out.commit())
-        throw refused(out.errorString());
+    if (const QString why = WriteFileAtomically(path, text.toLatin1()); !why.isEmpty())
+        throw ETabrixError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, why));
 }
 
 } // namespace

@@ -8,10 +8,21 @@
 
 namespace Tabrix {
 
-FieldBinding::FieldBinding(QLineEdit *edit, Cursor &cursor, QString column)
-    : QObject(edit), m_edit(edit), m_cursor(cursor), m_column(std::move(column))
+FieldBinding::FieldBinding(QWidget *control, Cursor &cursor, QString column)
+    : QObject(control), m_cursor(cursor), m_column(std::move(column))
 {
-    edit->installEventFilter(this);
+    control->installEventFilter(this);
+    connect(&cursor, &Cursor::dataChanged, this, &FieldBinding::show);
+    connect(&cursor, &Cursor::fieldChanged, this, [this](const QString &name) {
+        if (name.compare(m_column, Qt::CaseInsensitive) == 0)
+            show();
+    });
+}
+
+FieldBinding::FieldBinding(QLineEdit *edit, Cursor &cursor, QString column)
+    : FieldBinding(static_cast<QWidget *>(edit), cursor, std::move(column))
+{
+    m_edit = edit;
     // Text that arrives without a key press (a paste from the context menu).
     connect(edit, &QLineEdit::textEdited, this, [this](const QString &typed) {
         if (m_cursor.editing() || !m_cursor.active())
@@ -21,17 +32,12 @@ FieldBinding::FieldBinding(QLineEdit *edit, Cursor &cursor, QString column)
         m_edit->setText(typed);
         m_edit->setCursorPosition(pos);
     });
-    connect(&cursor, &Cursor::dataChanged, this, &FieldBinding::show);
-    connect(&cursor, &Cursor::fieldChanged, this, [this](const QString &name) {
-        if (name.compare(m_column, Qt::CaseInsensitive) == 0)
-            show();
-    });
 }
 
 FieldBinding::FieldBinding(QComboBox *combo, Cursor &cursor, QString column)
-    : QObject(combo), m_combo(combo), m_cursor(cursor), m_column(std::move(column))
+    : FieldBinding(static_cast<QWidget *>(combo), cursor, std::move(column))
 {
-    combo->installEventFilter(this);
+    m_combo = combo;
     connect(combo, &QComboBox::currentIndexChanged, this, [this] {
         if (m_showing || !m_cursor.active())
             return;
@@ -39,11 +45,6 @@ FieldBinding::FieldBinding(QComboBox *combo, Cursor &cursor, QString column)
         startEdit();
         if (m_cursor.editing())
             RunGuarded([&] { m_cursor.setValue(m_column, chosen); });
-    });
-    connect(&cursor, &Cursor::dataChanged, this, &FieldBinding::show);
-    connect(&cursor, &Cursor::fieldChanged, this, [this](const QString &name) {
-        if (name.compare(m_column, Qt::CaseInsensitive) == 0)
-            show();
     });
 }
 

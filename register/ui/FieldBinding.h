@@ -30,6 +30,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // What both kinds share: following the cursor's row and the column's changes.
+    FieldBinding(QWidget *control, Cursor &cursor, QString column);
     void startEdit();
     QString text() const;
 

@@ -1,5 +1,6 @@
 #include "register/ui/PatientEntry.h"
 #include "app/base/Clock.h"
+#include "app/ui/InputRules.h"
 #include "register/ui/EntryPanel.h"
 #include "register/ui/FieldBinding.h"
 #include "app/base/Prompter.h"
@@ -18,18 +19,6 @@
 #include <QTimer>
 
 namespace Tabrix {
-
-bool FocusByTheUser(const QEvent *event)
-{
-    const auto reason = static_cast<const QFocusEvent *>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
-
-bool IsRefusedCharacter(const QKeyEvent *key, const QString &refused)
-{
-    const QString typed = key->text();
-    return !typed.isEmpty() && typed.front().isPrint() && refused.contains(typed.front());
-}
 
 PatientEntry::PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCodes &testCodes)
     : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_testCodes(testCodes)

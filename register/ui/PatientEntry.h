@@ -43,10 +43,4 @@ private:
     TestCodes &m_testCodes;
 };
 
-// Focus that comes or goes with another window (a message box, a menu) is no
-// entering or leaving of a box by the user.
-bool FocusByTheUser(const QEvent *focusEvent);
-// A typed character that the characters of `refused` keep out of a box.
-bool IsRefusedCharacter(const QKeyEvent *key, const QString &refused);
-
 } // namespace Tabrix

@@ -1,7 +1,7 @@
 #include "register/ui/TestCodes.h"
 #include "app/base/Prompter.h"
 #include "register/ui/EntryPanel.h"
-#include "register/ui/PatientEntry.h"
+#include "app/ui/InputRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/TestListModel.h"
 

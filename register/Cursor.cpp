@@ -521,11 +521,6 @@ void Cursor::followMaster()
 
 // --- field access ----------------------------------------------------------------
 
-bool Cursor::hasField(const QString &name) const
-{
-    return m_columns.indexOf(name) >= 0;
-}
-
 QVariant Cursor::value(const QString &name) const
 {
     const int i = fieldIndex(name);

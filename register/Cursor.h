@@ -66,7 +66,6 @@ public:
     bool Eof() const { return m_eof; }
 
     // Field access by column name, without regard to case.
-    bool hasField(const QString &name) const;
     QVariant value(const QString &name) const;
     QString asString(const QString &name) const;
     qint32 asInteger(const QString &name) const;    // null reads as 0

@@ -15,9 +15,6 @@ RecordStore::RecordStore(QObject *parent)
     tblPatients.setSortFields({QStringLiteral("AccnNum")});
     tblTests.setSortFields({QStringLiteral("Order_id")});
     tblTests.setMaster(&tblPatients, QStringLiteral("Order_id"));
-    tblPatientExport.setSortFields({QStringLiteral("AccnNum")});
-    tblTestExport.setSortFields({QStringLiteral("Order_id")});
-    tblTestExport.setMaster(&tblPatientExport, QStringLiteral("Order_id"));
 }
 
 RecordStore::~RecordStore()
@@ -29,7 +26,7 @@ RecordStore::~RecordStore()
 void RecordStore::release()
 {
     Disconnect();
-    for (Cursor *c : {&tblPatients, &tblTests, &tblPatientExport, &tblTestExport})
+    for (Cursor *c : {&tblPatients, &tblTests})
         c->setDatabase(QSqlDatabase());
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
@@ -41,7 +38,7 @@ void RecordStore::Connect(const QString &dataLinkFile)
     const DataLink link = DataLink::Read(dataLinkFile);
     m_db = link.Connect(m_connectionName, QFileInfo(dataLinkFile).absolutePath());
     try {
-        for (Cursor *c : {&tblPatients, &tblTests, &tblPatientExport, &tblTestExport})
+        for (Cursor *c : {&tblPatients, &tblTests})
             c->setDatabase(m_db);
         tblPatients.Open();
         tblTests.Open();
@@ -56,8 +53,6 @@ void RecordStore::Disconnect()
 {
     tblTests.Close();
     tblPatients.Close();
-    tblTestExport.Close();
-    tblPatientExport.Close();
     if (m_db.isOpen())
         m_db.close();
 }

@@ -6,8 +6,8 @@
 namespace Tabrix {
 
 // The register: one connection, named by the data link file beside the program,
-// with the patient and test cursors the main window works on for the whole run and
-// the export's own pair.
+// with the patient and test cursors the main window works on for the whole run.
+// (The export reads the register through a statement of its own.)
 class RecordStore : public QObject {
     Q_OBJECT
 public:
@@ -31,8 +31,6 @@ public:
 
     Cursor tblPatients{QStringLiteral("patients"), QStringLiteral("Order_id")};
     Cursor tblTests{QStringLiteral("tests"), QStringLiteral("Test_id")};
-    Cursor tblPatientExport{QStringLiteral("patients"), QStringLiteral("Order_id")};
-    Cursor tblTestExport{QStringLiteral("tests"), QStringLiteral("Test_id")};
 
 private:
     void release();

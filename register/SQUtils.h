@@ -1,16 +1,7 @@
 #pragma once
-#include "app/base/TabrixError.h"
-
 #include <QString>
 
 namespace Tabrix {
-
-// A failed accession conversion. It never leaves the conversions: they turn it
-// into their failure results.
-class EAccnErr : public ETabrixError {
-public:
-    using ETabrixError::ETabrixError;
-};
 
 // Accession numbers: the nine-digit AccnNum and its text form, a letter for the
 // leading two digits followed by the rest without leading zeros (100012345 is X12345).

@@ -44,10 +44,6 @@ void MessageBoxPrompter::inform(const QString &text)
     box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok);
 }
 
-} // namespace Tabrix
-
-namespace Tabrix {
-
 void MessageBoxPrompter::message(const QString &text)
 {
     box(QMessageBox::NoIcon, QStringLiteral("Tabrix"), text, QMessageBox::Ok);

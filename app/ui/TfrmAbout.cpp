@@ -79,7 +79,6 @@ TfrmAbout::TfrmAbout(QWidget *parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    // FormCreate
     lblVersion->setText(QStringLiteral("Version: ") + TabrixDefs::AppVersion());
     Timer1.setInterval(60000);
     Timer1.setSingleShot(true);

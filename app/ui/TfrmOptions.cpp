@@ -171,7 +171,7 @@ void TfrmOptions::FormCreate()
     sePrintWait->setValue(TabrixDefs::PrinterWait);
 }
 
-// eLocationKeyPress: a character in the illegal characters box, as it stands now, is refused.
+// Station ID and Location refuse a character of the illegal characters box, as it stands now.
 bool TfrmOptions::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && (watched == eStationID || watched == eLocation)

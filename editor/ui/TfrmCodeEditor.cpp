@@ -131,7 +131,7 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
 
 TfrmCodeEditor::~TfrmCodeEditor()
 {
-    // FormDestroy: the colouring choice outlives the window, whatever its result.
+    // The colouring choice outlives the window, whatever its result.
     RunGuarded([this] { Settings::Colorize.write(colorize()); });
 }
 
@@ -227,13 +227,13 @@ QMenu *TfrmCodeEditor::fieldMenu(QWidget *parent, bool database)
         QMenu *group = menu->addMenu(database && testCodes ? QStringLiteral("Test Code") : QString::fromLatin1(g.caption));
         for (const Insertion &item : g.items) {
             QAction *a = group->addAction(QString::fromLatin1(item.caption));
-            a->setStatusTip(QString::fromLatin1(item.text)); // the item carries its text
+            a->setData(QString::fromLatin1(item.text)); // the item carries its text
             connect(a, &QAction::triggered, this, [this, a] { FieldtemClick(a); });
         }
     }
     if (!database) {
         QAction *a = menu->addAction(QString::fromLatin1(stationItem.caption));
-        a->setStatusTip(QString::fromLatin1(stationItem.text));
+        a->setData(QString::fromLatin1(stationItem.text));
         connect(a, &QAction::triggered, this, [this, a] { FieldtemClick(a); });
     }
     return menu;
@@ -249,7 +249,7 @@ QMenu *TfrmCodeEditor::charMenu(QWidget *parent)
             continue;
         }
         QAction *a = menu->addAction(QString::fromLatin1(item.caption));
-        a->setStatusTip(QString::fromLatin1(item.text));
+        a->setData(QString::fromLatin1(item.text));
         connect(a, &QAction::triggered, this, [this, a] { FieldtemClick(a); });
     }
     return menu;
@@ -272,7 +272,7 @@ void TfrmCodeEditor::FormCreate()
 void TfrmCodeEditor::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    // FormShow: the text-change handler from now on, and the colours of the loaded text.
+    // The text-change handler from now on, and the colours of the loaded text.
     connect(RichEdit1, &QPlainTextEdit::textChanged, this, &TfrmCodeEditor::RichEdit1Change, Qt::UniqueConnection);
     Colorize1Click();
 }
@@ -311,7 +311,7 @@ void TfrmCodeEditor::RichEdit1SelectionChange()
 
 void TfrmCodeEditor::FieldtemClick(QAction *item)
 {
-    RichEdit1->textCursor().insertText(item->statusTip()); // replaces the selection
+    RichEdit1->textCursor().insertText(item->data().toString()); // replaces the selection
 }
 
 void TfrmCodeEditor::tbNewClick()

@@ -53,7 +53,7 @@ void text(QPainter &p, double mm, double x, double y, double width, double heigh
 
 } // namespace
 
-TfrmLogPrint::TfrmLogPrint(const QSqlDatabase &db, const QStringList &sortFields)
+PatientLogReport::PatientLogReport(const QSqlDatabase &db, const QStringList &sortFields)
 {
     tblPatients.setDatabase(db);
     tblPatients.setSortFields(sortFields);
@@ -64,18 +64,18 @@ TfrmLogPrint::TfrmLogPrint(const QSqlDatabase &db, const QStringList &sortFields
     tblTests.Open();
 }
 
-TfrmLogPrint::~TfrmLogPrint()
+PatientLogReport::~PatientLogReport()
 {
     tblTests.Close();
     tblPatients.Close();
 }
 
-QString TfrmLogPrint::QRLabel2Print() const
+QString PatientLogReport::stationLine() const
 {
     return TabrixDefs::StationID;
 }
 
-QString TfrmLogPrint::QRLabel11Print()
+QString PatientLogReport::testCodesLine()
 {
     QStringList codes;
     for (const QSqlRecord &test : tblTests.rows(100000))
@@ -83,7 +83,7 @@ QString TfrmLogPrint::QRLabel11Print()
     return CommaText(codes);
 }
 
-void TfrmLogPrint::pageHeader(QPainter &p, double mm)
+void PatientLogReport::pageHeader(QPainter &p, double mm)
 {
     p.fillRect(QRectF(0, 0, BandWidth * mm, HeaderHeight * mm), QColor(192, 192, 192));
     p.setFont(arial(18, true));
@@ -93,18 +93,18 @@ void TfrmLogPrint::pageHeader(QPainter &p, double mm)
         text(p, mm, c.left, HeaderHeight + 2.1, c.width + 10, ColumnsHeight - 2.1, QString::fromLatin1(c.title));
 }
 
-void TfrmLogPrint::pageFooter(QPainter &p, double mm, int page)
+void PatientLogReport::pageFooter(QPainter &p, double mm, int page)
 {
     const double top = BodyHeight - FooterHeight;
     p.fillRect(QRectF(0, top * mm, BandWidth * mm, FooterHeight * mm), QColor(192, 192, 192));
     p.setFont(arial(10));
-    text(p, mm, 0.5, top + 1.3, 120, 5, QRLabel2Print());
+    text(p, mm, 0.5, top + 1.3, 120, 5, stationLine());
     text(p, mm, 141.8, top + 1.3, 48, 5, FormatDateTime(QStringLiteral("c"), Clock::now(), QLocale::system()));
     text(p, mm, 141.8, top + 6.9, 10, 5, QStringLiteral("Page:"));
     text(p, mm, 152.4, top + 6.9, 20, 5, QString::number(page));
 }
 
-void TfrmLogPrint::print(QPrinter &printer)
+void PatientLogReport::print(QPrinter &printer)
 {
     printer.setPageSize(QPageSize(QPageSize::Letter));
     printer.setPageOrientation(QPageLayout::Portrait);
@@ -133,7 +133,7 @@ void TfrmLogPrint::print(QPrinter &printer)
             text(p, mm, c.left, y + 1.1, c.width, DetailHeight - 1.1, tblPatients.asString(QString::fromLatin1(c.field)));
         y += DetailHeight;
         p.setFont(arial(10, false, true));
-        text(p, mm, 10.6, y + 1.1, BandWidth - 10.6, SubDetailHeight - 1.1, QRLabel11Print());
+        text(p, mm, 10.6, y + 1.1, BandWidth - 10.6, SubDetailHeight - 1.1, testCodesLine());
         y += SubDetailHeight;
         tblPatients.Next();
         if (tblPatients.Eof())
@@ -152,7 +152,7 @@ void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList 
         if (preview) {
             QPrintPreviewDialog dialog(&printer, parent);
             QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [&](QPrinter *target) {
-                TfrmLogPrint(db, sortFields).print(*target);
+                PatientLogReport(db, sortFields).print(*target);
             });
             dialog.exec();
             return;
@@ -162,7 +162,7 @@ void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList 
         if (dialog.exec() != QDialog::Accepted)
             return;
         Printers::SetCurrentPrinter(printer.printerName());
-        TfrmLogPrint(db, sortFields).print(printer);
+        PatientLogReport(db, sortFields).print(printer);
     } catch (const ETabrixError &e) {
         ShowError(e.message());
     }

@@ -15,19 +15,19 @@ namespace Tabrix {
 // header, column titles and a footer with the station, the moment of printing and
 // the page number on every page. It reads through cursors of its own on the main
 // window's connection.
-class TfrmLogPrint {
+class PatientLogReport {
 public:
     static constexpr const char *Title = "Tabrix Patient Log";
 
-    TfrmLogPrint(const QSqlDatabase &db, const QStringList &sortFields);
-    ~TfrmLogPrint();
+    PatientLogReport(const QSqlDatabase &db, const QStringList &sortFields);
+    ~PatientLogReport();
 
     // Lays out and prints every page on `printer`.
     void print(QPrinter &printer);
 
     // The footer's station name, and the test codes of the current patient as comma text.
-    QString QRLabel2Print() const;
-    QString QRLabel11Print();
+    QString stationLine() const;
+    QString testCodesLine();
 
     Cursor tblPatients{QStringLiteral("patients"), QStringLiteral("Order_id")};
     Cursor tblTests{QStringLiteral("tests"), QStringLiteral("Test_id")};

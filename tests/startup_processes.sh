@@ -19,6 +19,18 @@ on_top() {
   [ -n "${a:-}" ] && [ -n "${b:-}" ] && [ "$a" -lt "$b" ] # xwininfo lists the topmost first
 }
 
+# ends_after_error PID STATUS WHAT: the program shows an error box and, once it is
+# closed, ends with that exit status.
+ends_after_error() {
+  local error code=0
+  error=$(window Error) || fail "no error box for $3"
+  xdotool windowfocus --sync "$error"
+  xdotool key Return
+  gone "$1" || fail "the program goes on after $3"
+  wait "$1" || code=$?
+  [ "$code" = "$2" ] || fail "exit code $code after $3"
+}
+
 prog=$work/prog
 mkdir "$prog"
 cp "$TABRIX" "$prog/tabrix"
@@ -78,13 +90,7 @@ printf '[Defaults]\nShowSplash=0\n' >"$prog/tabrix.ini"
 "$prog/tabrix" &
 broken=$!
 pids+=("$broken")
-error=$(window Error) || fail "no error box for a missing data link file"
-xdotool windowfocus --sync "$error"
-xdotool key Return
-gone "$broken" || fail "the program goes on without its register"
-code=0
-wait "$broken" || code=$?
-[ "$code" = 1 ] || fail "exit code $code after the database error"
+ends_after_error "$broken" 1 "a missing data link file"
 [ "$(cat "$prog/tabrix.ini")" = "$(printf '[Defaults]\nShowSplash=0')" ] || fail "the settings file changed"
 pass "database error ends the program, settings untouched"
 
@@ -103,14 +109,7 @@ install -m 600 /dev/null "$other/run/Vantrel Tabrix.lock"
 XDG_RUNTIME_DIR=$other/run HOME=$other setpriv --reuid=nobody --regid=nogroup --clear-groups "$other/prog/tabrix" &
 refused=$!
 pids+=("$refused")
-error=$(window Error) || fail "no error box for a lock file that cannot be written"
-! xdotool search --onlyvisible --name "^About Tabrix\$" >/dev/null 2>&1 || fail "the program started without its lock"
-xdotool windowfocus --sync "$error"
-xdotool key Return
-gone "$refused" || fail "the program goes on without its lock"
-code=0
-wait "$refused" || code=$?
-[ "$code" = 2 ] || fail "exit code $code for a lock file that cannot be written"
+ends_after_error "$refused" 2 "a lock file that cannot be written"
 pass "a lock file that cannot be written is shown and ends the start with status 2"
 
 echo "$passed passed, 0 failed"

@@ -25,7 +25,9 @@ void Cursor::setMaster(Cursor *master, const QString &linkField)
 }
 
 EDatabaseError::EDatabaseError(const QSqlError &error)
-    : ETabrixError(error.databaseText().isEmpty() ? error.text() : error.databaseText())
+    : ETabrixError(error.databaseText().isEmpty() ? error.text() : error.databaseText()),
+      m_duplicate(error.nativeErrorCode() == QLatin1String("23505")
+                  || error.databaseText().contains(QLatin1String("UNIQUE constraint failed")))
 {
 }
 
@@ -60,12 +62,52 @@ EDatabaseError::EDatabaseError(const QSqlDatabase &db, const QSqlError &error)
         *this = EDatabaseError(fault);
 }
 
+namespace {
+
+// A statement that failed because the connection to the register server is gone
+// (the server restarted, the network dropped).
+bool connectionLost(const QSqlDatabase &db, const QSqlError &error)
+{
+    if (db.driverName() != QLatin1String("QPSQL"))
+        return false;
+    const QString code = error.nativeErrorCode();
+    const QString text = error.text();
+    return error.type() == QSqlError::ConnectionError || code.startsWith(QLatin1String("08"))
+           || code.startsWith(QLatin1String("57P")) || text.contains(QLatin1String("no connection to the server"))
+           || text.contains(QLatin1String("server closed the connection")) || text.contains(QLatin1String("terminating connection"));
+}
+
+} // namespace
+
+void ExecRegister(QSqlDatabase &db, QSqlQuery &q)
+{
+    if (q.exec())
+        return;
+    if (!connectionLost(db, q.lastError()))
+        throw EDatabaseError(db, q.lastError());
+    // Once more on a new connection: the same statement with the same values.
+    const QString sql = q.lastQuery();
+    const QVariantList values = q.boundValues();
+    q = QSqlQuery();
+    db.close();
+    if (!db.open())
+        throw EDatabaseError(QStringLiteral("The register server cannot be reached (%1). Nothing was saved; what you "
+                                            "typed is still on screen: save again once the server is back.")
+                                 .arg(db.lastError().text().trimmed()));
+    q = QSqlQuery(db);
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw EDatabaseError(db, q.lastError());
+}
+
 // --- helpers ------------------------------------------------------------------
 
 void Cursor::exec(QSqlQuery &q) const
 {
-    if (!q.exec())
-        throw EDatabaseError(m_db, q.lastError());
+    ExecRegister(const_cast<QSqlDatabase &>(m_db), q);
 }
 
 int Cursor::fieldIndex(const QString &name) const

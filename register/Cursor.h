@@ -19,7 +19,17 @@ public:
     // The same, unless the register file itself is gone or cannot be written: then
     // that, in the user's words, naming the file.
     EDatabaseError(const QSqlDatabase &db, const class QSqlError &error);
+    // The register refused a second row with a number it holds already.
+    bool duplicate() const { return m_duplicate; }
+
+private:
+    bool m_duplicate = false;
 };
+
+// Runs a prepared statement on the register. A connection to a register server
+// that was lost is opened again once and the statement run again; when that fails
+// too, EDatabaseError says that the server cannot be reached.
+void ExecRegister(QSqlDatabase &db, QSqlQuery &q);
 
 // A cursor over one table: a current row, its state, BOF/EOF, moves, edits and the
 // events bound controls and handlers listen to. Rows are reached by their place in

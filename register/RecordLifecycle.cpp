@@ -29,12 +29,22 @@ RecordLifecycle::RecordLifecycle(RecordStore &store, QObject *parent)
     connect(&patients, &Cursor::beforeScroll, this, [this] { TryPost(); });
 }
 
+namespace {
+const char *const RangeUsedUp = "You have exceeded the maximum number of accessions allowed.  "
+                                "Please set new allowed range values.";
+} // namespace
+
 void RecordLifecycle::tblPatientsNewRecord()
 {
     Cursor &p = m_store.tblPatients;
+    // Worked out afresh, so that stations sharing a range see each other's saves
+    // and a range set meanwhile applies; without the register, the number in memory.
+    try {
+        TAccn.NextNum = m_store.getNextTabrix();
+    } catch (const ETabrixError &) {
+    }
     if (TAccn.NextNum > TAccn.MaxValue) {
-        ShowError(QStringLiteral("You have exceeded the maximum number of accessions allowed.  "
-                                 "Please set new allowed range values."));
+        ShowError(QString::fromLatin1(RangeUsedUp));
         p.Cancel();
         return;
     }
@@ -60,21 +70,63 @@ bool RecordLifecycle::TryPost()
     if (!CheckFields())
         return false;
     const bool isNew = p.state() == Cursor::State::Insert;
-    try {
-        p.Post();
-    } catch (const ETabrixError &e) {
-        ShowError(e.message());
-        return false;
+    if (isNew) {
+        if (!postNew())
+            return false;
+    } else {
+        try {
+            p.Post();
+        } catch (const ETabrixError &e) {
+            ShowError(e.message());
+            return false;
+        }
     }
-    // Saved: its number is used up, even if reading the row back fails below.
-    if (isNew)
-        ++TAccn.NextNum;
     try {
         p.Refresh();
     } catch (const ETabrixError &e) {
         ShowError(e.message());
         return false;
     }
+    return true;
+}
+
+// Saves a new record. When another station saved its number first (the register
+// refuses the second row), the record takes the next free number of the range and
+// is saved with it; the user is told. Nothing is ever saved with a taken number.
+bool RecordLifecycle::postNew()
+{
+    Cursor &p = m_store.tblPatients;
+    const QString first = p.asString(QStringLiteral("AccnStr"));
+    for (;;) {
+        try {
+            p.Post();
+            break;
+        } catch (const EDatabaseError &e) {
+            if (!e.duplicate()) {
+                ShowError(e.message());
+                return false;
+            }
+        }
+        qint64 next = 0;
+        try {
+            next = m_store.getNextTabrix();
+        } catch (const ETabrixError &e) {
+            ShowError(e.message());
+            return false;
+        }
+        if (next > TAccn.MaxValue || next <= p.asInteger(QStringLiteral("AccnNum"))) {
+            ShowError(QString::fromLatin1(RangeUsedUp));
+            return false;
+        }
+        ++m_collisions;
+        p.setValue(QStringLiteral("AccnNum"), next);
+        p.setValue(QStringLiteral("AccnStr"), AccnNumToStr(qint32(next)));
+    }
+    // Saved: its number is used up, even if reading the row back fails later.
+    const qint64 saved = p.asInteger(QStringLiteral("AccnNum"));
+    TAccn.NextNum = saved + 1;
+    if (const QString now = p.asString(QStringLiteral("AccnStr")); now != first)
+        ShowStatus(QStringLiteral("%1 was taken by another station: this registration was saved as %2.").arg(first, now));
     return true;
 }
 

@@ -26,6 +26,11 @@ public:
     std::function<bool()> CheckFields = [] { return true; };
     // Puts the keyboard focus in the last-name box of a new record.
     std::function<void()> FocusLastName = [] {};
+    // Tells the user a passing fact (the status bar).
+    std::function<void(const QString &)> ShowStatus = [](const QString &) {};
+
+    // How many saves found their number taken by another station and took the next free one.
+    int collisionsResolved() const { return m_collisions; }
 
     // Saves the current record if it is being edited. False when it was not saved:
     // the reason has been shown and the record is still being edited.
@@ -41,7 +46,9 @@ public:
 
 private:
     void tblPatientsNewRecord();
+    bool postNew();
     RecordStore &m_store;
+    int m_collisions = 0;
 };
 
 } // namespace Tabrix

@@ -59,21 +59,26 @@ void RecordStore::Disconnect()
 
 qint64 RecordStore::getNextTabrix()
 {
+    // The largest number within the station's own range: rows of another
+    // station's range, or of an older one, neither block nor shift the numbering.
+    // 1 is added here, in 64 bits: after 2147483647 comes 2147483648 (refused as
+    // above the range), never a wrapped number.
     QSqlQuery qNextAccn(m_db);
     qNextAccn.setForwardOnly(true);
-    // The largest number is read and 1 added here, in 64 bits: after 2147483647
-    // comes 2147483648 (refused as above the range), never a wrapped number.
-    if (!qNextAccn.exec(QStringLiteral("select max(AccnNum)\nfrom patients")) || !qNextAccn.next())
-        throw EDatabaseError(m_db, qNextAccn.lastError());
-    const qint64 next = qNextAccn.value(0).isNull() ? 0 : qNextAccn.value(0).toLongLong() + 1;
-    return next < TAccn.MinValue ? TAccn.MinValue : next;
+    qNextAccn.prepare(QStringLiteral("select max(AccnNum)\nfrom patients\nwhere AccnNum >= ? and AccnNum <= ?"));
+    qNextAccn.addBindValue(TAccn.MinValue);
+    qNextAccn.addBindValue(TAccn.MaxValue);
+    ExecRegister(m_db, qNextAccn);
+    if (!qNextAccn.next() || qNextAccn.value(0).isNull())
+        return TAccn.MinValue;
+    return qNextAccn.value(0).toLongLong() + 1;
 }
 
 void RecordStore::EmptyPatients()
 {
     QSqlQuery qEmpty(m_db);
-    if (!qEmpty.exec(QStringLiteral("delete from patients")))
-        throw EDatabaseError(m_db, qEmpty.lastError());
+    qEmpty.prepare(QStringLiteral("delete from patients"));
+    ExecRegister(m_db, qEmpty);
 }
 
 } // namespace Tabrix

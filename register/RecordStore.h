@@ -24,7 +24,8 @@ public:
     QSqlDatabase database() const { return m_db; }
 
     // The first accession number that may be handed out: the largest in the
-    // register plus one, but never below TAccn.MinValue.
+    // station's range [TAccn.MinValue, TAccn.MaxValue] plus one, or MinValue
+    // while the range holds no row.
     qint64 getNextTabrix();
     // Empties the patients table ("delete from patients").
     void EmptyPatients();

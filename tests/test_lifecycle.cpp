@@ -2,10 +2,12 @@
 #include "app/base/TabrixDefs.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
+#include "register/SQUtils.h"
 #include "tests/TestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -34,13 +36,27 @@ struct Station {
                 ShowError(failure->message);
             return !failure;
         };
-        for (qint32 n : saved) {
-            TAccn.NextNum = n;
-            run("New Fill Save");
-        }
+        for (qint32 n : saved)
+            seed(n);
         store.Connect(folder.path("tabrix.udl")); // as at start-up: first row, NextNum worked out
     }
     ~Station() { Clock::setFixed({}); }
+
+    // A valid registration with this number, saved as another station (or an
+    // earlier range) would have saved it.
+    void seed(qint32 n)
+    {
+        QSqlQuery q(store.database());
+        q.prepare("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Gender, Patient_id, DOB, "
+                  "Location, Collection_date, Collection_Time, Recieve_date, Recieve_Time) "
+                  "VALUES (?, ?, ?, ?, 'F', 'M', 'MRN1', '01/19/1970', 'W1', '12/08/2026', '0930', '12/08/2026', '1000')");
+        q.addBindValue(n);
+        const QString text = AccnNumToStr(n); // none for a number without a text form
+        q.addBindValue(text.isNull() ? QStringLiteral("") : text);
+        q.addBindValue(Now);
+        q.addBindValue(QStringLiteral("P%1").arg(n));
+        ASSERT_TRUE(q.exec()) << qPrintable(q.lastError().text());
+    }
 
     void fill()
     {
@@ -207,15 +223,9 @@ TEST(Lifecycle, ARecordLeftFromAnEarlierRangeKeepsNextNumAtTheMinimum)
 
 TEST(Lifecycle, TheNumberAfterTheLargestIsRefusedNeverWrapped)
 {
-    Station s(Min, Min + 10, {Min});
-    QSqlQuery other(s.store.database()); // a row written by another tool
-    other.prepare("INSERT INTO patients (AccnNum, Created) VALUES (2147483647, ?)");
-    other.addBindValue(Now);
-    ASSERT_TRUE(other.exec());
-    s.store.Connect(s.folder.path("tabrix.udl"));
+    // A range up to the largest 32-bit number, and a row there written by another tool.
+    Station s(Min, INT32_MAX, {Min, INT32_MAX});
     EXPECT_EQ(TAccn.NextNum, 2147483648LL);
-    play(s, {{"New", 2147483648LL, 2, "New Print Next Others", RangeUsedUp}});
-    TAccn.MaxValue = INT32_MAX; // no range reaches past the 32-bit numbers either
     play(s, {{"New", 2147483648LL, 2, "New Print Next Others", RangeUsedUp}});
     QSqlQuery count(s.store.database());
     ASSERT_TRUE(count.exec(QString("SELECT count(*) FROM patients WHERE AccnNum = %1").arg(Min)) && count.next());

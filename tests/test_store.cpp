@@ -67,7 +67,9 @@ TEST(Store, NextNumFollowsTheLargestNumberAndTheRange)
     const Case cases[] = {
         {"empty table", {}, 100000100, 100000100},
         {"largest at the minimum", {100000050, 100000100}, 100000100, 100000101},
-        {"largest above the maximum", {100000300}, 100000100, 100000301},
+        // rows outside the range (another station's, an older range's) count for nothing
+        {"largest above the maximum", {100000300}, 100000100, 100000100},
+        {"largest in the range, others above", {100000150, 100000300}, 100000100, 100000151},
         {"largest below the minimum", {100000007}, 100000100, 100000100},
         {"no range, empty", {}, 0, 0},
     };

@@ -18,7 +18,9 @@ CREATE TABLE patients (
   Recieve_date    TEXT NOT NULL DEFAULT '',
   Recieve_Time    TEXT NOT NULL DEFAULT ''
 );
-CREATE INDEX AccnNum ON patients (AccnNum, Order_id);
+-- No accession number is ever given twice, whichever station saves it.
+CREATE UNIQUE INDEX AccnNum ON patients (AccnNum);
+CREATE INDEX patients_AccnNum_Order_id ON patients (AccnNum, Order_id);
 -- the orders of the patient log
 CREATE INDEX patients_AccnStr ON patients (AccnStr, Order_id);
 CREATE INDEX patients_Last_Name ON patients (Last_Name, First_Name, Patient_id, Order_id);

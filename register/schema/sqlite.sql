@@ -17,7 +17,8 @@ CREATE TABLE patients (
   Recieve_date    TEXT NOT NULL DEFAULT '',
   Recieve_Time    TEXT NOT NULL DEFAULT ''
 );
-CREATE INDEX AccnNum ON patients (AccnNum);
+-- No accession number is ever given twice, whichever station saves it.
+CREATE UNIQUE INDEX AccnNum ON patients (AccnNum);
 -- the orders of the patient log
 CREATE INDEX patients_AccnStr ON patients (AccnStr);
 CREATE INDEX patients_Last_Name ON patients (Last_Name, First_Name, Patient_id);

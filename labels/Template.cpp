@@ -160,9 +160,15 @@ QStringList RemoveComments(QStringList lines)
 
 QString TemplateText(const QStringList &lines)
 {
-    QString text;
+    qsizetype size = 0;
     for (const QString &line : lines)
-        text += line + QLatin1String("\r\n");
+        size += line.size() + 2;
+    QString text;
+    text.reserve(size);
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
     return text;
 }
 
@@ -251,24 +257,44 @@ TagParams SplitParams(const QString &text)
     return TagParams(items);
 }
 
-QString PrintableOnly(const QString &text)
+namespace {
+
+// PrintableOnly into a text or into bytes (the decoding works on bytes).
+template <class Out>
+Out printableOnly(QStringView text)
 {
-    QString out;
+    Out out;
     out.reserve(text.size());
     for (QChar c : text)
         if (c.unicode() >= 32 && c.unicode() <= 126)
-            out += c;
+            out += typename Out::value_type(c.unicode());
     return out;
+}
+
+// Dequote of a text or of bytes.
+template <class Text>
+Text dequote(const Text &text)
+{
+    using View = std::conditional_t<std::is_same_v<Text, QString>, QStringView, QByteArrayView>;
+    const View trimmed = TrimBlanks(View(text));
+    Text t = trimmed.size() == text.size() ? text : Text(trimmed.data(), trimmed.size()); // shared when untouched
+    if (!t.isEmpty() && t.front() == '"' && t.back() == '"') {
+        t = t.size() == 1 ? Text() : t.mid(1, t.size() - 2);
+        t.replace("\"\"", "\"");
+    }
+    return t;
+}
+
+} // namespace
+
+QString PrintableOnly(const QString &text)
+{
+    return printableOnly<QString>(text);
 }
 
 QString Dequote(const QString &text)
 {
-    QString t = TrimBlanks(text).toString();
-    if (!t.isEmpty() && t.front() == u'"' && t.back() == u'"') {
-        t = t.size() == 1 ? QString() : t.mid(1, t.size() - 2);
-        t.replace(QLatin1String("\"\""), QLatin1String("\""));
-    }
-    return t;
+    return dequote(text);
 }
 
 namespace {
@@ -281,7 +307,7 @@ int escapeByte(QByteArrayView raw)
     for (char &c : upper)
         if (c >= 'a' && c <= 'z')
             c = char(c - 32);
-    const QByteArray inner = Dequote(QString::fromLatin1(upper)).toLatin1();
+    const QByteArray inner = dequote(upper);
     static const std::pair<QByteArrayView, int> keywords[] = {
         {"NULL", 0}, {"TAB", 9}, {"LF", 10}, {"FF", 12}, {"CR", 13}, {"ESC", 27},
         {"[", '['}, {"]", ']'}, {"<", '<'}, {">", '>'}};
@@ -298,7 +324,7 @@ int escapeByte(QByteArrayView raw)
 QByteArray DecodeEscapes(const QString &text)
 {
     // Only printable characters survive; they are all single bytes.
-    const QByteArray s = PrintableOnly(text).toLatin1();
+    const QByteArray s = printableOnly<QByteArray>(text);
 
     QByteArray out;
     out.reserve(s.size());

@@ -10,15 +10,6 @@ int HexDigitValue(char16_t u)
     return -1;
 }
 
-QStringView TrimBlanks(QStringView text, char16_t lowest)
-{
-    qsizetype a = 0, b = text.size();
-    const auto blank = [lowest](QChar c) { return c.unicode() >= lowest && c.unicode() <= 32; };
-    while (a < b && blank(text[a])) ++a;
-    while (b > a && blank(text[b - 1])) --b;
-    return text.mid(a, b - a);
-}
-
 namespace {
 
 template <class View>

@@ -16,7 +16,27 @@ std::optional<qint32> ReadIntText(QLatin1StringView text);
 // The value of a hexadecimal digit in either case, or -1.
 int HexDigitValue(char16_t c);
 // The text without its blanks at both ends: characters from `lowest` to 32
-// (spaces and control characters; the expansion's blanks start at 1).
-QStringView TrimBlanks(QStringView text, char16_t lowest = 0);
+// (spaces and control characters; the expansion's blanks start at 1). For texts
+// (QStringView) and bytes (QByteArrayView) alike.
+template <class View>
+View TrimBlanks(View text, char16_t lowest = 0)
+{
+    const auto blank = [lowest](auto c) {
+        char16_t code;
+        if constexpr (sizeof(c) == 1)
+            code = static_cast<unsigned char>(c);
+        else
+            code = QChar(c).unicode();
+        return code >= lowest && code <= 32;
+    };
+    qsizetype a = 0, b = text.size();
+    while (a < b && blank(text[a])) ++a;
+    while (b > a && blank(text[b - 1])) --b;
+    return text.sliced(a, b - a);
+}
+inline QStringView TrimBlanks(const QString &text, char16_t lowest = 0)
+{
+    return TrimBlanks(QStringView(text), lowest);
+}
 
 } // namespace Tabrix

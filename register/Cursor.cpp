@@ -79,35 +79,44 @@ bool connectionLost(const QSqlDatabase &db, const QSqlError &error)
 
 } // namespace
 
-void ExecRegister(QSqlDatabase &db, QSqlQuery &q)
+QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values)
 {
-    if (q.exec())
-        return;
-    if (!connectionLost(db, q.lastError()))
+    const auto run = [&] {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        q.exec();
+        return q;
+    };
+    // A write-ahead log takes a write even when its register file was deleted
+    // meanwhile, and would lose it: a write first makes sure the file is there.
+    if (!sql.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive))
+        if (const QString fault = registerFileFault(db); !fault.isEmpty())
+            throw EDatabaseError(fault);
+    const bool wasOpen = db.isOpen();
+    QSqlQuery q = wasOpen ? run() : QSqlQuery();
+    if (wasOpen && !q.lastError().isValid())
+        return q;
+    if (wasOpen && !connectionLost(db, q.lastError()))
         throw EDatabaseError(db, q.lastError());
     // Once more on a new connection: the same statement with the same values.
-    const QString sql = q.lastQuery();
-    const QVariantList values = q.boundValues();
     q = QSqlQuery();
     db.close();
     if (!db.open())
         throw EDatabaseError(QStringLiteral("The register server cannot be reached (%1). Nothing was saved; what you "
                                             "typed is still on screen: save again once the server is back.")
                                  .arg(db.lastError().text().trimmed()));
-    q = QSqlQuery(db);
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
+    q = run();
+    if (q.lastError().isValid())
         throw EDatabaseError(db, q.lastError());
+    return q;
 }
 
-// --- helpers ------------------------------------------------------------------
-
-void Cursor::exec(QSqlQuery &q) const
+QSqlQuery Cursor::exec(const QString &sql, const QVariantList &values) const
 {
-    ExecRegister(const_cast<QSqlDatabase &>(m_db), q);
+    return ExecRegister(m_db, sql, values);
 }
 
 int Cursor::fieldIndex(const QString &name) const
@@ -182,13 +191,7 @@ QSqlQuery Cursor::selectInRange(const QString &what, const QString &condition, c
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(what, quoted(m_table));
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    q.prepare(sql + u' ' + tail);
-    for (const QVariant &v : binds)
-        q.addBindValue(v);
-    exec(q);
-    return q;
+    return exec(sql + u' ' + tail, binds);
 }
 
 std::optional<QSqlRecord> Cursor::fetchOne(const QString &condition, const QVariantList &values,
@@ -452,15 +455,10 @@ void Cursor::Post()
             marks << QStringLiteral("?");
             values << m_row.value(i);
         }
-        QSqlQuery q(m_db);
-        if (names.isEmpty())
-            q.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table)));
-        else
-            q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(quoted(m_table), names.join(u','), marks.join(u',')));
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        exec(q);
+        const QSqlQuery q = exec(names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                       .arg(quoted(m_table), names.join(u','), marks.join(u',')),
+                                 values);
         m_row.setValue(m_keyIndex, q.lastInsertId());
     } else if (!m_changed.isEmpty()) {
         QStringList sets;
@@ -469,13 +467,9 @@ void Cursor::Post()
             sets << quoted(m_row.fieldName(i)) + QStringLiteral(" = ?");
             values << m_row.value(i);
         }
-        QSqlQuery q(m_db);
-        q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                      .arg(quoted(m_table), sets.join(QStringLiteral(", ")), quoted(m_row.fieldName(m_keyIndex))));
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        q.addBindValue(key());
-        exec(q);
+        exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                 .arg(quoted(m_table), sets.join(QStringLiteral(", ")), quoted(m_row.fieldName(m_keyIndex))),
+             values << key());
     }
     m_state = State::Browse;
     m_changed.clear();
@@ -520,10 +514,7 @@ void Cursor::Delete()
         m_state = State::Browse;
         m_changed.clear();
     }
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), quoted(m_row.fieldName(m_keyIndex))));
-    q.addBindValue(key());
-    exec(q);
+    exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), quoted(m_row.fieldName(m_keyIndex))), {key()});
     const QSqlRecord gone = m_row;
     settleAfterLoss(gone);
     emit stateChange(Event::Delete);

@@ -26,10 +26,11 @@ private:
     bool m_duplicate = false;
 };
 
-// Runs a prepared statement on the register. A connection to a register server
-// that was lost is opened again once and the statement run again; when that fails
-// too, EDatabaseError says that the server cannot be reached.
-void ExecRegister(QSqlDatabase &db, QSqlQuery &q);
+// Prepares and runs a statement on the register with these values bound in turn.
+// A connection to a register server that was lost (or closed by an earlier loss)
+// is opened again once and the statement run again; when that fails too,
+// EDatabaseError says that the server cannot be reached.
+QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
 
 // A cursor over one table: a current row, its state, BOF/EOF, moves, edits and the
 // events bound controls and handlers listen to. Rows are reached by their place in
@@ -126,7 +127,7 @@ private:
     void step(Direction dir);
     void settleAfterLoss(const QSqlRecord &lost);
     void followMaster();
-    void exec(QSqlQuery &q) const;
+    QSqlQuery exec(const QString &sql, const QVariantList &values) const;
 
     QString m_table;
     QString m_keyField;

@@ -77,7 +77,8 @@ QSqlDatabase DataLink::Connect(const QString &connectionName, const QString &bas
             fail(QStringLiteral("The register %1 does not exist").arg(file));
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         // mode=rw: never create a register that is not there.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"));
+        // Stations sharing the file wait for each other's writes rather than fail.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
         db.setDatabaseName(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
     } else if (provider.compare(u"PostgreSQL", Qt::CaseInsensitive) == 0) {
         require("Data Source");

@@ -63,12 +63,8 @@ qint64 RecordStore::getNextTabrix()
     // station's range, or of an older one, neither block nor shift the numbering.
     // 1 is added here, in 64 bits: after 2147483647 comes 2147483648 (refused as
     // above the range), never a wrapped number.
-    QSqlQuery qNextAccn(m_db);
-    qNextAccn.setForwardOnly(true);
-    qNextAccn.prepare(QStringLiteral("select max(AccnNum)\nfrom patients\nwhere AccnNum >= ? and AccnNum <= ?"));
-    qNextAccn.addBindValue(TAccn.MinValue);
-    qNextAccn.addBindValue(TAccn.MaxValue);
-    ExecRegister(m_db, qNextAccn);
+    QSqlQuery qNextAccn = ExecRegister(m_db, QStringLiteral("select max(AccnNum)\nfrom patients\nwhere AccnNum >= ? and AccnNum <= ?"),
+                                       {TAccn.MinValue, TAccn.MaxValue});
     if (!qNextAccn.next() || qNextAccn.value(0).isNull())
         return TAccn.MinValue;
     return qNextAccn.value(0).toLongLong() + 1;
@@ -76,9 +72,7 @@ qint64 RecordStore::getNextTabrix()
 
 void RecordStore::EmptyPatients()
 {
-    QSqlQuery qEmpty(m_db);
-    qEmpty.prepare(QStringLiteral("delete from patients"));
-    ExecRegister(m_db, qEmpty);
+    ExecRegister(m_db, QStringLiteral("delete from patients"));
 }
 
 } // namespace Tabrix

@@ -61,6 +61,15 @@ void CreateTables(QSqlDatabase db, const QString &kind)
         throw ETabrixError(db.lastError().text());
 }
 
+// Stations sharing one register file write one after another without ever
+// keeping each other from reading, and a commit costs one write of the log.
+static void useWriteAheadLog(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        throw ETabrixError(q.lastError().text());
+}
+
 // Opens a connection of the driver set up by `configure`, runs the schema of `kind`
 // on it and drops the connection again, whatever happens.
 static void createOn(const QString &driver, const QString &kind, const std::function<void(QSqlDatabase &)> &configure)
@@ -86,7 +95,11 @@ void CreateSqliteRegister(const QString &dbFile)
     if (QFileInfo::exists(dbFile))
         throw ETabrixError(QStringLiteral("%1 exists already").arg(dbFile));
     try {
-        createOn(QStringLiteral("QSQLITE"), QStringLiteral("sqlite"), [&](QSqlDatabase &db) { db.setDatabaseName(dbFile); });
+        createOn(QStringLiteral("QSQLITE"), QStringLiteral("sqlite"), [&](QSqlDatabase &db) {
+            db.setDatabaseName(dbFile);
+            if (db.open())
+                useWriteAheadLog(db);
+        });
     } catch (...) {
         QFile::remove(dbFile); // no half-made register is left behind
         throw;
@@ -103,6 +116,42 @@ void CreatePostgresRegister(const QString &host, int port, const QString &databa
         db.setUserName(user);
         db.setPassword(password);
     });
+}
+
+QStringList UpgradeRegister(QSqlDatabase db)
+{
+    const auto fail = [](const QSqlQuery &q) { return ETabrixError(q.lastError().text()); };
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT p.AccnNum, p.AccnStr, p.Order_id, p.Last_Name, p.First_Name, p.Created "
+                               "FROM patients p WHERE p.AccnNum IN "
+                               "(SELECT AccnNum FROM patients GROUP BY AccnNum HAVING COUNT(*) > 1) "
+                               "ORDER BY p.AccnNum, p.Order_id")))
+        throw fail(q);
+    QStringList duplicates;
+    while (q.next())
+        duplicates << QStringLiteral("%1 (%2): row %3, %4, %5, created %6")
+                          .arg(q.value(1).toString(), q.value(0).toString(), q.value(2).toString(), q.value(3).toString(),
+                               q.value(4).toString(), q.value(5).toString());
+    if (!duplicates.isEmpty())
+        return duplicates;
+    const bool postgres = db.driverName() == QLatin1String("QPSQL");
+    QStringList steps = {QStringLiteral("DROP INDEX IF EXISTS AccnNum"),
+                         QStringLiteral("CREATE UNIQUE INDEX AccnNum ON patients (AccnNum)")};
+    if (postgres)
+        steps << QStringLiteral("CREATE INDEX IF NOT EXISTS patients_AccnNum_Order_id ON patients (AccnNum, Order_id)");
+    if (!db.transaction())
+        throw ETabrixError(db.lastError().text());
+    for (const QString &step : steps)
+        if (!q.exec(step)) {
+            const ETabrixError error = fail(q);
+            db.rollback();
+            throw error;
+        }
+    if (!db.commit())
+        throw ETabrixError(db.lastError().text());
+    if (!postgres)
+        useWriteAheadLog(db);
+    return {};
 }
 
 void WriteDataLink(const QString &udlFile, const QString &connection)

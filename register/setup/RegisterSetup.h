@@ -18,6 +18,13 @@ void CreateSqliteRegister(const QString &dbFile);
 // Creates both tables in an existing, empty PostgreSQL database. Raises ETabrixError.
 void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,
                             const QString &password);
+// Brings a register made by an older set-up tool up to the shipped schema, in
+// place: the AccnNum index becomes unique. When the register holds a number
+// twice, nothing changes and the result lists each such number with its rows,
+// one line a row ("X12345: row 17, PINDLE, OSKA, created 2026-12-08T09:30:00").
+// Raises ETabrixError on a database failure.
+QStringList UpgradeRegister(QSqlDatabase db);
+
 // Writes a data link file holding `connection` (Key=Value;...).
 void WriteDataLink(const QString &udlFile, const QString &connection);
 

@@ -4,7 +4,11 @@
 //     creates DB_FILE (default PROGRAM_DIR/tabrix.db) and PROGRAM_DIR/tabrix.udl
 //   tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]
 //     creates the tables in the existing, empty DATABASE and PROGRAM_DIR/tabrix.udl
+//   tabrix-register upgrade PROGRAM_DIR
+//     brings the register that PROGRAM_DIR/tabrix.udl names up to the shipped schema;
+//     lists the accession numbers held twice, and changes nothing, when there are any
 #include "app/base/TabrixError.h"
+#include "register/DataLink.h"
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>
@@ -14,14 +18,43 @@
 
 using namespace Tabrix;
 
+namespace {
+
+int upgrade(const QString &udlFile)
+{
+    try {
+        const DataLink link = DataLink::Read(udlFile);
+        QSqlDatabase db = link.Connect(QStringLiteral("tabrix-upgrade"), QFileInfo(udlFile).absolutePath());
+        const QStringList duplicates = RegisterSetup::UpgradeRegister(db);
+        db.close();
+        if (!duplicates.isEmpty()) {
+            std::fprintf(stderr, "tabrix-register: the register holds these accession numbers more than once; "
+                                 "nothing was changed:\n");
+            for (const QString &row : duplicates)
+                std::fprintf(stderr, "  %s\n", qPrintable(row));
+            return 1;
+        }
+        std::printf("The register of %s is up to date: no accession number can be given twice.\n", qPrintable(udlFile));
+        return 0;
+    } catch (const ETabrixError &e) {
+        std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args[0] == QLatin1String("upgrade"))
+        return upgrade(QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix.udl")));
     const bool postgres = args.value(0) == QLatin1String("postgresql");
     if (args.size() < 2 || (args[0] != QLatin1String("sqlite") && !postgres) || (postgres && args.size() < 6)) {
         std::fprintf(stderr, "usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
-                             "       tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]\n");
+                             "       tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]\n"
+                             "       tabrix-register upgrade PROGRAM_DIR\n");
         return 2;
     }
     const QDir programDir(args[1]);

@@ -1,0 +1,249 @@
+#include "app/base/Clock.h"
+#include "app/base/TabrixDefs.h"
+#include "register/EntryRules.h"
+#include "register/RecordLifecycle.h"
+#include "register/SQUtils.h"
+#include "register/setup/RegisterSetup.h"
+#include "tests/TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+// Station processes registering into one register at once.
+struct Stations {
+    Support::ProgramFolder folder;
+    QList<QProcess *> running;
+    Stations() { folder.createRegister(); }
+    ~Stations() { qDeleteAll(running); }
+
+    void start(const QString &name, const char *min, const char *max, int count)
+    {
+        auto *p = new QProcess;
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QStringLiteral(TABRIX_STATION_LOAD),
+                 {folder.path("tabrix.udl"), QString::number(AccnStrToNum(min)), QString::number(AccnStrToNum(max)),
+                  QString::number(count), name});
+        running << p;
+    }
+    // Waits for every station; each must have saved all it was given.
+    void finish()
+    {
+        for (QProcess *p : running) {
+            ASSERT_TRUE(p->waitForFinished(300000)) << "a station hangs";
+            const QString out = QString::fromUtf8(p->readAllStandardOutput()).trimmed();
+            std::printf("station %s: %s\n", qPrintable(p->arguments().last()), qPrintable(out));
+            EXPECT_EQ(p->exitCode(), 0) << qPrintable(p->arguments().last());
+        }
+        qDeleteAll(running);
+        running.clear();
+    }
+    QVariant value(const QString &sql)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(Support::ProgramFolder::onPostgres() ? "QPSQL" : "QSQLITE", "check");
+        QVariant v;
+        {
+            if (Support::ProgramFolder::onPostgres()) {
+                const QStringList pg = qEnvironmentVariable("TABRIX_TEST_PG").split(':');
+                db.setHostName(pg[0]);
+                db.setPort(pg[1].toInt());
+                db.setUserName("postgres");
+                db.setDatabaseName(currentPgDatabase());
+            } else {
+                db.setDatabaseName(folder.path("tabrix.db"));
+            }
+            db.open();
+            QSqlQuery q(db);
+            if (q.exec(sql) && q.next())
+                v = q.value(0);
+            db.close();
+        }
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase("check");
+        return v;
+    }
+    QString currentPgDatabase() const
+    {
+        const QString udl = QString::fromUtf8(folder.readFile("tabrix.udl"));
+        return udl.section("Initial Catalog=", 1).section(';', 0, 0);
+    }
+};
+
+} // namespace
+
+TEST(SharedRegister, EightStationsOnOneRangeNeverGiveANumberTwice)
+{
+    Stations s;
+    for (int i = 1; i <= 8; ++i)
+        s.start(QString("S%1").arg(i), "X12345", "X22344", 300);
+    s.finish();
+    EXPECT_EQ(s.value("SELECT count(*) FROM patients").toInt(), 2400);
+    EXPECT_EQ(s.value("SELECT count(DISTINCT AccnNum) FROM patients").toInt(), 2400);
+    EXPECT_EQ(s.value("SELECT count(*) FROM patients WHERE AccnNum < 100012345 OR AccnNum > 100022344").toInt(), 0);
+    EXPECT_EQ(s.value("SELECT count(*) FROM tests").toInt(), 4800);
+    EXPECT_EQ(s.value("SELECT count(*) FROM patients p WHERE (SELECT count(*) FROM tests t WHERE t.Order_id = p.Order_id) <> 2")
+                  .toInt(),
+              0);
+    EXPECT_EQ(s.value("SELECT count(*) FROM patients WHERE AccnStr <> 'X' || CAST(AccnNum - 100000000 AS VARCHAR(10))")
+                  .toInt(),
+              0);
+}
+
+TEST(SharedRegister, StationsWithRangesOfTheirOwnNeverBlockEachOther)
+{
+    Stations s;
+    s.start("HIGH", "X20000", "X29999", 50); // the higher range saves first
+    s.finish();
+    s.start("LOW", "X10000", "X19999", 100);
+    s.start("HIGH", "X20000", "X29999", 100);
+    s.finish();
+    EXPECT_EQ(s.value("SELECT min(AccnNum) FROM patients WHERE First_Name = 'LOW'").toInt(), 100010000);
+    EXPECT_EQ(s.value("SELECT max(AccnNum) FROM patients WHERE First_Name = 'LOW'").toInt(), 100010099);
+    EXPECT_EQ(s.value("SELECT max(AccnNum) FROM patients WHERE First_Name = 'HIGH'").toInt(), 100020149);
+}
+
+TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
+{
+    if (Support::ProgramFolder::onPostgres())
+        GTEST_SKIP() << "the register file, byte for byte";
+    // A register of an older set-up tool: the same schema with a plain index.
+    Support::ProgramFolder folder;
+    const QString file = folder.path("tabrix.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old");
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        QStringList schema = RegisterSetup::SchemaStatements("sqlite");
+        for (QString &statement : schema)
+            statement.replace("CREATE UNIQUE INDEX AccnNum", "CREATE INDEX AccnNum");
+        QSqlQuery q(db);
+        for (const QString &statement : schema)
+            ASSERT_TRUE(q.exec(statement)) << qPrintable(statement);
+        for (const char *row : {"(100012345, 'X12345', '2026-12-08T09:30:00.000', 'PINDLE', 'OSKA')",
+                                "(100012346, 'X12346', '2026-12-08T09:31:00.000', 'DOE', 'JANE')",
+                                "(100012345, 'X12345', '2026-12-08T09:32:00.000', 'ROE', 'RICHARD')"})
+            ASSERT_TRUE(q.exec(QString("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name) VALUES ") + row));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("old");
+    RegisterSetup::WriteDataLink(folder.path("tabrix.udl"), "Provider=SQLite;Data Source=tabrix.db");
+    const QByteArray before = folder.readFile("tabrix.db");
+
+    QProcess tool;
+    tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"upgrade", folder.path("")});
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    const QString listed = QString::fromUtf8(tool.readAllStandardError());
+    EXPECT_TRUE(listed.contains("X12345 (100012345): row 1, PINDLE, OSKA")) << qPrintable(listed);
+    EXPECT_TRUE(listed.contains("X12345 (100012345): row 3, ROE, RICHARD")) << qPrintable(listed);
+    EXPECT_FALSE(listed.contains("X12346")) << qPrintable(listed);
+    EXPECT_EQ(folder.readFile("tabrix.db"), before); // byte for byte
+
+    // Without the second X12345 the index becomes unique and refuses one.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fix");
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec("DELETE FROM patients WHERE Last_Name = 'ROE'"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("fix");
+    tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"upgrade", folder.path("")});
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    EXPECT_EQ(tool.exitCode(), 0) << qPrintable(QString::fromUtf8(tool.readAllStandardError()));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "after");
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        EXPECT_FALSE(QSqlQuery(db).exec("INSERT INTO patients (AccnNum, AccnStr, Created) VALUES (100012346, 'X12346', '2026-12-08')"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("after");
+}
+
+TEST(SharedRegister, ASaveAfterTheServerRestartedReconnectsAndSavesOnce)
+{
+    if (!Support::ProgramFolder::onPostgres())
+        GTEST_SKIP() << "a register server";
+    // A server of this test's own, stopped and started while a record is typed.
+    QTemporaryDir dir("/tmp/tabrix-pgr-XXXXXX");
+    const QString script = qEnvironmentVariable("TABRIX_TEST_DATA") + "/pg/cluster.sh";
+    const auto cluster = [&](const char *command) {
+        QProcess run; // in the machine's own locale, as initdb wants
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("LC_ALL");
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::ForwardedChannels);
+        run.start("bash", {script, command, dir.path(), "55433"});
+        return run.waitForFinished(60000) ? run.exitCode() : -1;
+    };
+    ASSERT_EQ(cluster("start"), 0);
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "admin");
+        admin.setHostName(dir.path());
+        admin.setPort(55433);
+        admin.setUserName("postgres");
+        admin.setDatabaseName("postgres");
+        ASSERT_TRUE(admin.open());
+        ASSERT_TRUE(QSqlQuery(admin).exec("CREATE DATABASE tabrix"));
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase("admin");
+    RegisterSetup::CreatePostgresRegister(dir.path(), 55433, "tabrix", "postgres", QString());
+    Support::ProgramFolder folder;
+    RegisterSetup::WriteDataLink(folder.path("tabrix.udl"),
+                                 QString("Provider=PostgreSQL;Data Source=%1;Port=55433;Initial Catalog=tabrix;User ID=postgres")
+                                     .arg(dir.path()));
+    Support::RecordingPrompter prompter;
+    TAccn = {100012345, 100020000, 0};
+    {
+        RecordStore store;
+        RecordLifecycle life(store);
+        life.CheckFields = [&] { return !CheckRecord(store.tblPatients, Clock::now()); };
+        store.Connect(folder.path("tabrix.udl"));
+        Cursor &p = store.tblPatients;
+        const auto type = [&](const QString &last) {
+            life.tbNewClick();
+            p.setValue("Last_Name", last);
+            p.setValue("First_Name", "OSKA");
+            p.setValue("Patient_id", "MRN1");
+            p.setValue("DOB", "01/19/1970");
+            p.setValue("Location", "W1");
+            p.setValue("Collection_date", Clock::now().addSecs(-3600).toString("MM/dd/yyyy"));
+            p.setValue("Collection_Time", Clock::now().addSecs(-3600).toString("HHmm"));
+        };
+
+        // Restarted while typing: the save reconnects once and goes through.
+        type("RESTARTED");
+        ASSERT_EQ(cluster("halt"), 0);
+        ASSERT_EQ(cluster("resume"), 0);
+        EXPECT_TRUE(life.TryPost()) << qPrintable(prompter.errors.join('|'));
+        EXPECT_EQ(p.asString("Last_Name"), "RESTARTED");
+        EXPECT_EQ(p.asString("AccnStr"), "X12345");
+
+        // Down at the moment of saving: said plainly, the record stays as typed,
+        // and saves once the server is back.
+        type("WAITING");
+        ASSERT_EQ(cluster("halt"), 0);
+        EXPECT_FALSE(life.TryPost());
+        ASSERT_FALSE(prompter.errors.isEmpty());
+        EXPECT_TRUE(prompter.errors.last().startsWith("The register server cannot be reached")) << qPrintable(prompter.errors.last());
+        EXPECT_EQ(p.state(), Cursor::State::Insert);
+        EXPECT_EQ(p.asString("Last_Name"), "WAITING");
+        ASSERT_EQ(cluster("resume"), 0);
+        EXPECT_TRUE(life.TryPost()) << qPrintable(prompter.errors.join('|'));
+        EXPECT_EQ(p.asString("AccnStr"), "X12346");
+
+        QSqlQuery rows(store.database());
+        ASSERT_TRUE(rows.exec("SELECT string_agg(AccnStr || ':' || Last_Name, ',' ORDER BY AccnNum) FROM patients") && rows.next());
+        EXPECT_EQ(rows.value(0).toString(), "X12345:RESTARTED,X12346:WAITING"); // none lost, none doubled
+    }
+    cluster("stop");
+}

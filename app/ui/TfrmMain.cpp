@@ -94,6 +94,8 @@ void TfrmMain::attachRecordCommands()
     m_entry = new PatientEntry(*m_panel, m_lifecycle, *m_testCodes);
     m_lifecycle.CheckFields = [this] { return m_entry->CheckFields(); };
     m_lifecycle.FocusLastName = [this] { m_panel->lastName()->setFocus(Qt::OtherFocusReason); };
+    // Over the station's name for a while, then the name again.
+    m_lifecycle.ShowStatus = [this](const QString &text) { statusBar()->showMessage(text, 30000); };
 
     const auto attach = [this](std::initializer_list<QAction *> actions, auto handler) {
         for (QAction *a : actions)

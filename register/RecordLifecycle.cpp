@@ -101,8 +101,9 @@ bool RecordLifecycle::postNew()
         try {
             p.Post();
             break;
-        } catch (const EDatabaseError &e) {
-            if (!e.duplicate()) {
+        } catch (const ETabrixError &e) {
+            const auto *refused = dynamic_cast<const EDatabaseError *>(&e);
+            if (!refused || !refused->duplicate()) {
                 ShowError(e.message());
                 return false;
             }

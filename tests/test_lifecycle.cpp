@@ -321,3 +321,26 @@ TEST(Lifecycle, ARegisterFileDeletedWhileRunningIsSaidInPlainWords)
     EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "TYPED");
     EXPECT_EQ(TAccn.NextNum, Min + 1);
 }
+
+TEST(Lifecycle, ANumberAnotherStationSavedFirstIsNeverSavedTwice)
+{
+    Station s(Min, Min + 2);
+    QStringList status;
+    s.life.ShowStatus = [&](const QString &text) { status << text; };
+    s.run("New Fill");
+    EXPECT_EQ(s.store.tblPatients.asString("AccnStr"), "X100");
+    s.seed(Min); // another station saves the same number first
+    play(s, {{"Save", Min + 2, 2, "New Print Prev Next Others"}});
+    EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min + 1);
+    EXPECT_EQ(s.store.tblPatients.asString("AccnStr"), "X101");
+    EXPECT_EQ(status, QStringList{"X100 was taken by another station: this registration was saved as X101."});
+    EXPECT_EQ(s.life.collisionsResolved(), 1);
+
+    // The range's last number taken meanwhile: the range message, and what was typed stays.
+    s.run("New Fill");
+    s.store.tblPatients.setValue("Last_Name", "TYPED");
+    s.seed(Min + 2);
+    play(s, {{"Save", Min + 2, 3, "Save Cancel", RangeUsedUp}});
+    EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
+    EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "TYPED");
+}

@@ -1,5 +1,6 @@
 #include "app/base/Clock.h"
 #include "app/base/TabrixDefs.h"
+#include "app/ui/MessageBoxPrompter.h"
 #include "app/ui/TfrmMain.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
@@ -10,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
@@ -339,4 +342,39 @@ TEST(EntryWindow, CommandsFollowTheRecordState)
     EXPECT_EQ(w.enabled(), editing);
     w.key(Qt::Key_F6);
     EXPECT_EQ(w.enabled(), browsingMiddle);
+}
+
+TEST(EntryWindow, AStrayReturnOnADeletingQuestionDeletesNothing)
+{
+    Window w(2);
+    MessageBoxPrompter boxes; // the real boxes, answered with keys
+    installPrompter(&boxes);
+    const auto answerWith = [](Qt::Key key) {
+        auto *poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, [poll, key] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                QTest::keyClick(box, key);
+                poll->deleteLater();
+            }
+        });
+        poll->start(10);
+    };
+    struct Case { const char *command; Qt::Key key; int rowsAfter; };
+    const Case cases[] = {{"Delete1", Qt::Key_Return, 2}, {"EmptyDatabase1", Qt::Key_Return, 2},
+                          {"Delete1", Qt::Key_Y, 1}, {"EmptyDatabase1", Qt::Key_Y, 0}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        answerWith(c.key);
+        Support::Control<QAction>(*w.main, c.command)->trigger();
+        EXPECT_EQ(w.count("select count(*) from patients"), c.rowsAfter);
+    }
+    installPrompter(&w.prompter);
+}
+
+TEST(EntryWindow, TabFromTheTestCodeBoxGoesOnToTheLastName)
+{
+    Window w(1);
+    Support::Control(*w.main, "eTestCode")->setFocus();
+    w.key(Qt::Key_Tab);
+    EXPECT_EQ(w.focus(), Support::Control(*w.main, "dbeLast"));
 }

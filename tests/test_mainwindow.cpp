@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -172,4 +173,24 @@ TEST(Startup, ARegisterThatCannotOpenEndsTheProgramWithoutSavingThePosition)
         EXPECT_TRUE(prompter.errors[0].contains(c.detail)) << qPrintable(prompter.errors[0]);
         EXPECT_EQ(folder.readFile("tabrix.ini"), "[Defaults]\nShowSplash=0\n");
     }
+}
+
+TEST(MainWindow, AStoredPlaceOffEveryScreenComesBackIntoView)
+{
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    folder.writeFile("tabrix.ini", "[Window]\nTop=5000\nLeft=5000\n");
+    TfrmMain main;
+    main.store().Connect(folder.path("tabrix.udl"));
+    closeAboutBoxes();
+    main.show();
+    QApplication::processEvents();
+    const QRect area = main.screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(main.frameGeometry())) << area.width() << "x" << area.height() << " holds no "
+                                                     << main.frameGeometry().width() << "x" << main.frameGeometry().height()
+                                                     << " at " << main.frameGeometry().x() << "," << main.frameGeometry().y();
+    main.close();
+    // The place written on closing is the place the window had.
+    EXPECT_TRUE(folder.readFile("tabrix.ini").startsWith(
+        QString("[Window]\nTop=%1\nLeft=%2\n").arg(main.frameGeometry().top()).arg(main.frameGeometry().left()).toUtf8()));
 }

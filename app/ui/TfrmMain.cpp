@@ -19,6 +19,7 @@
 #include "register/TestListModel.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,6 +32,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
@@ -269,6 +271,7 @@ void TfrmMain::FormShow()
         const int top = Settings::WindowTop.read(screenArea.height() / 2 - outer.height() / 2);
         const int left = Settings::WindowLeft.read(screenArea.width() / 2 - outer.width() / 2);
         move(left, top);
+        keepOnAScreen();
         StatusText->setText(TabrixDefs::StationID);
     });
     // The about box greets the user once, closing by itself after a minute.
@@ -277,6 +280,25 @@ void TfrmMain::FormShow()
         about.Timer1.start();
         about.exec();
     });
+}
+
+// A stored place off every screen (another monitor, another scale) would leave the
+// window out of reach: it is moved into the available area of the nearest screen.
+void TfrmMain::keepOnAScreen()
+{
+    const QRect frame = frameGeometry();
+    for (const QScreen *s : QGuiApplication::screens())
+        if (s->availableGeometry().contains(frame))
+            return;
+    const QScreen *nearest = QGuiApplication::screenAt(frame.center());
+    if (!nearest)
+        nearest = QGuiApplication::primaryScreen();
+    if (!nearest)
+        return;
+    const QRect area = nearest->availableGeometry();
+    const int left = std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width() + 1));
+    const int top = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - frame.height() + 1));
+    move(left, top);
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)

@@ -51,6 +51,7 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
+    void keepOnAScreen();
     void PrinterTemplate1Click();
     void AccnList1Click();
     void Preferences1Click();

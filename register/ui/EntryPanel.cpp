@@ -143,11 +143,11 @@ EntryPanel::EntryPanel(Cursor &patients, Cursor &tests, QWidget *parent)
     m_default->setObjectName(QStringLiteral("Button1"));
     m_default->setFixedSize(0, 0);
     m_default->setFlat(true);
+    m_default->setFocusPolicy(Qt::NoFocus); // never seen, so it takes no focus: Tab goes on to the last name
 
-    // The tab order is the ring's, then the default button.
+    // The tab order is the ring's.
     for (qsizetype i = 1; i < m_ring.size(); ++i)
         QWidget::setTabOrder(m_ring[i - 1], m_ring[i]);
-    QWidget::setTabOrder(m_testCode, m_default);
 
     connect(&patients, &Cursor::dataChanged, this, [this, accnStr] {
         accnStr->setText(m_patients.active() ? m_patients.asString(QStringLiteral("AccnStr")) : QString());

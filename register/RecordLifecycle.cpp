@@ -32,11 +32,20 @@ RecordLifecycle::RecordLifecycle(RecordStore &store, QObject *parent)
 namespace {
 const char *const RangeUsedUp = "You have exceeded the maximum number of accessions allowed.  "
                                 "Please set new allowed range values.";
+const char *const NoRange = "This station has no accession range yet. Set the range that your coordinator gave "
+                            "the station in Edit > Preferences > Accn Range (for example X12345 to X20000), then "
+                            "start the registration again.";
 } // namespace
 
 void RecordLifecycle::tblPatientsNewRecord()
 {
     Cursor &p = m_store.tblPatients;
+    // Without a range there is no number to give: the record could never be saved.
+    if (TAccn.MinValue == 0) {
+        ShowError(QString::fromLatin1(NoRange));
+        p.Cancel();
+        return;
+    }
     // Worked out afresh, so that stations sharing a range see each other's saves
     // and a range set meanwhile applies; without the register, the number in memory.
     try {

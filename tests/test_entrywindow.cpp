@@ -2,6 +2,7 @@
 #include "app/base/TabrixDefs.h"
 #include "app/ui/MessageBoxPrompter.h"
 #include "app/ui/TfrmMain.h"
+#include "app/ui/TfrmOptions.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QSqlQuery>
 #include <QTableView>
@@ -377,4 +379,35 @@ TEST(EntryWindow, TabFromTheTestCodeBoxGoesOnToTheLastName)
     Support::Control(*w.main, "eTestCode")->setFocus();
     w.key(Qt::Key_Tab);
     EXPECT_EQ(w.focus(), Support::Control(*w.main, "dbeLast"));
+}
+
+TEST(EntryWindow, AFirstRunAsksForTheRangeAndUsesItAtOnce)
+{
+    Window w;
+    TAccn = {0, 0, 0}; // no range set yet
+    w.key(Qt::Key_F5);
+    ASSERT_FALSE(w.prompter.errors.isEmpty());
+    EXPECT_TRUE(w.prompter.errors.last().contains("Edit > Preferences > Accn Range")) << qPrintable(w.prompter.errors.last());
+    EXPECT_EQ(w.patients().state(), Cursor::State::Browse);
+
+    // The range set in the options dialog applies from the next New on, without a restart.
+    auto *poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll] {
+        if (auto *options = qobject_cast<TfrmOptions *>(QApplication::activeModalWidget())) {
+            options->eAccnMin->setText("X12345");
+            options->eAccnMax->setText("X20000");
+            options->btnOK->click();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+    Support::Control<QAction>(*w.main, "Preferences1")->trigger();
+    EXPECT_EQ(TAccn.MinValue, 100012345);
+    w.main->activateWindow(); // back from the dialog
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+    w.key(Qt::Key_F5);
+    EXPECT_EQ(Support::Control<QLabel>(*w.main, "lblAccnStr")->text(), "X12345");
+    w.fillValid("FIRST");
+    EXPECT_TRUE(w.main->lifecycle().TryPost()) << qPrintable(w.prompter.errors.join('|'));
+    EXPECT_EQ(w.count("select count(*) from patients where AccnStr = 'X12345'"), 1);
 }

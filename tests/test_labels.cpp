@@ -90,6 +90,7 @@ struct LabelStation {
     {
         Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
         TabrixDefs::StationID = "Tabrix Station";
+        TAccn = {100012345, 100020000, 0}; // the station's range, as a registration needs
         folder.createRegister();
         store.Connect(folder.path("tabrix.udl"));
         Support::AddPatient(store,

@@ -18,11 +18,13 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -343,4 +345,32 @@ TEST(Capture, ConversionsNeverPassTheBoundWhateverASenderDoes)
     EXPECT_EQ(capture.eStatus->text(), "Done");
     EXPECT_TRUE(capture.btnOK->isEnabled());
     EXPECT_LT(peakMemory(), 200 * 1024 * 1024);
+}
+
+TEST(Capture, ReturnAfterDoneTakesTheCaptureIntoTheEditor)
+{
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    prompter.answers = {true}; // "Replace current contents?"
+    TfrmCodeEditor editor;
+    editor.show();
+    QString shownAddresses;
+    QTimer::singleShot(0, [&] {
+        auto *capture = qobject_cast<TfrmGetLabel *>(QApplication::activeModalWidget());
+        ASSERT_NE(capture, nullptr);
+        ASSERT_TRUE(waitFor([&] { return capture->eStatus->text() == "Listening"; }));
+        shownAddresses = capture->eIPAddress->text();
+        Sender s("printf '\\x1bA\\r\\n' >&3; exec 3>&-");
+        ASSERT_TRUE(waitFor([&] { return capture->eStatus->text() == "Done"; }));
+        QTest::keyClick(capture, Qt::Key_Return);
+    });
+    editor.tbListen->trigger();
+    EXPECT_EQ(editor.text(), "[ESC]A[CR][LF]\r\n");
+
+    // The addresses a sender can reach: the loopback one only when there is no other.
+    bool other = false;
+    for (const QHostAddress &a : QNetworkInterface::allAddresses())
+        other |= a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback();
+    EXPECT_FALSE(shownAddresses.isEmpty());
+    EXPECT_EQ(shownAddresses.contains("127."), !other) << qPrintable(shownAddresses);
 }

@@ -4,7 +4,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHostInfo>
+#include <QNetworkInterface>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,11 +14,13 @@ namespace Tabrix {
 
 QString LocalIPAddresses()
 {
-    QStringList addresses;
-    for (const QHostAddress &a : QHostInfo::fromName(QHostInfo::localHostName()).addresses())
+    // The addresses a sender on the network can reach; the loopback one only when
+    // there is no other (a usual /etc/hosts gives the host name 127.0.1.1).
+    QStringList addresses, loopback;
+    for (const QHostAddress &a : QNetworkInterface::allAddresses())
         if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            addresses << a.toString();
-    return addresses.join(u' ');
+            (a.isLoopback() ? loopback : addresses) << a.toString();
+    return (addresses.isEmpty() ? loopback : addresses).join(u' ');
 }
 
 TfrmGetLabel::TfrmGetLabel(QWidget *parent)
@@ -56,6 +58,7 @@ TfrmGetLabel::TfrmGetLabel(QWidget *parent)
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
+    btnCancel->setAutoDefault(false); // Enter never throws a capture away
     bottom->addWidget(btnCancel);
     bottom->addWidget(btnOK);
     layout->addLayout(bottom);
@@ -133,6 +136,7 @@ void TfrmGetLabel::tooLarge(const QString &why)
 void TfrmGetLabel::ServerSocket1ClientDisconnect()
 {
     btnOK->setEnabled(true);
+    btnOK->setFocus(); // Enter now takes the capture
     eStatus->setText(QStringLiteral("Done"));
     showPicture(0);
 }

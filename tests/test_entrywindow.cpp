@@ -2,6 +2,7 @@
 #include "app/base/TabrixDefs.h"
 #include "app/ui/MessageBoxPrompter.h"
 #include "app/ui/TfrmMain.h"
+#include "app/ui/TfrmHelp.h"
 #include "app/ui/TfrmOptions.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
@@ -410,4 +411,21 @@ TEST(EntryWindow, AFirstRunAsksForTheRangeAndUsesItAtOnce)
     w.fillValid("FIRST");
     EXPECT_TRUE(w.main->lifecycle().TryPost()) << qPrintable(w.prompter.errors.join('|'));
     EXPECT_EQ(w.count("select count(*) from patients where AccnStr = 'X12345'"), 1);
+}
+
+TEST(EntryWindow, F1OpensTheHelp)
+{
+    Window w;
+    bool shown = false;
+    auto *poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll, &shown] {
+        if (auto *help = qobject_cast<TfrmHelp *>(QApplication::activeModalWidget())) {
+            shown = true;
+            help->reject();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+    w.key(Qt::Key_F1);
+    EXPECT_TRUE(shown);
 }

@@ -139,6 +139,34 @@ QStringList jobsNow()
     return QDir(qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out").entryList({"job-*"}, QDir::Files);
 }
 
+// The newest job id the spooler knows, 0 for none.
+int newestJob()
+{
+    cups_job_t *jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
+    int newest = 0;
+    for (int i = 0; i < n; ++i)
+        newest = std::max(newest, jobs[i].id);
+    cupsFreeJobs(n, jobs);
+    return newest;
+}
+
+// Runs `act` once, as soon as the spooler holds a job newer than any before: the
+// first label's, during its wait (the only time the event loop runs in a print).
+void whileTheFirstJobIsOpen(const std::function<void()> &act)
+{
+    auto *poll = new QTimer;
+    const int before = newestJob();
+    QObject::connect(poll, &QTimer::timeout, [poll, act, before] {
+        if (newestJob() > before) {
+            poll->stop();
+            poll->deleteLater();
+            act();
+        }
+    });
+    poll->start(20);
+}
+
 const QStringList WorkedExample = RemoveComments({
     "// one label per test",
     "N[CR][LF]",
@@ -208,11 +236,11 @@ TEST(Labels, NothingToPrintIsSaid)
 TEST(Labels, TheRunStopsAtTheFirstLabelThatFails)
 {
     LabelStation s({"FIRST", "SECOND", "THIRD"});
-    TabrixDefs::PrinterWait = 300;
+    TabrixDefs::PrinterWait = 1000;
     Printers::SetCurrentPrinter(QString());
     const QString sock = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/cups.sock";
-    // While the first label waits, the queue starts rejecting jobs.
-    QTimer::singleShot(100, [&] { QProcess::execute("cupsreject", {"-h", sock, "tabrix-labels"}); });
+    // While the first label's job is open and waits, the queue starts rejecting jobs.
+    whileTheFirstJobIsOpen([&] { QProcess::execute("cupsreject", {"-h", sock, "tabrix-labels"}); });
     const QStringList before = jobsNow();
     s.print({"<#Field Name=TestCode>[CR][LF]"});
     QProcess::execute("cupsaccept", {"-h", sock, "tabrix-labels"});
@@ -239,7 +267,7 @@ TEST(Labels, ALabelTheSpoolerNeverConfirmedIsNamedAndStopsTheRun)
     QFile pid(dir.path() + "/cupsd.pid");
     ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
     const QString cupsd = QString::fromLatin1(pid.readAll().trimmed());
-    QTimer::singleShot(1000, [&] { QProcess::execute("kill", {"-9", cupsd}); });
+    whileTheFirstJobIsOpen([&] { QProcess::execute("kill", {"-9", cupsd}); });
     QElapsedTimer clock;
     clock.start();
     s.print({"<#Field Name=TestCode>[CR][LF]"});

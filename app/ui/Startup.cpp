@@ -3,6 +3,7 @@
 #include "app/base/SingleInstance.h"
 #include "app/base/TabrixDefs.h"
 #include "app/ui/TfrmMain.h"
+#include "app/ui/Pictures.h"
 #include "app/ui/TfrmSplash.h"
 #include "log/ui/TfrmPatientLog.h"
 
@@ -75,6 +76,9 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Tabrix"));
+    // Every window carries the program's picture; the desktop matches it to its entry.
+    QApplication::setWindowIcon(QIcon(Pictures::program()));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tabrix"));
 
     TfrmMain main;
     main.setWindowTitle(QString::fromLatin1(TfrmMain::Caption));

@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -228,6 +229,8 @@ void TfrmMain::buildToolbarAndMenus()
     connect(PrinterTemplate1, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterTemplate1Click(); }); });
     connect(Preferences1, &QAction::triggered, this, [this] { RunGuarded([this] { Preferences1Click(); }); });
     connect(Help1, &QAction::triggered, this, [this] { Help1Click(this); });
+    // F1 opens the help too, beside the menu item (which keeps its own look).
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] { Help1Click(this); });
     connect(Export1, &QAction::triggered, this,
             [this] { RunGuarded([this] { Export1Click(this, m_lifecycle, m_store.database(), m_exportDir); }); });
     connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });

@@ -1,6 +1,7 @@
 #include "editor/ui/TfrmCodeEditor.h"
 #include "app/base/AtomicFile.h"
 #include "app/base/Settings.h"
+#include "app/ui/TfrmHelp.h"
 #include "app/ui/Pictures.h"
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -126,6 +128,7 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
     connect(btnOK, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnCancelClick(); }); });
     connect(RichEdit1, &QPlainTextEdit::selectionChanged, this, &TfrmCodeEditor::RichEdit1SelectionChange);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] { Help1Click(this); });
     FormCreate();
 }
 

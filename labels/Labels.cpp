@@ -26,12 +26,19 @@ bool PrintLabel(const QByteArray &bytes, const QString &label)
         ShowError(QStringLiteral("Unable to print.  ") + why);
         return false;
     };
-    // A spooler that is not there is said so at once, before any printer is looked up.
-    if (!SpoolerReachable())
-        return failed(QStringLiteral("StartRawPrintJob failed: the print spooler (CUPS) cannot be reached"));
+    // Only a failure asks whether the spooler is there at all, so that a spooler
+    // that is gone is said so, and each label costs no extra connection.
+    const QString unreachable = QStringLiteral("StartRawPrintJob failed: the print spooler (CUPS) cannot be reached");
     // The spooler takes a device name of 32 characters and a port of 33; a CUPS
     // queue has no port.
-    const QString device = Printers::CurrentPrinterName().left(32);
+    QString device;
+    try {
+        device = Printers::CurrentPrinterName().left(32);
+    } catch (const ETabrixError &) {
+        if (!SpoolerReachable())
+            return failed(unreachable);
+        throw; // no printer at all: the caller's to show
+    }
     const QString port;
     try {
         TWinRawPrinter printer(device, port);
@@ -44,6 +51,8 @@ bool PrintLabel(const QByteArray &bytes, const QString &label)
         if (!ended)
             return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not confirm its job")));
         return true;
+    } catch (const ERawPrinterException &e) {
+        return failed(SpoolerReachable() ? e.message() : unreachable);
     } catch (const ETabrixError &e) {
         return failed(e.message());
     }

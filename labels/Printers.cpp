@@ -34,7 +34,10 @@ QString CurrentPrinterName()
 {
     if (!chosen.isEmpty())
         return chosen;
-    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    // Asked over a connection with a bounded wait, so a spooler that hangs cannot hold the print.
+    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+    cups_dest_t *dest = http ? cupsGetNamedDest(http, nullptr, nullptr) : nullptr;
+    httpClose(http);
     if (!dest)
         throw ETabrixError(QStringLiteral("There is no default printer currently selected"));
     const QString name = QString::fromUtf8(dest->name);

@@ -76,6 +76,25 @@ struct Stations {
     }
 };
 
+// Runs statements on an SQLite register file, on a connection of their own; false
+// at the first that fails.
+bool execOnFile(const QString &file, const QStringList &statements)
+{
+    bool done = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "file");
+        db.setDatabaseName(file);
+        done = db.open();
+        QSqlQuery q(db);
+        for (const QString &statement : statements)
+            done = done && q.exec(statement);
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("file");
+    return done;
+}
+
 } // namespace
 
 TEST(SharedRegister, EightStationsOnOneRangeNeverGiveANumberTwice)
@@ -116,23 +135,14 @@ TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
     // A register of an older set-up tool: the same schema with a plain index.
     Support::ProgramFolder folder;
     const QString file = folder.path("tabrix.db");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "old");
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        QStringList schema = RegisterSetup::SchemaStatements("sqlite");
-        for (QString &statement : schema)
-            statement.replace("CREATE UNIQUE INDEX AccnNum", "CREATE INDEX AccnNum");
-        QSqlQuery q(db);
-        for (const QString &statement : schema)
-            ASSERT_TRUE(q.exec(statement)) << qPrintable(statement);
-        for (const char *row : {"(100012345, 'X12345', '2026-12-08T09:30:00.000', 'PINDLE', 'OSKA')",
-                                "(100012346, 'X12346', '2026-12-08T09:31:00.000', 'DOE', 'JANE')",
-                                "(100012345, 'X12345', '2026-12-08T09:32:00.000', 'ROE', 'RICHARD')"})
-            ASSERT_TRUE(q.exec(QString("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name) VALUES ") + row));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("old");
+    QStringList old = RegisterSetup::SchemaStatements("sqlite");
+    for (QString &statement : old)
+        statement.replace("CREATE UNIQUE INDEX AccnNum", "CREATE INDEX AccnNum");
+    for (const char *row : {"(100012345, 'X12345', '2026-12-08T09:30:00.000', 'PINDLE', 'OSKA')",
+                            "(100012346, 'X12346', '2026-12-08T09:31:00.000', 'DOE', 'JANE')",
+                            "(100012345, 'X12345', '2026-12-08T09:32:00.000', 'ROE', 'RICHARD')"})
+        old << QString("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name) VALUES ") + row;
+    ASSERT_TRUE(execOnFile(file, old));
     RegisterSetup::WriteDataLink(folder.path("tabrix.udl"), "Provider=SQLite;Data Source=tabrix.db");
     const QByteArray before = folder.readFile("tabrix.db");
 
@@ -147,25 +157,11 @@ TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
     EXPECT_EQ(folder.readFile("tabrix.db"), before); // byte for byte
 
     // Without the second X12345 the index becomes unique and refuses one.
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fix");
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        ASSERT_TRUE(QSqlQuery(db).exec("DELETE FROM patients WHERE Last_Name = 'ROE'"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("fix");
+    ASSERT_TRUE(execOnFile(file, {"DELETE FROM patients WHERE Last_Name = 'ROE'"}));
     tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"upgrade", folder.path("")});
     ASSERT_TRUE(tool.waitForFinished(20000));
     EXPECT_EQ(tool.exitCode(), 0) << qPrintable(QString::fromUtf8(tool.readAllStandardError()));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "after");
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        EXPECT_FALSE(QSqlQuery(db).exec("INSERT INTO patients (AccnNum, AccnStr, Created) VALUES (100012346, 'X12346', '2026-12-08')"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("after");
+    EXPECT_FALSE(execOnFile(file, {"INSERT INTO patients (AccnNum, AccnStr, Created) VALUES (100012346, 'X12346', '2026-12-08')"}));
 }
 
 TEST(SharedRegister, ASaveAfterTheServerRestartedReconnectsAndSavesOnce)

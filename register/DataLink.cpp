@@ -1,5 +1,6 @@
 #include "register/DataLink.h"
 #include "app/base/TabrixError.h"
+#include "register/SqliteWait.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,8 +78,7 @@ QSqlDatabase DataLink::Connect(const QString &connectionName, const QString &bas
             fail(QStringLiteral("The register %1 does not exist").arg(file));
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         // mode=rw: never create a register that is not there.
-        // Stations sharing the file wait for each other's writes rather than fail.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
         db.setDatabaseName(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
     } else if (provider.compare(u"PostgreSQL", Qt::CaseInsensitive) == 0) {
         require("Data Source");
@@ -101,6 +101,8 @@ QSqlDatabase DataLink::Connect(const QString &connectionName, const QString &bas
         QSqlDatabase::removeDatabase(connectionName);
         fail(QStringLiteral("Unable to open the register: %1").arg(error));
     }
+    // Stations sharing the file wait for each other's writes rather than fail.
+    WaitForOtherWriters(db);
     return db;
 }
 

@@ -1,0 +1,37 @@
+#include "register/SqliteWait.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSqlDriver>
+#include <QVariant>
+#include <sqlite3.h>
+
+namespace Tabrix {
+
+namespace {
+
+// SQLite calls this, on the waiting thread, each time a lock it needs is held;
+// `tries` counts from 0 for each wait. Nonzero means "try again".
+int tryAgainSoon(void *, int tries)
+{
+    thread_local QElapsedTimer waiting;
+    if (tries == 0)
+        waiting.start();
+    if (waiting.elapsed() >= WriterWaitMs)
+        return 0;
+    sqlite3_sleep(1 + int(QRandomGenerator::global()->bounded(3)));
+    return 1;
+}
+
+} // namespace
+
+void WaitForOtherWriters(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    if (sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData()))
+        sqlite3_busy_handler(connection, tryAgainSoon, nullptr);
+}
+
+} // namespace Tabrix

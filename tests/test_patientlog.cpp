@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QScreen>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -120,6 +121,26 @@ TEST(PatientLog, SortsChoosesAndTheMainWindowFollows)
     EXPECT_EQ(w.current(), "X7");
     w.main->lifecycle().tbNextClick();
     EXPECT_EQ(w.current(), "M1");
+}
+
+TEST(PatientLog, EveryColumnShowsItsWidestValueWithoutScrolling)
+{
+    LogWindow w({{100000005, "MARTINEZ-GONZALEZ-AB", "CHUKWUEMEKA-JOHANNA", "MRN-0048291300000001", {}},
+                 {100000006, "LI", "WEI", "7", {}}});
+    w.open([&] {
+        QTableView *grid = w.log->DBGrid1;
+        for (int c = 0; c < 6; ++c) {
+            const QString widest = w.column(c).value(0);
+            EXPECT_GE(grid->columnWidth(c), grid->fontMetrics().horizontalAdvance(widest)) << "column " << c;
+        }
+        EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width());
+        EXPECT_TRUE(w.log->screen()->availableGeometry().contains(w.log->geometry()));
+        // wider by hand: the grid follows, the last column taking the room
+        const int created = grid->columnWidth(5);
+        w.log->resize(w.log->width() + 200, w.log->height());
+        QApplication::processEvents();
+        EXPECT_EQ(grid->columnWidth(5), created + 200);
+    });
 }
 
 TEST(PatientLog, TheReportPrintsThroughTheSpooler)

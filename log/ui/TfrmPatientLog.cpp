@@ -10,9 +10,12 @@
 #include <QItemSelectionModel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace Tabrix {
 
@@ -44,6 +47,9 @@ TfrmPatientLog::TfrmPatientLog(QWidget *parent)
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->horizontalHeader()->setSectionsClickable(true);
     DBGrid1->horizontalHeader()->setSortIndicatorShown(false);
+    // Widths from the titles and the rows on screen: cheap however large the register.
+    DBGrid1->horizontalHeader()->setResizeContentsPrecision(0);
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
     DBGrid1->setMinimumSize(640, 360);
 
@@ -104,8 +110,31 @@ void TfrmPatientLog::FormShow()
 {
     m_model->reload();
     showCurrentRecord();
+    fitToContents();
     btnPrint->setEnabled(!DataSource1->IsEmpty());
     Print1->setEnabled(btnPrint->isEnabled());
+}
+
+// Every column as wide as its title and the rows on screen, and the window wide
+// enough for all of them (within the screen, keeping its centre), never narrower
+// than the user made it.
+void TfrmPatientLog::fitToContents()
+{
+    QHeaderView *header = DBGrid1->horizontalHeader();
+    header->setStretchLastSection(false);
+    header->resizeSections(QHeaderView::ResizeToContents);
+    const int grid = 2 * DBGrid1->frameWidth() + DBGrid1->verticalHeader()->width() + header->length()
+                     + DBGrid1->verticalScrollBar()->sizeHint().width();
+    int wanted = width() - DBGrid1->width() + grid;
+    QRect room = screen() ? screen()->availableGeometry() : QRect();
+    if (room.isValid())
+        wanted = std::min(wanted, room.width() - (frameGeometry().width() - width()));
+    if (wanted > width()) {
+        const int left = x() - (wanted - width()) / 2;
+        resize(wanted, height());
+        move(room.isValid() ? std::clamp(left, room.left(), room.right() + 1 - frameGeometry().width()) : left, y());
+    }
+    header->setStretchLastSection(true);
 }
 
 void TfrmPatientLog::showCurrentRecord()

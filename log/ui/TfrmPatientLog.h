@@ -40,6 +40,7 @@ private:
     void btnPrintClick(bool preview);
     void applySort(const QStringList &fields);
     void showCurrentRecord();
+    void fitToContents();
 
     Cursor *DataSource1 = nullptr;
     PatientLogModel *m_model = nullptr;

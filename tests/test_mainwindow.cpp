@@ -3,6 +3,7 @@
 #include "app/base/TabrixDefs.h"
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/TfrmMain.h"
+#include "app/ui/TfrmSplash.h"
 #include "tests/TestSupport.h"
 #include "register/ui/EntryPanel.h"
 #include "tests/WindowSupport.h"
@@ -121,6 +122,31 @@ TEST(MainWindow, BannerPictureAndAddressFollowTheSettings)
         TfrmMain main;
         EXPECT_EQ(TabrixDefs::HelpURL, c.expected);
     }
+}
+
+// The box round the yellow letters of the program's name in a picture of the header band.
+QRect nameLetters(const QImage &band)
+{
+    QRect box;
+    for (int y = 0; y < band.height(); ++y)
+        for (int x = 0; x < band.width() / 2; ++x)
+            if (const QColor c = band.pixelColor(x, y); c.red() > 140 && c.green() > 140 && c.blue() < 110)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+TEST(Splash, ItsHeaderBandShowsTheLettersAtTheirNaturalProportions)
+{
+    TfrmSplash splash;
+    const QImage shown = splash.grab().toImage();
+    const QRect splashName = nameLetters(shown.copy(0, 0, 248, 32));
+    const QRect mainName = nameLetters(Support::Control<QLabel>(TfrmMain(), "imgHeader")->pixmap().toImage());
+    ASSERT_FALSE(splashName.isEmpty());
+    ASSERT_FALSE(mainName.isEmpty());
+    const double splashShape = double(splashName.width()) / splashName.height();
+    const double mainShape = double(mainName.width()) / mainName.height();
+    EXPECT_NEAR(splashShape / mainShape, 1.0, 0.1) << splashShape << " against " << mainShape;
+    EXPECT_LE(splashName.right(), 124); // and within the strip's left half
 }
 
 TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)

@@ -133,25 +133,34 @@ QIcon toolIcon(Tool tool)
     return QIcon(pm); // QIcon greys the picture by itself for the disabled state
 }
 
-QPixmap header()
+QPixmap header(QSize size)
 {
-    QPixmap pm(600, 40);
+    const int w = size.width(), h = size.height();
+    QPixmap pm(size);
     pm.fill(Qt::black);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 600, 0);
+    QLinearGradient g(0, 0, w, 0);
     g.setColorAt(0, QColor(0, 60, 0));
     g.setColorAt(0.5, Qt::black);
     p.fillRect(pm.rect(), g);
-    QFont f(QStringLiteral("Liberation Sans"), 18, QFont::Bold);
-    p.setFont(f);
+    // The letters are drawn at the band's height, never stretched with its width.
+    QFont title(QStringLiteral("Liberation Sans"));
+    title.setPixelSize(h * 6 / 10);
+    title.setBold(true);
+    QFont subtitle(QStringLiteral("Liberation Sans"));
+    subtitle.setPixelSize(h * 33 / 100);
+    const int margin = h * 3 / 10;
+    const QString name = QStringLiteral("TABRIX"), what = QStringLiteral("Specimen registration");
+    p.setFont(title);
     p.setPen(QColor(200, 200, 80));
-    p.drawText(QRect(12, 0, 588, 40), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("TABRIX"));
-    f.setPointSize(10);
-    f.setBold(false);
-    p.setFont(f);
-    p.setPen(QColor(220, 220, 220));
-    p.drawText(QRect(0, 0, 588, 40), Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("Specimen registration"));
+    p.drawText(QRect(margin, 0, w - margin, h), Qt::AlignVCenter | Qt::AlignLeft, name);
+    const int room = w - 2 * margin - QFontMetrics(title).horizontalAdvance(name) - margin;
+    if (QFontMetrics(subtitle).horizontalAdvance(what) <= room) {
+        p.setFont(subtitle);
+        p.setPen(QColor(220, 220, 220));
+        p.drawText(QRect(0, 0, w - margin, h), Qt::AlignVCenter | Qt::AlignRight, what);
+    }
     return pm;
 }
 

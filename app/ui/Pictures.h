@@ -8,7 +8,7 @@ namespace Tabrix::Pictures {
 enum class Tool { New, Cancel, Save, Print, Prior, Next, Open, Cut, Copy, Paste, Field, Char, Listen };
 
 QIcon toolIcon(Tool tool);
-QPixmap header();  // the black header band
+QPixmap header(QSize size = {600, 40}); // the black header band, drawn at that size
 QPixmap banner();  // the banner under the test list
 QPixmap program(); // the program's own picture
 QPixmap face(bool laughing); // 32 x 32: waiting (smiling) or a sender connected (laughing)

@@ -18,9 +18,8 @@ TfrmSplash::TfrmSplash()
     layout->setSpacing(0);
 
     auto *header = new QLabel(this);
-    header->setPixmap(Pictures::header());
-    header->setScaledContents(true);
-    header->setFixedHeight(32);
+    header->setFixedSize(248, 32);
+    header->setPixmap(Pictures::header(header->size()));
     layout->addWidget(header);
 
     auto *panel = new QFrame(this);

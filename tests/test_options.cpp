@@ -15,7 +15,10 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using namespace Tabrix;
@@ -192,6 +195,40 @@ TEST(AboutAndHelp, TheBoxesShowWhatTheyShould)
     QTimer::singleShot(0, [] { if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close(); });
     Help1Click(nullptr);
     EXPECT_EQ(prompter.errors.last(), "Help is unavailable");
+}
+
+// The program's own help page in the Help window: every entry of its contents leads
+// to a heading of the page, and the page covers what the staff need without anyone
+// at hand.
+TEST(AboutAndHelp, TheHelpPagesContentsLeadToItsSections)
+{
+    TfrmHelp help;
+    help.load(qEnvironmentVariable("TABRIX_TEST_DATA") + "/../docs/index.html");
+    help.show();
+    QApplication::processEvents();
+    EXPECT_EQ(help.WebBrowser1->horizontalScrollBar()->maximum(), 0) << "no line wider than the window";
+    const QString page = help.WebBrowser1->toPlainText();
+    for (const char *topic : {"Accn Range", "Printer Setup", "may not have printed", "Reset Accns", "Order_id",
+                              "reconciling", "Record > Delete"})
+        EXPECT_TRUE(page.contains(topic)) << topic;
+    QTextDocument *doc = help.WebBrowser1->document();
+    QStringList links, anchors;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (auto f = b.begin(); !f.atEnd(); ++f) {
+            const QTextCharFormat format = f.fragment().charFormat();
+            if (format.anchorHref().startsWith('#'))
+                links << format.anchorHref().mid(1);
+            anchors << format.anchorNames();
+        }
+    EXPECT_GE(links.size(), 12);
+    for (const QString &link : links) {
+        EXPECT_TRUE(anchors.contains(link)) << qPrintable(link);
+        // following it scrolls the page to the section
+        help.WebBrowser1->verticalScrollBar()->setValue(0);
+        help.WebBrowser1->scrollToAnchor(link);
+        if (link != links.first())
+            EXPECT_GT(help.WebBrowser1->verticalScrollBar()->value(), 0) << qPrintable(link);
+    }
 }
 
 TEST(AboutAndHelp, PreferencesRefreshTheStationAndTheTemplateEvenOnCancel)

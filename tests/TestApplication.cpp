@@ -1,8 +1,11 @@
 #include "tests/TestApplication.h"
 
-#ifdef TABRIX_TEST_UI
+#if defined(TABRIX_TEST_UI)
 #include <QApplication>
 using Application = QApplication;
+#elif defined(TABRIX_TEST_GUI)
+#include <QGuiApplication>
+using Application = QGuiApplication;
 #else
 using Application = QCoreApplication;
 #endif

@@ -11,7 +11,7 @@ deb=$(ls "$work"/pkg/*.deb)
 [ "$(dpkg-deb -f "$deb" Package)" = tabrix ] || fail "control"
 dpkg-deb -x "$deb" "$work/root"
 dir=$work/root/opt/tabrix
-for f in tabrix tabrix-register tabrix.tpd docs/index.html schema/sqlite.sql schema/postgresql.sql \
+for f in tabrix tabrix-register tabrix-preview tabrix.tpd docs/index.html schema/sqlite.sql schema/postgresql.sql \
          share/applications/tabrix.desktop share/icons/tabrix.png; do
   [ -e "$dir/$f" ] || fail "$f is not in the package"
 done

@@ -23,7 +23,7 @@ run() {
     echo "fuzz_$t: FOUND A FAULT"; tail -30 build-fuzz/fuzz_"$t".log; return 1
   fi
 }
-targets=(template escapes ini datalink dates colorscan capture)
+targets=(template escapes ini datalink dates colorscan capture preview)
 for ((i = 0; i < ${#targets[@]}; i += 2)); do
   run "${targets[i]}" & a=$!
   pids=($a)

@@ -1,0 +1,123 @@
+// Pictures of ZPL label bytes, as the program's preview shows them.
+//   tabrix-preview [--dpmm N] [--width-mm W] [--height-mm H] INPUT OUTPUT.png
+//   tabrix-preview [options] --template FILE.tpd [--sample FILE.tst] OUTPUT.png
+// The first label goes to OUTPUT.png, the second to OUTPUT-2.png and so on; what a
+// picture leaves out is listed on standard error. Exit status: 0 pictures written,
+// 1 nothing could be shown, 2 wrong arguments.
+#include "app/base/TabrixError.h"
+#include "editor/SampleValues.h"
+#include "labels/Template.h"
+#include "labels/preview/LabelPreview.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <cstdio>
+
+using namespace Tabrix;
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: tabrix-preview [--dpmm N] [--width-mm W] [--height-mm H] INPUT OUTPUT.png\n"
+                         "       tabrix-preview [options] --template FILE.tpd [--sample FILE.tst] OUTPUT.png\n");
+    return 2;
+}
+
+// OUTPUT.png, OUTPUT-2.png, ...
+QString pictureFile(const QString &output, int index)
+{
+    if (index == 0)
+        return output;
+    const QFileInfo info(output);
+    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    const QString base = output.left(output.size() - suffix.size());
+    return QStringLiteral("%1-%2%3").arg(base).arg(index + 1).arg(suffix);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Letters are drawn through Qt's font system, which needs no screen here.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    PreviewOptions options;
+    QString templateFile, sampleFile;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const auto next = [&](double *number, QString *text) {
+            if (i + 1 >= args.size())
+                return false;
+            bool ok = true;
+            if (number)
+                *number = args[++i].toDouble(&ok);
+            else
+                *text = args[++i];
+            return ok && (!number || *number > 0);
+        };
+        bool ok = true;
+        if (a == QLatin1String("--dpmm"))
+            ok = next(&options.dotsPerMm, nullptr) && options.dotsPerMm <= 48;
+        else if (a == QLatin1String("--width-mm"))
+            ok = next(&options.widthMm, nullptr);
+        else if (a == QLatin1String("--height-mm"))
+            ok = next(&options.heightMm, nullptr);
+        else if (a == QLatin1String("--template"))
+            ok = next(nullptr, &templateFile);
+        else if (a == QLatin1String("--sample"))
+            ok = next(nullptr, &sampleFile);
+        else if (a.startsWith(QLatin1String("--")))
+            ok = false;
+        else
+            files << a;
+        if (!ok)
+            return usage();
+    }
+    if (files.size() != (templateFile.isEmpty() ? 2 : 1) || (!sampleFile.isEmpty() && templateFile.isEmpty()))
+        return usage();
+
+    QByteArray bytes;
+    if (templateFile.isEmpty()) {
+        QFile input(files[0]);
+        if (!input.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "tabrix-preview: cannot read %s: %s\n", qPrintable(files[0]), qPrintable(input.errorString()));
+            return 1;
+        }
+        bytes = input.readAll();
+    } else {
+        try {
+            if (!QFileInfo::exists(templateFile))
+                throw ETabrixError(QStringLiteral("cannot read %1").arg(templateFile));
+            const SampleValues samples = sampleFile.isEmpty() ? SampleValues::BuiltIn() : SampleValues::Load(sampleFile);
+            bytes = RenderLabel(LoadTemplateLines(templateFile),
+                                [&](const QString &, const TagParams &p) { return samples.TagValue(p); });
+        } catch (const ETabrixError &e) {
+            std::fprintf(stderr, "tabrix-preview: %s\n", qPrintable(e.message()));
+            return 1;
+        }
+    }
+
+    const LabelPreview preview = RenderLabels(bytes, options);
+    if (!preview.error.isEmpty() || preview.labels.isEmpty()) {
+        std::fprintf(stderr, "tabrix-preview: %s\n",
+                     qPrintable(preview.error.isEmpty() ? QStringLiteral("no label in the input") : preview.error));
+        return 1;
+    }
+    const QString output = files.last();
+    for (int i = 0; i < preview.labels.size(); ++i) {
+        const LabelPicture &label = preview.labels[i];
+        const QString file = pictureFile(output, i);
+        if (!SavePicture(label.image, file)) {
+            std::fprintf(stderr, "tabrix-preview: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+        for (const QString &what : label.notShown)
+            std::fprintf(stderr, "%s: not shown: %s\n", qPrintable(file), qPrintable(what));
+    }
+    return 0;
+}

@@ -1,0 +1,372 @@
+#include "labels/LabelFields.h"
+#include "labels/Template.h"
+#include "labels/preview/LabelPreview.h"
+#include "register/RecordStore.h"
+#include "tests/TestSupport.h"
+
+#define ZX_USE_UTF8
+#include <ZXing/ReadBarcode.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <algorithm>
+
+using namespace Tabrix;
+
+namespace {
+
+QString goldenDir()
+{
+    return qEnvironmentVariable("TABRIX_TEST_DATA") + QStringLiteral("/golden/preview");
+}
+
+// The boxes round the groups of black dots that lie within `reach` dots of each other.
+QList<QRect> inkGroups(const QImage &p, int reach)
+{
+    const int w = p.width(), h = p.height();
+    std::vector<char> seen(size_t(w) * size_t(h), 0);
+    const auto black = [&](int x, int y) { return p.constScanLine(y)[x] < 128; };
+    QList<QRect> groups;
+    for (int y0 = 0; y0 < h; ++y0)
+        for (int x0 = 0; x0 < w; ++x0) {
+            if (!black(x0, y0) || seen[size_t(y0) * w + x0])
+                continue;
+            QRect box(x0, y0, 1, 1);
+            QList<QPoint> todo{{x0, y0}};
+            seen[size_t(y0) * w + x0] = 1;
+            while (!todo.isEmpty()) {
+                const QPoint q = todo.takeLast();
+                box |= QRect(q, QSize(1, 1));
+                for (int y = std::max(0, q.y() - reach); y <= std::min(h - 1, q.y() + reach); ++y)
+                    for (int x = std::max(0, q.x() - reach); x <= std::min(w - 1, q.x() + reach); ++x)
+                        if (black(x, y) && !seen[size_t(y) * w + x]) {
+                            seen[size_t(y) * w + x] = 1;
+                            todo << QPoint(x, y);
+                        }
+            }
+            groups << box;
+        }
+    return groups;
+}
+
+// Every barcode zxing reads in the picture, as "FORMAT:text", sorted: each group of
+// marks is cut out with a white margin (the quiet zone a label has on the roll) and
+// read as a lone symbol, and else searched.
+QStringList decodeAll(const QImage &picture)
+{
+    QStringList found;
+    for (const QRect &group : inkGroups(picture, 14)) {
+        QImage piece(group.width() + 80, group.height() + 80, QImage::Format_Grayscale8);
+        piece.fill(255);
+        for (int y = 0; y < group.height(); ++y)
+            std::copy_n(picture.constScanLine(group.top() + y) + group.left(), group.width(), piece.scanLine(y + 40) + 40);
+        const ZXing::ImageView view(piece.constBits(), piece.width(), piece.height(), ZXing::ImageFormat::Lum,
+                                    int(piece.bytesPerLine()));
+        ZXing::DecodeHints hints;
+        hints.setTryHarder(true);
+        hints.setTryRotate(true);
+        hints.setIsPure(true);
+        if (const ZXing::Result lone = ZXing::ReadBarcode(view, hints); lone.isValid()) {
+            found << QString::fromStdString(ZXing::ToString(lone.format())) + u':' + QString::fromStdString(lone.text());
+            continue;
+        }
+        hints.setIsPure(false);
+        for (const ZXing::Result &r : ZXing::ReadBarcodes(view, hints))
+            if (r.isValid())
+                found << QString::fromStdString(ZXing::ToString(r.format())) + u':' + QString::fromStdString(r.text());
+    }
+    found.sort();
+    found.removeDuplicates();
+    return found;
+}
+
+int differingPixels(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return -1;
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            n += (a.constScanLine(y)[x] < 128) != (b.constScanLine(y)[x] < 128);
+    return n;
+}
+
+// The black dots of `part` are black in `whole` too.
+bool contains(const QImage &whole, const QImage &part)
+{
+    int inked = 0;
+    for (int y = 0; y < part.height(); ++y)
+        for (int x = 0; x < part.width(); ++x)
+            if (part.constScanLine(y)[x] < 128) {
+                ++inked;
+                if (whole.constScanLine(y)[x] >= 128)
+                    return false;
+            }
+    return inked > 0;
+}
+
+// The lengths of the dark runs along row `y` from x0 to x1, and of the light ones.
+QList<int> darkRuns(const QImage &p, int y, int x0, int x1, QList<int> *light = nullptr)
+{
+    QList<int> dark, white;
+    for (int x = x0; x < x1;) {
+        const bool black = p.constScanLine(y)[x] < 128;
+        int run = 0;
+        for (; x < x1 && (p.constScanLine(y)[x] < 128) == black; ++x)
+            ++run;
+        (black ? dark : white) << run;
+    }
+    if (light)
+        *light = white;
+    return dark;
+}
+
+struct Golden {
+    const char *name;
+    QByteArray zpl;
+    QStringList barcodes; // what zxing must read in the first picture
+    int labels = 1;
+};
+
+const Golden Goldens[] = {
+    {"fonts",
+     "^XA^PW406^LL203"
+     "^FO5,5^A0N,28,28^FDFont 0 28^FS^FO5,40^A0N,20,40^FDwide^FS^FO150,40^A0N,40,16^FDtall^FS"
+     "^FO5,90^AAN^FDFONT A^FS^FO80,90^ABN^FDFONT B^FS^FO170,90^ACN^FDFONT C^FS"
+     "^FO5,115^ADN,36,20^FDD x2^FS^FO120,115^AEN^FDE^FS^FO160,115^AFN^FDF^FS^FO200,115^AHN^FDH^FS"
+     "^FO240,110^AGN^FDG^FS^CFD,18,10^FO5,175^FDdefault CF^FS^XZ"},
+    {"orientations",
+     "^XA^PW406^LL203^FO20,20^A0N,30,30^FDNormal^FS^FO200,10^A0R,30,30^FDRotated^FS"
+     "^FO250,10^A0I,30,30^FDInverted^FS^FO360,10^A0B,30,30^FDBottom^FS"
+     "^FT20,150^A0N,30,30^FDBaseline^FS^FT300,110^FWR^A0,20,20^FDFW sets R^FS^XZ"},
+    {"field_blocks",
+     "^XA^PW406^LL203^CF0,20"
+     "^FO10,10^FB180,3,2,L,0^FDleft aligned words that wrap over lines^FS"
+     "^FO210,10^FB180,3,2,R^FDright aligned words that wrap over lines^FS"
+     "^FO10,100^FB180,2,0,C^FDcentred\\&two lines^FS"
+     "^FO210,100^FB180,3,0,J^FDjustified text fills each line but the last^FS"
+     "^FO10,170^FB380,1^FDone line only, the rest prints over it^FS^XZ"},
+    {"reverse_and_home",
+     "^XA^PW406^LL203^FO10,10^GB190,80,80^FS^FO20,30^FR^A0N,40,40^FDREVERSE^FS"
+     "^LH200,100^FO10,10^A0N,30,30^FH^FDHex _41_42_5F^FS^LRY^FO0,40^GB150,50,50^FS^LRN"
+     "^LH0,0^CI28^FO10,120^A0N,30,30^FDUTF-8 \xc3\xa9\xc3\xbc^FS^XZ"},
+    {"graphics",
+     "^XA^PW406^LL203^FO5,5^GB396,193,3^FS^FO20,20^GB100,60,60^FS^FO140,20^GB100,60,4,B,5^FS"
+     "^FO260,20^GB120,0,2^FS^FO260,40^GB0,60,3^FS^FO40,30^GB40,20,20,W^FS"
+     "^FO20,100^GC80,4^FS^FO120,100^GC80,40^FS^FO220,100^GB160,80,10,B,8^FS^XZ"},
+    {"code128",
+     "^XA^PW406^LL203^FO20,10^BY3^BCN,50,Y,N,N^FDX12345^FS"
+     "^FO20,110^BY2^BCN,40,N,N,N,A^FD00012345^FS^FO330,10^BY2^BCR,40,Y,N,N^FDCBC^FS^XZ",
+     {"Code128:00012345", "Code128:CBC", "Code128:X12345"}},
+    {"code39",
+     "^XA^PW406^LL203^FO10,10^BY2,3^B3N,N,60,Y,N^FDABC-123^FS^FO10,110^BY1,2.5^B3N,Y,50,N^FDX12345^FS^XZ",
+     {"Code39:ABC-123", "Code39:X123455"}},
+    {"matrix_codes",
+     "^XA^PW406^LL203^FO10,10^BXN,4,200^FDX12345 CBC^FS^FO120,10^BQN,2,4^FDQA,X12345^FS"
+     "^FO10,120^BY2^B7N,5,3,3^FDX12345 PINDLE^FS^XZ",
+     {"DataMatrix:X12345 CBC", "PDF417:X12345 PINDLE", "QRCode:X12345"}},
+    {"two_labels",
+     "^XA^FO10,10^A0N,40,40^FDfirst^FS^XZ\r\n^XA^PQ2^FO10,10^A0N,40,40^FDsecond^FS^XYZ^XZ", {}, 2},
+};
+
+LabelPreview render(const QByteArray &zpl)
+{
+    return RenderLabels(zpl);
+}
+
+} // namespace
+
+TEST(Preview, GoldenPicturesDotForDotAndEveryBarcodeReadsBack)
+{
+    const bool regenerate = qEnvironmentVariableIsSet("TABRIX_REGENERATE_GOLDEN");
+    QTemporaryDir failed(QDir::tempPath() + "/preview-failed-XXXXXX");
+    failed.setAutoRemove(false);
+    for (const Golden &g : Goldens) {
+        SCOPED_TRACE(g.name);
+        const LabelPreview preview = render(g.zpl);
+        ASSERT_TRUE(preview.error.isEmpty());
+        ASSERT_EQ(preview.labels.size(), g.labels);
+        for (int i = 0; i < preview.labels.size(); ++i) {
+            const QImage &picture = preview.labels[i].image;
+            const QString file = goldenDir() + QStringLiteral("/%1%2.png").arg(g.name, i ? QStringLiteral("-%1").arg(i + 1) : "");
+            if (regenerate) {
+                ASSERT_TRUE(SavePicture(picture, file)) << qPrintable(file);
+                continue;
+            }
+            const QImage expected = QImage(file).convertToFormat(QImage::Format_Grayscale8);
+            ASSERT_FALSE(expected.isNull()) << "no golden picture " << qPrintable(file);
+            const int differ = differingPixels(picture, expected);
+            if (differ != 0)
+                SavePicture(picture, failed.filePath(QFileInfo(file).fileName()));
+            EXPECT_EQ(differ, 0) << "dots differ from " << qPrintable(file) << "; the picture made is in "
+                                 << qPrintable(failed.path());
+        }
+        EXPECT_EQ(decodeAll(preview.labels[0].image), g.barcodes);
+    }
+    const LabelPreview two = render(Goldens[std::size(Goldens) - 1].zpl);
+    EXPECT_EQ(two.labels[0].copies, 1);
+    EXPECT_EQ(two.labels[1].copies, 2);
+    EXPECT_EQ(two.labels[0].notShown, QStringList());
+    EXPECT_EQ(two.labels[1].notShown, QStringList{"^XY"});
+}
+
+TEST(Preview, BarsAndModulesAreAsWideAndAsHighAsTheCommandsSay)
+{
+    struct Case { const char *what; QByteArray zpl; int module, height; };
+    const Case cases[] = {
+        {"Code 128, ^BY3, 50 high", "^XA^FO30,20^BY3^BCN,50,N,N,N^FDX12345^FS^XZ", 3, 50},
+        {"Code 128, height from ^BY", "^XA^FO30,20^BY2,3,77^BCN,,N^FDX12345^FS^XZ", 2, 77},
+        {"Code 39, ^BY4", "^XA^FO10,20^BY4,2^B3N,N,33,N^FDAB^FS^XZ", 4, 33},
+        {"a module of 100 is held at 10", "^XA^PW2000^FO10,20^BY100^BCN,40,N^FD1^FS^XZ", 10, 40},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QImage p = render(c.zpl).labels.value(0).image;
+        ASSERT_FALSE(p.isNull());
+        const int row = 20 + c.height / 2;
+        QList<int> light;
+        const QList<int> dark = darkRuns(p, row, 0, p.width(), &light);
+        ASSERT_FALSE(dark.isEmpty());
+        light.removeFirst(); // the margin before the barcode
+        light.removeLast();  // and after it
+        const int narrowest = std::min(*std::min_element(dark.begin(), dark.end()),
+                                       *std::min_element(light.begin(), light.end()));
+        EXPECT_EQ(narrowest, c.module);
+        int x = 0;
+        while (p.constScanLine(row)[x] >= 128)
+            ++x;
+        int high = 0;
+        for (int y = 0; y < p.height(); ++y)
+            high += p.constScanLine(y)[x] < 128;
+        EXPECT_EQ(high, c.height);
+    }
+    // A QR code's finder pattern is seven modules of `magnification` dots.
+    for (int magnification : {2, 3, 5}) {
+        const QImage p = render("^XA^FO20,20^BQN,2," + QByteArray::number(magnification) + "^FDQA,X12345^FS^XZ")
+                             .labels[0].image;
+        int y = 0;
+        while (y < p.height() && p.constScanLine(y)[std::min(p.width() - 1, 20 + magnification)] >= 128)
+            ++y;
+        ASSERT_LT(y, p.height());
+        EXPECT_EQ(darkRuns(p, y, 0, p.width() / 2 + 60).value(0), 7 * magnification) << magnification;
+    }
+}
+
+TEST(Preview, TheSampleTemplateShowsTheNameTheAccessionAsCode128AndTheTest)
+{
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    {
+        RecordStore writer;
+        writer.Connect(folder.path("tabrix.udl"));
+        Support::AddPatient(writer,
+                        {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
+                         {"Last_Name", "PINDLE"}, {"First_Name", "OSKA"}, {"Patient_id", "MRN1"}, {"Gender", "M"},
+                         {"DOB", "01/19/1970"}, {"Location", "W144"}, {"Collection_date", "12/08/2026"},
+                         {"Collection_Time", "0915"}},
+                        {"CBC", "BMP,CMP,LIPID,TSH"});
+    }
+    RecordStore store;
+    store.Connect(folder.path("tabrix.udl"));
+    store.tblTests.First();
+    const QStringList lines = LoadTemplateLines(qEnvironmentVariable("TABRIX_TEST_DATA") + "/../app/tabrix.tpd");
+    const QByteArray bytes = RenderLabel(lines, [&](const QString &, const TagParams &p) {
+        return PageProducer1HTMLTag(store.tblPatients, store.tblTests, p);
+    });
+    const LabelPreview preview = render(bytes);
+    ASSERT_EQ(preview.labels.size(), 1);
+    const QImage label = preview.labels[0].image;
+    EXPECT_EQ(label.size(), QSize(406, 203));
+    EXPECT_EQ(preview.labels[0].notShown, QStringList());
+    EXPECT_EQ(decodeAll(label), QStringList{"Code128:X12345"});
+    // The same letters drawn alone at the template's places are all on the label.
+    for (const char *alone : {"^XA^PW406^LL203^FO20,15^A0N,28,28^FDPINDLE,OSKA^FS^XZ",
+                              "^XA^PW406^LL203^FO260,80^A0N,30,30^FDX12345^FS^XZ",
+                              "^XA^PW406^LL203^FO20,140^A0N,22,22^FDCBC^FS^XZ"})
+        EXPECT_TRUE(contains(label, render(alone).labels[0].image)) << alone;
+    EXPECT_FALSE(contains(label, render("^XA^PW406^LL203^FO20,15^A0N,28,28^FDPINDLE,OSKB^FS^XZ").labels[0].image));
+}
+
+TEST(Preview, OtherLanguagesUnknownCommandsAndHugeSizes)
+{
+    const LabelPreview epl = render("N\r\nA50,0,0,1,1,1,N,\"X12345\"\r\nP1\r\n");
+    EXPECT_EQ(epl.error, "This printer language cannot be previewed");
+    EXPECT_TRUE(epl.labels.isEmpty());
+
+    const LabelPreview unknown = render("^XA^FO10,10^A0N,20,20^FDx^FS^ZZ1^A@N,20,20,E:ARIAL.TTF^FDy^FS~JA^XZ");
+    ASSERT_EQ(unknown.labels.size(), 1);
+    EXPECT_EQ(unknown.labels[0].notShown, (QStringList{"^ZZ", "^A@", "~JA"}));
+
+    struct Case { const char *what; QByteArray zpl; QSize size; };
+    const Case huge[] = {
+        {"^PW and ^LL beyond the printer", "^XA^PW99999^LL99999^FO10,10^GB32000,32000,32000^FS^XZ", {4000, 4000}},
+        {"a block of 9999 lines", "^XA^FO0,0^A0N,10,10^FB400,9999,0^FD" + QByteArray("word ").repeated(3000) + "^FS^XZ",
+         {406, 203}},
+        {"a label 10 mm by 5 mm at 12 dots", "^XA^FO0,0^GB50,50,50^FS^XZ", {120, 60}},
+    };
+    for (const Case &c : huge) {
+        SCOPED_TRACE(c.what);
+        PreviewOptions options;
+        if (c.size == QSize(120, 60))
+            options = {12, 10, 5};
+        const LabelPreview p = RenderLabels(c.zpl, options);
+        ASSERT_EQ(p.labels.size(), 1);
+        EXPECT_EQ(p.labels[0].image.size(), c.size);
+    }
+    QByteArray many;
+    for (int i = 0; i < 150; ++i)
+        many += "^XA^FO1,1^GB5,5,5^FS^XZ";
+    const LabelPreview hundred = render(many);
+    ASSERT_EQ(hundred.labels.size(), MaxPictures);
+    EXPECT_TRUE(hundred.labels.last().notShown.contains("the labels after the 100th"));
+}
+
+TEST(Preview, TheCommandLineToolWritesOnePictureForEachLabel)
+{
+    QTemporaryDir dir;
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    };
+    const auto run = [&](const QStringList &args, QString *err = nullptr) {
+        QProcess p;
+        p.start(QStringLiteral(TABRIX_PREVIEW_TOOL), args);
+        p.waitForFinished(60000);
+        if (err)
+            *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    const QString two = write("two.zpl", Goldens[std::size(Goldens) - 1].zpl);
+    QString err;
+    EXPECT_EQ(run({two, dir.filePath("out.png")}, &err), 0);
+    EXPECT_EQ(err, dir.filePath("out-2.png") + ": not shown: ^XY\n");
+    for (const char *name : {"out.png", "out-2.png"}) {
+        const QImage written(dir.filePath(name));
+        EXPECT_EQ(written.size(), QSize(406, 203)) << name;
+    }
+    EXPECT_EQ(differingPixels(QImage(dir.filePath("out-2.png")).convertToFormat(QImage::Format_Grayscale8),
+                              render(Goldens[std::size(Goldens) - 1].zpl).labels[1].image),
+              0);
+    EXPECT_EQ(run({"--dpmm", "12", "--width-mm", "25", "--height-mm", "10", two, dir.filePath("small.png")}), 0);
+    EXPECT_EQ(QImage(dir.filePath("small.png")).size(), QSize(300, 120));
+
+    const QString epl = write("label.epl", "N\r\nP1\r\n");
+    EXPECT_EQ(run({epl, dir.filePath("x.png")}, &err), 1);
+    EXPECT_TRUE(err.contains("This printer language cannot be previewed")) << qPrintable(err);
+    EXPECT_EQ(run({dir.filePath("missing.zpl"), dir.filePath("x.png")}), 1);
+    for (const QStringList &bad : {QStringList{}, QStringList{two}, QStringList{"--dpmm", "x", two, "o.png"},
+                                   QStringList{"--sample", "s.tst", two, "o.png"}, QStringList{"--what", two, "o.png"}})
+        EXPECT_EQ(run(bad), 2) << qPrintable(bad.join(' '));
+
+    // A printer definition filled with the test print's sample values.
+    const QString tpd = qEnvironmentVariable("TABRIX_TEST_DATA") + "/../app/tabrix.tpd";
+    EXPECT_EQ(run({"--template", tpd, dir.filePath("sample.png")}, &err), 0) << qPrintable(err);
+    const QImage sample = QImage(dir.filePath("sample.png")).convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_EQ(sample.size(), QSize(406, 203));
+    EXPECT_EQ(decodeAll(sample).size(), 1);
+}

@@ -36,18 +36,44 @@ void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordS
     }
     window.suspendTestList(true);
     Finally listBack{[&] { window.suspendTestList(false); }};
-    const TagHandler handler = [&](const QString &, const TagParams &params) {
-        return PageProducer1HTMLTag(store.tblPatients, tests, params);
-    };
     tests.First();
     bool printed = true;
     while (!tests.Eof() && printed) {
-        const QString label = QStringLiteral("%1, test %2")
-                                  .arg(store.tblPatients.asString(QStringLiteral("AccnStr")),
-                                       tests.asString(QStringLiteral("TestCode")));
-        printed = PrintLabel(RenderLabel(htmlDoc, handler), label);
+        const RecordLabel label = LabelOfCurrentTest(htmlDoc, store);
+        printed = PrintLabel(label.bytes, label.name);
         tests.Next();
     }
+}
+
+RecordLabel LabelOfCurrentTest(const QStringList &htmlDoc, const RecordStore &store)
+{
+    const Cursor &tests = store.tblTests;
+    const TagHandler handler = [&](const QString &, const TagParams &params) {
+        return PageProducer1HTMLTag(store.tblPatients, tests, params);
+    };
+    return {QStringLiteral("%1, test %2")
+                .arg(store.tblPatients.asString(QStringLiteral("AccnStr")), tests.asString(QStringLiteral("TestCode"))),
+            RenderLabel(htmlDoc, handler)};
+}
+
+QList<RecordLabel> RecordLabels(const QStringList &htmlDoc, RecordStore &store)
+{
+    Cursor &tests = store.tblTests;
+    const QVariant was = tests.key();
+    const auto back = [&] {
+        if (!was.isNull())
+            tests.Locate(was);
+    };
+    QList<RecordLabel> labels;
+    try {
+        for (tests.First(); !tests.Eof(); tests.Next())
+            labels << LabelOfCurrentTest(htmlDoc, store);
+    } catch (const ETabrixError &) {
+        back();
+        throw;
+    }
+    back();
+    return labels;
 }
 
 } // namespace Tabrix

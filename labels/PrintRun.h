@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <functional>
 
@@ -19,5 +21,16 @@ struct PrintRunWindow {
 // the caller; the toolbar and the test list are back either way.
 void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
                  const PrintRunWindow &window);
+
+// A label of the current record: which it is ("X12345, test CBC") and its bytes.
+struct RecordLabel {
+    QString name;
+    QByteArray bytes;
+};
+// The label of the test cursor's current test, exactly as the print run makes it.
+RecordLabel LabelOfCurrentTest(const QStringList &htmlDoc, const RecordStore &store);
+// Every label a print run would send for the current record, in its order; the test
+// cursor is back on its row afterwards.
+QList<RecordLabel> RecordLabels(const QStringList &htmlDoc, RecordStore &store);
 
 } // namespace Tabrix

@@ -4,9 +4,12 @@
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QThread>
+#include <algorithm>
 
 namespace Tabrix::Support {
 
@@ -73,6 +76,34 @@ QByteArray ProgramFolder::readFile(const QString &name) const
 {
     QFile f(path(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QList<QByteArray> CapturedJobs(const QStringList &before, int count)
+{
+    const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
+    QList<QByteArray> jobs;
+    for (int wait = 0; wait < 100; ++wait) {
+        QStringList fresh;
+        for (const QString &f : QDir(out).entryList({"job-*"}, QDir::Files))
+            if (!before.contains(f))
+                fresh << f;
+        std::sort(fresh.begin(), fresh.end(), [](const QString &a, const QString &b) { return a.mid(4).toInt() < b.mid(4).toInt(); });
+        if (fresh.size() >= count) {
+            for (const QString &f : fresh) {
+                QFile file(out + "/" + f);
+                file.open(QIODevice::ReadOnly);
+                jobs << file.readAll();
+            }
+            return jobs;
+        }
+        QThread::msleep(100);
+    }
+    return jobs;
+}
+
+QStringList SpoolerJobs()
+{
+    return QDir(qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out").entryList({"job-*"}, QDir::Files);
 }
 
 } // namespace Tabrix::Support

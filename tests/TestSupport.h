@@ -51,6 +51,11 @@ public:
 using ColumnValues = std::vector<std::pair<QString, QVariant>>;
 qint32 AddPatient(RecordStore &store, const ColumnValues &values, const QStringList &tests = {});
 
+// The job files of the private CUPS server's queue, and the bytes of the first
+// `count` jobs after those `before` (waiting up to 10 s for them), oldest first.
+QStringList SpoolerJobs();
+QList<QByteArray> CapturedJobs(const QStringList &before, int count);
+
 // A program folder of its own: the program's paths point into it, and it can
 // hold a fresh SQLite register with the data link file naming it.
 class ProgramFolder {

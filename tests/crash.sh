@@ -34,7 +34,7 @@ for round in $(seq "$ROUNDS"); do
     "$prog/tabrix" 2>"$work/stderr" &
     app=$!
     pids+=("$app")
-    about=$(window "About Tabrix") && break
+    about=$(window "About Tabrix" "$app") && break
     grep -q "could not connect to display" "$work/stderr" && [ $SECONDS -lt $deadline ] || break
     echo "round $round: the X server refused the connection; starting again once it takes clients"
   done

@@ -4,12 +4,15 @@
 #include "editor/ColorScan.h"
 #include "editor/ui/TemplateHighlighter.h"
 #include "editor/ui/TfrmCodeEditor.h"
+#include "labels/preview/LabelPreview.h"
+#include "labels/ui/LabelPictures.h"
 #include "editor/ui/TfrmGetLabel.h"
 #include "labels/Printers.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -237,6 +240,46 @@ bool waitFor(const std::function<bool()> &done, int ms = 10000)
 }
 
 } // namespace
+
+TEST(Editor, ThePreviewPaneDrawsTheTestLabelAsTypedAndIsRemembered)
+{
+    Support::ProgramFolder folder;
+    folder.writeFile("tabrix.tpd", "^XA^FO10,10^A0N,30,30^FD<#Field Name=AccnStr>^FS^XZ\r\n");
+    const auto shown = [](const LabelPictures *pane) {
+        for (const QLabel *l : pane->findChildren<QLabel *>())
+            if (!l->pixmap().isNull())
+                return l->pixmap().toImage().convertToFormat(QImage::Format_Grayscale8);
+        return QImage();
+    };
+    {
+        TfrmCodeEditor editor;
+        editor.show();
+        auto *pane = Support::Control<LabelPictures>(editor, "LabelPictures");
+        EXPECT_FALSE(pane->isVisible());
+        Support::Control<QAction>(editor, "LabelPreview1")->trigger();
+        EXPECT_TRUE(pane->isVisible());
+        ASSERT_EQ(pane->pictureCount(), 1);
+        // the bytes the test print sends, with the sample accession number
+        EXPECT_EQ(shown(pane), RenderLabels("^XA^FO10,10^A0N,30,30^FDX12345^FS^XZ").labels[0].image);
+        EXPECT_TRUE(pane->texts().contains("Test label, from the sample values"));
+
+        editor.RichEdit1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor.RichEdit1, "^XA^FO5,5^GB20,20,20^FS^QQ^XZ");
+        EXPECT_EQ(pane->pictureCount(), 1); // the keys never wait for the picture
+        EXPECT_TRUE(waitFor([&] { return pane->pictureCount() == 2; }, 5000));
+        EXPECT_TRUE(pane->texts().contains("not shown: ^QQ"));
+        editor.RichEdit1->selectAll();
+        QTest::keyClicks(editor.RichEdit1, "N");
+        EXPECT_TRUE(waitFor([&] { return pane->pictureCount() == 0; }, 5000));
+        EXPECT_EQ(pane->texts(), "This printer language cannot be previewed");
+        editor.btnCancel->click();
+    }
+    EXPECT_TRUE(folder.readFile("tabrix.ini").contains("LabelPreview=1"));
+    TfrmCodeEditor again;
+    again.show();
+    EXPECT_TRUE(Support::Control<LabelPictures>(again, "LabelPictures")->isVisible());
+    EXPECT_TRUE(Support::Control<QAction>(again, "LabelPreview1")->isChecked());
+}
 
 TEST(Capture, LabelsSentOverTcpBecomeTemplateText)
 {

@@ -110,35 +110,6 @@ struct LabelStation {
     }
 };
 
-// Jobs that the private CUPS server's default queue captured after `before`.
-QList<QByteArray> capturedJobs(const QStringList &before, int count)
-{
-    const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
-    QList<QByteArray> jobs;
-    for (int wait = 0; wait < 100; ++wait) {
-        QStringList fresh;
-        for (const QString &f : QDir(out).entryList({"job-*"}, QDir::Files))
-            if (!before.contains(f))
-                fresh << f;
-        std::sort(fresh.begin(), fresh.end(), [](const QString &a, const QString &b) { return a.mid(4).toInt() < b.mid(4).toInt(); });
-        if (fresh.size() >= count) {
-            for (const QString &f : fresh) {
-                QFile file(out + "/" + f);
-                file.open(QIODevice::ReadOnly);
-                jobs << file.readAll();
-            }
-            return jobs;
-        }
-        QThread::msleep(100);
-    }
-    return jobs;
-}
-
-QStringList jobsNow()
-{
-    return QDir(qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out").entryList({"job-*"}, QDir::Files);
-}
-
 // The newest job id the spooler knows, 0 for none.
 int newestJob()
 {
@@ -206,15 +177,31 @@ TEST(Labels, TheWorkedExamplePrintsByteForByte)
     LabelStation s({"CBC", "BMP,CMP,LIPID,TSH"});
     TabrixDefs::PrinterWait = 0;
     Printers::SetCurrentPrinter(QString());
-    const QStringList before = jobsNow();
+    const QStringList before = Support::SpoolerJobs();
     s.print(WorkedExample);
     EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
-    EXPECT_EQ(capturedJobs(before, 2),
+    EXPECT_EQ(Support::CapturedJobs(before, 2),
               (QList<QByteArray>{"N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 CBC\r\nT4 \r\nP1\r\n",
                                  "N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 BMP,CMP\r\nT4 LIPID,TSH\r\nP1\r\n"}));
     EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
     EXPECT_EQ(s.testListSuspended, (QList<bool>{true, false}));
     EXPECT_EQ(s.store.tblTests.asString("TestCode"), "BMP,CMP,LIPID,TSH"); // on the last test
+}
+
+TEST(Labels, ThePreviewsLabelsAreTheBytesThePrintSends)
+{
+    LabelStation s({"CBC", "BMP,CMP,LIPID,TSH"});
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    s.store.tblTests.Next(); // the test list on its second row
+    const QList<RecordLabel> labels = RecordLabels(WorkedExample, s.store);
+    EXPECT_EQ(s.store.tblTests.asString("TestCode"), "BMP,CMP,LIPID,TSH"); // and back there
+    ASSERT_EQ(labels.size(), 2);
+    EXPECT_EQ(labels[0].name, "X12345, test CBC");
+    EXPECT_EQ(labels[1].name, "X12345, test BMP,CMP,LIPID,TSH");
+    const QStringList before = Support::SpoolerJobs();
+    s.print(WorkedExample);
+    EXPECT_EQ(Support::CapturedJobs(before, 2), (QList<QByteArray>{labels[0].bytes, labels[1].bytes}));
 }
 
 TEST(Labels, NothingToPrintIsSaid)
@@ -241,14 +228,14 @@ TEST(Labels, TheRunStopsAtTheFirstLabelThatFails)
     const QString sock = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/cups.sock";
     // While the first label's job is open and waits, the queue starts rejecting jobs.
     whileTheFirstJobIsOpen([&] { QProcess::execute("cupsreject", {"-h", sock, "tabrix-labels"}); });
-    const QStringList before = jobsNow();
+    const QStringList before = Support::SpoolerJobs();
     s.print({"<#Field Name=TestCode>[CR][LF]"});
     QProcess::execute("cupsaccept", {"-h", sock, "tabrix-labels"});
     TabrixDefs::PrinterWait = 0;
 
-    EXPECT_EQ(capturedJobs(before, 1), QList<QByteArray>{"FIRST\r\n"});
+    EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{"FIRST\r\n"});
     QThread::msleep(300);
-    EXPECT_EQ(jobsNow().size(), before.size() + 1); // the third never went
+    EXPECT_EQ(Support::SpoolerJobs().size(), before.size() + 1); // the third never went
     EXPECT_EQ(s.prompter.errors, QStringList{"Unable to print.  StartRawPrintJob failed"});
     EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
     EXPECT_EQ(s.store.tblTests.asString("TestCode"), "THIRD"); // the test after the one that failed
@@ -297,9 +284,9 @@ TEST(Labels, ALabelTheSpoolerNeverConfirmedIsNamedAndStopsTheRun)
 TEST(Labels, AnErrorWhileMakingALabelEndsTheRunAndGivesTheToolbarBack)
 {
     LabelStation s({"CBC", "BMP"});
-    const QStringList before = jobsNow();
+    const QStringList before = Support::SpoolerJobs();
     EXPECT_THROW(s.print({"T", QString(5000, u'x')}), EParserError);
     EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
     EXPECT_EQ(s.testListSuspended, (QList<bool>{true, false}));
-    EXPECT_EQ(jobsNow(), before);
+    EXPECT_EQ(Support::SpoolerJobs(), before);
 }

@@ -4,6 +4,10 @@
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/TfrmMain.h"
 #include "app/ui/TfrmSplash.h"
+#include "labels/Printers.h"
+#include "labels/preview/LabelPreview.h"
+#include "labels/ui/LabelPictures.h"
+#include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 #include "register/ui/EntryPanel.h"
 #include "tests/WindowSupport.h"
@@ -12,11 +16,14 @@
 #include <QApplication>
 #include <QScreen>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QTableView>
 #include <QTimer>
+#include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -61,6 +68,7 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
         "&File", "  Printer &Setup ", "  &Export ", "-", "  E&xit ",
         "&Edit", "  Preferences ", "  Printer Template ", "-", "  Reset Accns ",
         "Record", "  New F5", "  Cancel F6", "  Save F7", "  Print F8", "-", "  Delete ", "-", "  Previous ", "  Next ",
+        "-", "  Preview Labels ",
         "&View", "  Patient Log ",
         "&About", "  &Help ", "  &Web Help and Updates ", "-", "  &About "}));
 
@@ -147,6 +155,62 @@ TEST(Splash, ItsHeaderBandShowsTheLettersAtTheirNaturalProportions)
     const double mainShape = double(mainName.width()) / mainName.height();
     EXPECT_NEAR(splashShape / mainShape, 1.0, 0.1) << splashShape << " against " << mainShape;
     EXPECT_LE(splashName.right(), 124); // and within the strip's left half
+}
+
+TEST(MainWindow, PreviewLabelsShowsWhatPrintWouldSendAndItsPrintSendsIt)
+{
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    folder.createRegister();
+    folder.writeFile("tabrix.tpd", "^XA^FO10,10^A0N,30,30^FD<#Field Name=AccnStr> <#Field Name=TestCode>^FS^XZ\r\n");
+    {
+        RecordStore writer;
+        writer.Connect(folder.path("tabrix.udl"));
+        Support::AddPatient(writer,
+                            {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
+                             {"Last_Name", "PINDLE"}, {"First_Name", "OSKA"}},
+                            {"CBC", "TSH"});
+    }
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    TfrmMain main;
+    main.store().Connect(folder.path("tabrix.udl"));
+    main.LoadTemplate();
+    main.store().tblTests.Next(); // the test list on its second row
+    int pictures = 0;
+    QString texts;
+    QImage first;
+    const auto look = [&](bool print) {
+        QTimer::singleShot(0, [&, print] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            EXPECT_EQ(dialog->windowTitle(), "Preview Labels");
+            const auto *pane = dialog->findChild<LabelPictures *>();
+            pictures = pane->pictureCount();
+            texts = pane->texts();
+            for (const QLabel *l : pane->findChildren<QLabel *>())
+                if (!l->pixmap().isNull() && first.isNull())
+                    first = l->pixmap().toImage().convertToFormat(QImage::Format_Grayscale8);
+            if (print)
+                dialog->findChild<QPushButton *>("btnPrint")->click();
+            else
+                QTest::keyClick(dialog, Qt::Key_Return);
+            if (dialog->isVisible())
+                dialog->done(-1); // never left open, whatever went wrong
+        });
+        Support::Control<QAction>(main, "PreviewLabels1")->trigger();
+    };
+    const QStringList before = Support::SpoolerJobs();
+    look(false); // Return only closes
+    EXPECT_EQ(pictures, 2);
+    EXPECT_EQ(texts, "X12345, test CBC\nX12345, test TSH");
+    EXPECT_EQ(first, RenderLabels("^XA^FO10,10^A0N,30,30^FDX12345 CBC^FS^XZ").labels[0].image);
+    EXPECT_EQ(main.store().tblTests.asString("TestCode"), "TSH"); // the list stays where it was
+    EXPECT_EQ(Support::SpoolerJobs(), before);
+    look(true); // Print: the print run, as Print
+    EXPECT_EQ(Support::CapturedJobs(before, 2), (QList<QByteArray>{"^XA^FO10,10^A0N,30,30^FDX12345 CBC^FS^XZ",
+                                                                   "^XA^FO10,10^A0N,30,30^FDX12345 TSH^FS^XZ"}));
+    EXPECT_TRUE(prompter.errors.isEmpty()) << qPrintable(prompter.errors.join('|'));
 }
 
 TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)

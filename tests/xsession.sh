@@ -33,12 +33,14 @@ done
 pids+=("$xvfb")
 export DISPLAY=":$number"
 
-# window NAME: the id of the visible window with exactly that title, waiting up to 20 s.
+# window NAME [PID]: the id of the visible window with exactly that title, waiting
+# up to 20 s, or only while the process PID runs.
 window() {
   local id
   for _ in $(seq 200); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
+    [ -n "${2:-}" ] && ! kill -0 "$2" 2>/dev/null && return 1
     sleep 0.1
   done
   return 1

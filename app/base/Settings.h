@@ -42,6 +42,7 @@ inline const Integer SplashInterval{"Defaults", "SplashInterval", 5000};
 inline const Text SplashImage{"Defaults", "SplashImage", QString()};
 inline const Integer PrinterWait{"Defaults", "PrinterWait", 1000};
 inline const Boolean Colorize{"Defaults", "Colorize", true};
+inline const Boolean LabelPreview{"Defaults", "LabelPreview", false}; // the editor's preview pane
 inline const Text Printer{"Printer", "Printer", QString()};
 inline const Integer WindowTop{"Window", "Top", 0};
 inline const Integer WindowLeft{"Window", "Left", 0};

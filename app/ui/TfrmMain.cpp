@@ -12,6 +12,7 @@
 #include "log/ui/ExportCommand.h"
 #include "log/ui/TfrmPatientLog.h"
 #include "labels/ui/PrinterSetup.h"
+#include "labels/ui/TfrmLabelPreview.h"
 #include "labels/Template.h"
 #include "register/ui/EntryPanel.h"
 #include "register/ui/PatientEntry.h"
@@ -108,6 +109,10 @@ void TfrmMain::attachRecordCommands()
     attach({tbCancel, Cancel1}, [this] { m_lifecycle.tbCancelClick(); });
     attach({tbSave, Save1}, [this] { m_lifecycle.tbSaveClick(); });
     attach({tbPrint, Print1}, [this] { tbPrintClick(); });
+    attach({PreviewLabels1}, [this] {
+        if (PreviewLabels1Click(this, m_htmlDoc, m_lifecycle, m_store))
+            tbPrintClick();
+    });
     attach({tbPrev, Previous1}, [this] { m_lifecycle.tbPrevClick(); });
     attach({tbNext, Next1}, [this] { m_lifecycle.tbNextClick(); });
     attach({Delete1}, [this] { m_lifecycle.Delete1Click(); });
@@ -127,6 +132,7 @@ void TfrmMain::tblPatientsStateChange()
     Save1->setEnabled(tbSave->isEnabled());
     Cancel1->setEnabled(tbCancel->isEnabled());
     Print1->setEnabled(tbPrint->isEnabled());
+    PreviewLabels1->setEnabled(tbPrint->isEnabled());
     Previous1->setEnabled(tbPrev->isEnabled());
     Next1->setEnabled(tbNext->isEnabled());
     for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1})
@@ -208,6 +214,8 @@ void TfrmMain::buildToolbarAndMenus()
     record->addSeparator();
     Previous1 = item(record, "Previous1", "Previous");
     Next1 = item(record, "Next1", "Next");
+    record->addSeparator();
+    PreviewLabels1 = item(record, "PreviewLabels1", "Preview Labels");
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     AccnList1 = item(view, "AccnList1", "Patient Log");
     QMenu *about = menuBar()->addMenu(QStringLiteral("&About"));

@@ -9,6 +9,8 @@
 #include "editor/ui/TfrmGetLabel.h"
 #include "labels/Labels.h"
 #include "labels/Template.h"
+#include "labels/preview/LabelPreview.h"
+#include "labels/ui/LabelPictures.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,6 +23,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -103,6 +107,17 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
     mono.setStyleHint(QFont::Monospace);
     RichEdit1->setFont(mono);
     m_highlighter = new TemplateHighlighter(this);
+    m_preview = new LabelPictures(this);
+    m_preview->hide();
+    // The preview follows the typing after a pause, so that no key waits for it.
+    m_previewPause = new QTimer(this);
+    m_previewPause->setSingleShot(true);
+    m_previewPause->setInterval(250);
+    connect(m_previewPause, &QTimer::timeout, this, &TfrmCodeEditor::refreshPreview);
+    connect(RichEdit1, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_previewItem->isChecked())
+            m_previewPause->start();
+    });
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -116,7 +131,13 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(findChild<QMenuBar *>());
     layout->addWidget(ToolBar1);
-    layout->addWidget(RichEdit1, 1);
+    auto *panes = new QSplitter(this);
+    panes->addWidget(RichEdit1);
+    panes->addWidget(m_preview);
+    panes->setStretchFactor(0, 3);
+    panes->setStretchFactor(1, 2);
+    panes->setChildrenCollapsible(false);
+    layout->addWidget(panes, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(btnCancel);
@@ -188,6 +209,15 @@ void TfrmCodeEditor::buildMenus()
     QMenu *character = charMenu(fields);
     character->setTitle(QStringLiteral("Character"));
     fields->addMenu(character);
+
+    QMenu *view = bar->addMenu(QStringLiteral("&View"));
+    m_previewItem = view->addAction(QStringLiteral("Label &Preview"));
+    m_previewItem->setObjectName(QStringLiteral("LabelPreview1"));
+    m_previewItem->setCheckable(true);
+    connect(m_previewItem, &QAction::toggled, this, [this](bool on) {
+        showPreview(on);
+        RunGuarded([on] { Settings::LabelPreview.write(on); }); // remembered for the next opening
+    });
 
     tbNew = button("tbNew", Pictures::Tool::New, "New", &E::tbNewClick);
     tbOpen = button("tbOpen", Pictures::Tool::Open, "Open from file", &E::tbOpenClick);
@@ -269,6 +299,11 @@ void TfrmCodeEditor::FormCreate()
         ShowError(QStringLiteral("Error loading printer template file"));
         setText(QString());
     }
+    {
+        const QSignalBlocker quiet(m_previewItem); // reading the choice is no change of it
+        m_previewItem->setChecked(Settings::LabelPreview.read());
+    }
+    showPreview(m_previewItem->isChecked());
     RichEdit1Change();
 }
 
@@ -353,15 +388,41 @@ void TfrmCodeEditor::tbSaveClick()
         writeFileText(file, text());
 }
 
+QByteArray TfrmCodeEditor::testLabel() const
+{
+    // A working copy of the lines: the editor text itself never changes.
+    const QStringList lines = RemoveComments(toEditor(text()).split(u'\n'));
+    return RenderLabel(lines, [this](const QString &, const TagParams &p) { return SampleValues1.TagValue(p); });
+}
+
 void TfrmCodeEditor::tbTestPrintClick()
 {
     if (RichEdit1->document()->isEmpty())
         return;
-    // A working copy of the lines: the editor text itself never changes.
-    const QStringList lines = RemoveComments(toEditor(text()).split(u'\n'));
-    const QByteArray bytes = RenderLabel(lines, [this](const QString &, const TagParams &p) { return SampleValues1.TagValue(p); });
-    if (!PrintLabel(bytes, QStringLiteral("the test label")))
+    if (!PrintLabel(testLabel(), QStringLiteral("the test label")))
         ShowError(QStringLiteral("Error printing label"));
+}
+
+void TfrmCodeEditor::showPreview(bool on)
+{
+    m_preview->setVisible(on);
+    if (on)
+        refreshPreview();
+}
+
+// The test label as the test print would send it, drawn; a template that cannot
+// be filled says why in the pane, never in a box while typing.
+void TfrmCodeEditor::refreshPreview()
+{
+    if (RichEdit1->document()->isEmpty()) {
+        m_preview->showMessage(QStringLiteral("The template is empty."));
+        return;
+    }
+    try {
+        m_preview->showPreview(RenderLabels(testLabel()), {QStringLiteral("Test label, from the sample values")});
+    } catch (const ETabrixError &e) {
+        m_preview->showMessage(e.message());
+    }
 }
 
 void TfrmCodeEditor::tbListenClick()

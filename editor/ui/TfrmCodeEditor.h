@@ -6,12 +6,14 @@
 class QAction;
 class QMenu;
 class QPlainTextEdit;
+class QTimer;
 class QPushButton;
 class QToolBar;
 class QToolButton;
 
 namespace Tabrix {
 
+class LabelPictures;
 class TemplateHighlighter;
 
 // The template editor: edits the printer definition with field and character
@@ -61,9 +63,16 @@ private:
     void RichEdit1Change();
     void RichEdit1SelectionChange();
     void FormCreate();
+    // The test label's bytes from the editor text and the sample values.
+    QByteArray testLabel() const;
+    void showPreview(bool on);
+    void refreshPreview();
 
     SampleValues SampleValues1{QStringList()};
     TemplateHighlighter *m_highlighter;
+    LabelPictures *m_preview;
+    QAction *m_previewItem;
+    QTimer *m_previewPause;
     bool m_closingFromTitleBar = true;
 };
 

@@ -22,12 +22,14 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace Tabrix {
 
@@ -131,13 +133,11 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(findChild<QMenuBar *>());
     layout->addWidget(ToolBar1);
-    auto *panes = new QSplitter(this);
-    panes->addWidget(RichEdit1);
-    panes->addWidget(m_preview);
-    panes->setStretchFactor(0, 3);
-    panes->setStretchFactor(1, 2);
-    panes->setChildrenCollapsible(false);
-    layout->addWidget(panes, 1);
+    m_panes = new QSplitter(this);
+    m_panes->addWidget(RichEdit1);
+    m_panes->addWidget(m_preview);
+    m_panes->setChildrenCollapsible(false);
+    layout->addWidget(m_panes, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(btnCancel);
@@ -313,6 +313,8 @@ void TfrmCodeEditor::showEvent(QShowEvent *event)
     // The text-change handler from now on, and the colours of the loaded text.
     connect(RichEdit1, &QPlainTextEdit::textChanged, this, &TfrmCodeEditor::RichEdit1Change, Qt::UniqueConnection);
     Colorize1Click();
+    if (m_previewItem->isChecked())
+        makeRoomForPreview();
 }
 
 QString TfrmCodeEditor::text() const
@@ -406,8 +408,27 @@ void TfrmCodeEditor::tbTestPrintClick()
 void TfrmCodeEditor::showPreview(bool on)
 {
     m_preview->setVisible(on);
-    if (on)
+    if (on) {
         refreshPreview();
+        makeRoomForPreview();
+    }
+}
+
+// A 2 x 1 inch label at one pixel per dot beside the text: the window grows for
+// it (within the screen) while it is narrower than both need.
+void TfrmCodeEditor::makeRoomForPreview()
+{
+    if (!isVisible())
+        return; // again when the window shows
+    constexpr int TextWidth = 480, PaneWidth = 460;
+    const int extra = width() - m_panes->width();
+    int wanted = TextWidth + PaneWidth + m_panes->handleWidth() + extra;
+    if (const QScreen *s = screen())
+        wanted = std::min(wanted, s->availableGeometry().width() - (frameGeometry().width() - width()));
+    if (width() < wanted)
+        resize(wanted, height());
+    const int total = m_panes->width();
+    m_panes->setSizes({std::max(total - PaneWidth, total / 2), std::min(PaneWidth, total / 2)});
 }
 
 // The test label as the test print would send it, drawn; a template that cannot

@@ -6,6 +6,7 @@
 class QAction;
 class QMenu;
 class QPlainTextEdit;
+class QSplitter;
 class QTimer;
 class QPushButton;
 class QToolBar;
@@ -66,11 +67,13 @@ private:
     // The test label's bytes from the editor text and the sample values.
     QByteArray testLabel() const;
     void showPreview(bool on);
+    void makeRoomForPreview();
     void refreshPreview();
 
     SampleValues SampleValues1{QStringList()};
     TemplateHighlighter *m_highlighter;
     LabelPictures *m_preview;
+    QSplitter *m_panes;
     QAction *m_previewItem;
     QTimer *m_previewPause;
     bool m_closingFromTitleBar = true;

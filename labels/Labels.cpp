@@ -20,10 +20,13 @@ QString mayNotHavePrinted(const QString &label, const QString &why)
 
 } // namespace
 
-bool PrintLabel(const QByteArray &bytes, const QString &label)
+bool PrintLabel(const QByteArray &bytes, const QString &label, LabelJob *job)
 {
-    const auto failed = [](const QString &why) {
-        ShowError(QStringLiteral("Unable to print.  ") + why);
+    LabelJob ignored;
+    LabelJob &result = job ? *job : ignored;
+    const auto failed = [&](const QString &why) {
+        result.outcome = QStringLiteral("Unable to print.  ") + why;
+        ShowError(result.outcome);
         return false;
     };
     // Only a failure asks whether the spooler is there at all, so that a spooler
@@ -34,7 +37,9 @@ bool PrintLabel(const QByteArray &bytes, const QString &label)
     QString device;
     try {
         device = Printers::CurrentPrinterName().left(32);
-    } catch (const ETabrixError &) {
+        result.printer = device;
+    } catch (const ETabrixError &e) {
+        result.outcome = e.message();
         if (!SpoolerReachable())
             return failed(unreachable);
         throw; // no printer at all: the caller's to show
@@ -42,6 +47,7 @@ bool PrintLabel(const QByteArray &bytes, const QString &label)
     const QString port;
     try {
         TWinRawPrinter printer(device, port);
+        result.jobId = printer.JobId;
         const bool written = printer.WriteString(bytes);
         Delay(TabrixDefs::PrinterWait);
         // Only a job that the spooler took whole and confirmed counts as printed.
@@ -50,6 +56,7 @@ bool PrintLabel(const QByteArray &bytes, const QString &label)
             return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not take all of its bytes")));
         if (!ended)
             return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not confirm its job")));
+        result.outcome = QStringLiteral("sent");
         return true;
     } catch (const ERawPrinterException &e) {
         return failed(SpoolerReachable() ? e.message() : unreachable);

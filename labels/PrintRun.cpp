@@ -1,6 +1,7 @@
 #include "labels/PrintRun.h"
 #include "app/base/Prompter.h"
 #include "labels/LabelFields.h"
+#include "labels/LabelLedger.h"
 #include "labels/Labels.h"
 #include "labels/Template.h"
 #include "register/RecordLifecycle.h"
@@ -16,6 +17,16 @@ struct Finally {
 };
 template <class F>
 Finally(F) -> Finally<F>;
+// Completes a ledger row while an error is on its way to the user already.
+void closeQuietly(LabelLedger &ledger, qint64 row, const LabelJob &job)
+{
+    try {
+        ledger.close(row, job);
+    } catch (const ETabrixError &) {
+        // the error being raised is the one the user must see
+    }
+}
+
 } // namespace
 
 void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
@@ -36,13 +47,65 @@ void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordS
     }
     window.suspendTestList(true);
     Finally listBack{[&] { window.suspendTestList(false); }};
+    const Cursor &patients = store.tblPatients;
+    const QString accession = patients.asString(QStringLiteral("AccnStr"));
+    LabelLedger ledger(patients.database());
+    int sent = 0;
+    QString printer, stoppedAt;
+    Finally report{[&] {
+        if (!window.showStatus)
+            return;
+        const QString done = QStringLiteral("%1 label%2 sent to %3 for %4")
+                                 .arg(sent)
+                                 .arg(sent == 1 ? QString() : QStringLiteral("s"),
+                                      printer.isEmpty() ? QStringLiteral("the printer") : printer, accession);
+        window.showStatus(stoppedAt.isEmpty() ? done : QStringLiteral("Printing stopped at the label for %1; %2.").arg(stoppedAt, done));
+    }};
     tests.First();
-    bool printed = true;
-    while (!tests.Eof() && printed) {
+    while (!tests.Eof()) {
         const RecordLabel label = LabelOfCurrentTest(htmlDoc, store);
-        printed = PrintLabel(label.bytes, label.name);
-        tests.Next();
+        stoppedAt = label.name;
+        qint64 row = 0;
+        if (ledger.present()) {
+            try {
+                row = ledger.open({patients.value(QStringLiteral("Order_id")), patients.value(QStringLiteral("AccnNum")),
+                                   accession, tests.asString(QStringLiteral("TestCode")), label.bytes});
+            } catch (const ETabrixError &e) {
+                ShowError(QStringLiteral("The label for %1 was not printed: the print ledger cannot record it (%2). "
+                                         "Printing stopped.")
+                              .arg(label.name, e.message()));
+                return;
+            }
+        }
+        LabelJob job;
+        bool printed = false;
+        try {
+            printed = PrintLabel(label.bytes, label.name, &job);
+        } catch (const ETabrixError &e) {
+            if (row)
+                closeQuietly(ledger, row, {job.printer, job.jobId, e.message()});
+            throw;
+        }
+        printer = job.printer;
+        if (row) {
+            try {
+                ledger.close(row, job);
+            } catch (const ETabrixError &e) {
+                ShowError(QStringLiteral("The label for %1 %2, but the print ledger could not record what became of it "
+                                         "(%3). Printing stopped.")
+                              .arg(label.name, printed ? QStringLiteral("was sent to ") + job.printer : QStringLiteral("failed"),
+                                   e.message()));
+                sent += printed;
+                tests.Next();
+                return;
+            }
+        }
+        tests.Next(); // after a failure too: the run ends on the test after it
+        if (!printed)
+            return;
+        ++sent;
     }
+    stoppedAt.clear();
 }
 
 RecordLabel LabelOfCurrentTest(const QStringList &htmlDoc, const RecordStore &store)

@@ -13,12 +13,15 @@ class RecordStore;
 struct PrintRunWindow {
     std::function<void(bool)> setToolbarEnabled;
     std::function<void(bool)> suspendTestList; // the test list stops following the run
+    std::function<void(const QString &)> showStatus = {}; // what the run printed
 };
 
 // Prints one label per test of the current record, in the test cursor's order:
 // the template expanded afresh for each, one raw job each, stopping at the first
-// label that fails. An error while a label is produced ends the run and reaches
-// the caller; the toolbar and the test list are back either way.
+// label that fails. Each label has its row in the register's print ledger before
+// it goes out; a ledger that cannot be written stops the run. An error while a
+// label is produced ends the run and reaches the caller; the toolbar and the test
+// list are back either way. The window's status tells what went where.
 void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
                  const PrintRunWindow &window);
 

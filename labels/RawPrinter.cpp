@@ -54,6 +54,12 @@ int StartRawPrintJob(const QString &printerName, const QString &, const QString 
     return lastHandle;
 }
 
+int RawJobId(int handle)
+{
+    const auto job = openJobs.find(handle);
+    return job == openJobs.end() ? 0 : job->second.id;
+}
+
 int StartRawPrintPage(int handle)
 {
     return openJobs.count(handle) ? 1 : -1;
@@ -97,6 +103,7 @@ TWinRawPrinter::TWinRawPrinter(const QString &printerName, const QString &output
     Handle = StartRawPrintJob(printerName, outputFile, QStringLiteral("TWinRawPrinter Document"));
     if (Handle < 0)
         throw ERawPrinterException(QStringLiteral("StartRawPrintJob failed"));
+    JobId = RawJobId(Handle);
     if (StartRawPrintPage(Handle) < 0) {
         EndRawPrintJob(Handle);
         throw ERawPrinterException(QStringLiteral("StartRawPrintPage failed"));

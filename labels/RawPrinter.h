@@ -21,6 +21,8 @@ int PrintRawData(int handle, const char *buffer, qint64 count);
 int EndRawPrintPage(int handle);
 // Ends the document, which hands the job to the spooler, and closes the printer.
 int EndRawPrintJob(int handle);
+// The spooler's id of an open job, 0 for none.
+int RawJobId(int handle);
 
 // One open raw job with one open page, from construction to destruction.
 class TWinRawPrinter {
@@ -39,6 +41,7 @@ public:
     bool End();
 
     int Handle;
+    int JobId = 0; // the spooler's
 };
 
 // Whether the print spooler answers a connection, within 5 seconds.

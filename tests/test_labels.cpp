@@ -7,11 +7,15 @@
 #include "register/RecordLifecycle.h"
 #include "tests/TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QThread>
 #include <QTimer>
 #include <cups/cups.h>
@@ -289,4 +293,101 @@ TEST(Labels, AnErrorWhileMakingALabelEndsTheRunAndGivesTheToolbarBack)
     EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
     EXPECT_EQ(s.testListSuspended, (QList<bool>{true, false}));
     EXPECT_EQ(Support::SpoolerJobs(), before);
+}
+
+namespace {
+
+// The print ledger's rows, oldest first, with the columns a test names.
+QList<QVariantList> ledgerRows(RecordStore &store, const QString &columns)
+{
+    QSqlQuery q(store.tblPatients.database());
+    EXPECT_TRUE(q.exec("SELECT " + columns + " FROM label_log ORDER BY Label_id")) << qPrintable(q.lastError().text());
+    QList<QVariantList> rows;
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < q.record().count(); ++i)
+            row << q.value(i);
+        rows << row;
+    }
+    return rows;
+}
+
+// A print run of the worked example's station, with what its status said.
+QStringList printAndSay(LabelStation &s, const QStringList &htmlDoc)
+{
+    QStringList said;
+    PrintLabels(htmlDoc, s.lifecycle, s.store, {[](bool) {}, [](bool) {}, [&](const QString &text) { said << text; }});
+    return said;
+}
+
+} // namespace
+
+TEST(Ledger, EveryLabelHasItsRowWithTheSpoolersBytesJobAndReprintCount)
+{
+    LabelStation s({"CBC", "BMP", "TSH"});
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    const QString queue = Printers::CurrentPrinterName();
+    const QStringList before = Support::SpoolerJobs();
+    EXPECT_EQ(printAndSay(s, WorkedExample), QStringList{"3 labels sent to " + queue + " for X12345"});
+    EXPECT_EQ(printAndSay(s, WorkedExample), QStringList{"3 labels sent to " + queue + " for X12345"}); // F8 again
+    EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
+    const QList<QByteArray> jobs = Support::CapturedJobs(before, 6);
+    ASSERT_EQ(jobs.size(), 6);
+    QList<int> ids; // the capture backend names each job's file after its id
+    for (const QString &f : Support::SpoolerJobs())
+        if (!before.contains(f))
+            ids << f.mid(4).toInt();
+    std::sort(ids.begin(), ids.end());
+    const QList<QVariantList> rows =
+        ledgerRows(s.store, "Order_id, AccnNum, AccnStr, TestCode, Station, Printer, Job_id, Bytes, Digest, Outcome, Reprint, Printed");
+    ASSERT_EQ(rows.size(), 6);
+    const char *codes[] = {"CBC", "BMP", "TSH"};
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        const QVariantList &r = rows[i];
+        EXPECT_EQ(r[0].toInt(), s.store.tblPatients.asInteger("Order_id"));
+        EXPECT_EQ(r[1].toLongLong(), 100012345);
+        EXPECT_EQ(r[2].toString(), "X12345");
+        EXPECT_EQ(r[3].toString(), codes[i % 3]);
+        EXPECT_EQ(r[4].toString(), "Tabrix Station");
+        EXPECT_EQ(r[5].toString(), queue);
+        EXPECT_EQ(r[6].toInt(), ids.value(i));
+        EXPECT_EQ(r[7].toLongLong(), jobs[i].size());
+        EXPECT_EQ(r[8].toString(), QString::fromLatin1(QCryptographicHash::hash(jobs[i], QCryptographicHash::Sha256).toHex()));
+        EXPECT_EQ(r[9].toString(), "sent");
+        EXPECT_EQ(r[10].toInt(), i / 3);
+        EXPECT_EQ(r[11].toDateTime(), QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    }
+}
+
+TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
+{
+    LabelStation s({"CBC", "BMP"});
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter("no-such-queue");
+    const QStringList before = Support::SpoolerJobs();
+    EXPECT_EQ(printAndSay(s, WorkedExample),
+              QStringList{"Printing stopped at the label for X12345, test CBC; 0 labels sent to no-such-queue for X12345."});
+    EXPECT_EQ(ledgerRows(s.store, "TestCode, Job_id IS NULL, Outcome, Reprint"),
+              (QList<QVariantList>{{"CBC", 1, "Unable to print.  StartRawPrintJob failed", 0}}));
+    Printers::SetCurrentPrinter(QString());
+    printAndSay(s, WorkedExample);
+    EXPECT_EQ(Support::CapturedJobs(before, 2).size(), 2);
+    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome, Reprint"),
+              (QList<QVariantList>{{"CBC", "Unable to print.  StartRawPrintJob failed", 0}, {"CBC", "sent", 0}, {"BMP", "sent", 0}}));
+}
+
+TEST(Ledger, ARegisterWithoutTheLedgerPrintsAsBefore)
+{
+    LabelStation s({"CBC", "BMP,CMP,LIPID,TSH"});
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    ASSERT_TRUE(QSqlQuery(s.store.tblPatients.database()).exec("DROP TABLE label_log"));
+    const QStringList before = Support::SpoolerJobs();
+    s.print(WorkedExample);
+    EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
+    EXPECT_EQ(Support::CapturedJobs(before, 2),
+              (QList<QByteArray>{"N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 CBC\r\nT4 \r\nP1\r\n",
+                                 "N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 BMP,CMP\r\nT4 LIPID,TSH\r\nP1\r\n"}));
 }

@@ -132,12 +132,13 @@ TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
 {
     if (Support::ProgramFolder::onPostgres())
         GTEST_SKIP() << "the register file, byte for byte";
-    // A register of an older set-up tool: the same schema with a plain index.
+    // A register of an older set-up tool: the same schema with a plain index and no print ledger.
     Support::ProgramFolder folder;
     const QString file = folder.path("tabrix.db");
-    QStringList old = RegisterSetup::SchemaStatements("sqlite");
-    for (QString &statement : old)
-        statement.replace("CREATE UNIQUE INDEX AccnNum", "CREATE INDEX AccnNum");
+    QStringList old;
+    for (QString statement : RegisterSetup::SchemaStatements("sqlite"))
+        if (!statement.contains(" label_log"))
+            old << statement.replace("CREATE UNIQUE INDEX AccnNum", "CREATE INDEX AccnNum");
     for (const char *row : {"(100012345, 'X12345', '2026-12-08T09:30:00.000', 'PINDLE', 'OSKA')",
                             "(100012346, 'X12346', '2026-12-08T09:31:00.000', 'DOE', 'JANE')",
                             "(100012345, 'X12345', '2026-12-08T09:32:00.000', 'ROE', 'RICHARD')"})
@@ -162,6 +163,7 @@ TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
     ASSERT_TRUE(tool.waitForFinished(20000));
     EXPECT_EQ(tool.exitCode(), 0) << qPrintable(QString::fromUtf8(tool.readAllStandardError()));
     EXPECT_FALSE(execOnFile(file, {"INSERT INTO patients (AccnNum, AccnStr, Created) VALUES (100012346, 'X12346', '2026-12-08')"}));
+    EXPECT_TRUE(execOnFile(file, {"SELECT Label_id, Digest, Reprint FROM label_log"})); // and the ledger is there
 }
 
 TEST(SharedRegister, ASaveAfterTheServerRestartedReconnectsAndSavesOnce)

@@ -156,7 +156,8 @@ void TfrmMain::tbPrintClick()
                  [this](bool suspended) {
                      m_panel->testGrid()->setUpdatesEnabled(!suspended);
                      m_panel->testList()->setSuspended(suspended);
-                 }});
+                 },
+                 [this](const QString &text) { statusBar()->showMessage(text, 30000); }});
 }
 
 TfrmMain::~TfrmMain()

@@ -37,3 +37,25 @@ CREATE TABLE tests (
   TestCode VARCHAR(40) NOT NULL DEFAULT ''
 );
 CREATE INDEX tests_Order_id ON tests (Order_id, Test_id);
+
+-- The print ledger: one row for every label job, written before its bytes go to
+-- the spooler and completed with what became of them. It outlives deleted
+-- registrations and an emptied register: it is the record of what was printed.
+-- "IF NOT EXISTS": the upgrade of an older register adds it with these lines.
+CREATE TABLE IF NOT EXISTS label_log (
+  Label_id INTEGER GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+  Order_id INTEGER,                           -- none for the editor's test label
+  AccnNum  INTEGER,
+  AccnStr  VARCHAR(10) NOT NULL DEFAULT '',
+  TestCode VARCHAR(40) NOT NULL DEFAULT '',
+  Printed  TIMESTAMP(3) NOT NULL,
+  Station  VARCHAR(40) NOT NULL DEFAULT '',
+  Printer  VARCHAR(128) NOT NULL DEFAULT '',
+  Job_id   INTEGER,                           -- the spooler's, when it gave one
+  Bytes    INTEGER NOT NULL,
+  Digest   CHAR(64) NOT NULL,                 -- SHA-256 of the bytes, lower-case hex
+  Outcome  TEXT NOT NULL,                     -- "sent", or the error shown ("sending, not confirmed" until then)
+  Reprint  INTEGER NOT NULL DEFAULT 0         -- labels of this registration and test sent before
+);
+CREATE INDEX IF NOT EXISTS label_log_Order_id ON label_log (Order_id, TestCode, Label_id);
+CREATE INDEX IF NOT EXISTS label_log_Printed ON label_log (Printed, Label_id);

@@ -139,6 +139,10 @@ QStringList UpgradeRegister(QSqlDatabase db)
                          QStringLiteral("CREATE UNIQUE INDEX AccnNum ON patients (AccnNum)")};
     if (postgres)
         steps << QStringLiteral("CREATE INDEX IF NOT EXISTS patients_AccnNum_Order_id ON patients (AccnNum, Order_id)");
+    // The print ledger, when the register has none yet.
+    for (const QString &statement : SchemaStatements(postgres ? QStringLiteral("postgresql") : QStringLiteral("sqlite")))
+        if (statement.contains(QLatin1String(" label_log")))
+            steps << statement;
     if (!db.transaction())
         throw ETabrixError(db.lastError().text());
     for (const QString &step : steps)

@@ -1,0 +1,50 @@
+#include "labels/LabelLedger.h"
+#include "app/base/Clock.h"
+#include "app/base/TabrixDefs.h"
+#include "register/Cursor.h"
+
+#include <QCryptographicHash>
+#include <QSqlQuery>
+
+namespace Tabrix {
+
+namespace {
+// Text for a column that holds no NULL: Qt binds a null text as NULL.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+} // namespace
+
+LabelLedger::LabelLedger(const QSqlDatabase &db)
+    : m_db(db)
+{
+    for (const QString &table : db.tables())
+        if (table.compare(QLatin1String("label_log"), Qt::CaseInsensitive) == 0)
+            m_present = true;
+}
+
+qint64 LabelLedger::open(const LedgerEntry &e)
+{
+    // The reprint count comes from the rows already there, in the same statement.
+    QSqlQuery q = ExecRegister(
+        m_db,
+        QStringLiteral("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Station, Bytes, Digest, "
+                       "Outcome, Reprint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                       "(SELECT count(*) FROM label_log WHERE Order_id = ? AND AccnNum = ? AND TestCode = ? "
+                       "AND Outcome = 'sent')) RETURNING Label_id"),
+        {e.orderId, e.accnNum, text(e.accnStr), text(e.testCode), Clock::now(), text(TabrixDefs::StationID), qint64(e.bytes.size()),
+         QString::fromLatin1(QCryptographicHash::hash(e.bytes, QCryptographicHash::Sha256).toHex()),
+         QStringLiteral("sending, not confirmed"), e.orderId, e.accnNum, text(e.testCode)});
+    if (!q.next())
+        throw EDatabaseError(QStringLiteral("The print ledger gave no row for the label"));
+    return q.value(0).toLongLong();
+}
+
+void LabelLedger::close(qint64 row, const LabelJob &job)
+{
+    ExecRegister(m_db, QStringLiteral("UPDATE label_log SET Printer = ?, Job_id = ?, Outcome = ? WHERE Label_id = ?"),
+                 {text(job.printer), job.jobId > 0 ? QVariant(job.jobId) : QVariant(), text(job.outcome), row});
+}
+
+} // namespace Tabrix

@@ -151,6 +151,9 @@ const QStringList WorkedExample = RemoveComments({
     "T4 <#Field Name=TestCode2 Length=10>[CR][LF]",
     "P1[CR][LF]",
 });
+// Its two labels' bytes for PINDLE, OSKA with CBC and BMP,CMP,LIPID,TSH.
+const QList<QByteArray> WorkedExampleJobs = {"N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 CBC\r\nT4 \r\nP1\r\n",
+                                             "N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 BMP,CMP\r\nT4 LIPID,TSH\r\nP1\r\n"};
 
 } // namespace
 
@@ -185,8 +188,7 @@ TEST(Labels, TheWorkedExamplePrintsByteForByte)
     s.print(WorkedExample);
     EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
     EXPECT_EQ(Support::CapturedJobs(before, 2),
-              (QList<QByteArray>{"N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 CBC\r\nT4 \r\nP1\r\n",
-                                 "N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 BMP,CMP\r\nT4 LIPID,TSH\r\nP1\r\n"}));
+              WorkedExampleJobs);
     EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
     EXPECT_EQ(s.testListSuspended, (QList<bool>{true, false}));
     EXPECT_EQ(s.store.tblTests.asString("TestCode"), "BMP,CMP,LIPID,TSH"); // on the last test
@@ -388,6 +390,5 @@ TEST(Ledger, ARegisterWithoutTheLedgerPrintsAsBefore)
     s.print(WorkedExample);
     EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
     EXPECT_EQ(Support::CapturedJobs(before, 2),
-              (QList<QByteArray>{"N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 CBC\r\nT4 \r\nP1\r\n",
-                                 "N\r\nT1 PINDLE,OSKA\r\nT2 X12345 56Y\r\nT3 BMP,CMP\r\nT4 LIPID,TSH\r\nP1\r\n"}));
+              WorkedExampleJobs);
 }

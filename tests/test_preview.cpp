@@ -172,11 +172,6 @@ const Golden Goldens[] = {
      "^XA^FO10,10^A0N,40,40^FDfirst^FS^XZ\r\n^XA^PQ2^FO10,10^A0N,40,40^FDsecond^FS^XYZ^XZ", {}, 2},
 };
 
-LabelPreview render(const QByteArray &zpl)
-{
-    return RenderLabels(zpl);
-}
-
 } // namespace
 
 TEST(Preview, GoldenPicturesDotForDotAndEveryBarcodeReadsBack)
@@ -186,7 +181,7 @@ TEST(Preview, GoldenPicturesDotForDotAndEveryBarcodeReadsBack)
     failed.setAutoRemove(false);
     for (const Golden &g : Goldens) {
         SCOPED_TRACE(g.name);
-        const LabelPreview preview = render(g.zpl);
+        const LabelPreview preview = RenderLabels(g.zpl);
         ASSERT_TRUE(preview.error.isEmpty());
         ASSERT_EQ(preview.labels.size(), g.labels);
         for (int i = 0; i < preview.labels.size(); ++i) {
@@ -206,7 +201,7 @@ TEST(Preview, GoldenPicturesDotForDotAndEveryBarcodeReadsBack)
         }
         EXPECT_EQ(decodeAll(preview.labels[0].image), g.barcodes);
     }
-    const LabelPreview two = render(Goldens[std::size(Goldens) - 1].zpl);
+    const LabelPreview two = RenderLabels(Goldens[std::size(Goldens) - 1].zpl);
     EXPECT_EQ(two.labels[0].copies, 1);
     EXPECT_EQ(two.labels[1].copies, 2);
     EXPECT_EQ(two.labels[0].notShown, QStringList());
@@ -224,7 +219,7 @@ TEST(Preview, BarsAndModulesAreAsWideAndAsHighAsTheCommandsSay)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        const QImage p = render(c.zpl).labels.value(0).image;
+        const QImage p = RenderLabels(c.zpl).labels.value(0).image;
         ASSERT_FALSE(p.isNull());
         const int row = 20 + c.height / 2;
         QList<int> light;
@@ -245,7 +240,7 @@ TEST(Preview, BarsAndModulesAreAsWideAndAsHighAsTheCommandsSay)
     }
     // A QR code's finder pattern is seven modules of `magnification` dots.
     for (int magnification : {2, 3, 5}) {
-        const QImage p = render("^XA^FO20,20^BQN,2," + QByteArray::number(magnification) + "^FDQA,X12345^FS^XZ")
+        const QImage p = RenderLabels("^XA^FO20,20^BQN,2," + QByteArray::number(magnification) + "^FDQA,X12345^FS^XZ")
                              .labels[0].image;
         int y = 0;
         while (y < p.height() && p.constScanLine(y)[std::min(p.width() - 1, 20 + magnification)] >= 128)
@@ -276,7 +271,7 @@ TEST(Preview, TheSampleTemplateShowsTheNameTheAccessionAsCode128AndTheTest)
     const QByteArray bytes = RenderLabel(lines, [&](const QString &, const TagParams &p) {
         return PageProducer1HTMLTag(store.tblPatients, store.tblTests, p);
     });
-    const LabelPreview preview = render(bytes);
+    const LabelPreview preview = RenderLabels(bytes);
     ASSERT_EQ(preview.labels.size(), 1);
     const QImage label = preview.labels[0].image;
     EXPECT_EQ(label.size(), QSize(406, 203));
@@ -286,17 +281,17 @@ TEST(Preview, TheSampleTemplateShowsTheNameTheAccessionAsCode128AndTheTest)
     for (const char *alone : {"^XA^PW406^LL203^FO20,15^A0N,28,28^FDPINDLE,OSKA^FS^XZ",
                               "^XA^PW406^LL203^FO260,80^A0N,30,30^FDX12345^FS^XZ",
                               "^XA^PW406^LL203^FO20,140^A0N,22,22^FDCBC^FS^XZ"})
-        EXPECT_TRUE(contains(label, render(alone).labels[0].image)) << alone;
-    EXPECT_FALSE(contains(label, render("^XA^PW406^LL203^FO20,15^A0N,28,28^FDPINDLE,OSKB^FS^XZ").labels[0].image));
+        EXPECT_TRUE(contains(label, RenderLabels(alone).labels[0].image)) << alone;
+    EXPECT_FALSE(contains(label, RenderLabels("^XA^PW406^LL203^FO20,15^A0N,28,28^FDPINDLE,OSKB^FS^XZ").labels[0].image));
 }
 
 TEST(Preview, OtherLanguagesUnknownCommandsAndHugeSizes)
 {
-    const LabelPreview epl = render("N\r\nA50,0,0,1,1,1,N,\"X12345\"\r\nP1\r\n");
+    const LabelPreview epl = RenderLabels("N\r\nA50,0,0,1,1,1,N,\"X12345\"\r\nP1\r\n");
     EXPECT_EQ(epl.error, "This printer language cannot be previewed");
     EXPECT_TRUE(epl.labels.isEmpty());
 
-    const LabelPreview unknown = render("^XA^FO10,10^A0N,20,20^FDx^FS^ZZ1^A@N,20,20,E:ARIAL.TTF^FDy^FS~JA^XZ");
+    const LabelPreview unknown = RenderLabels("^XA^FO10,10^A0N,20,20^FDx^FS^ZZ1^A@N,20,20,E:ARIAL.TTF^FDy^FS~JA^XZ");
     ASSERT_EQ(unknown.labels.size(), 1);
     EXPECT_EQ(unknown.labels[0].notShown, (QStringList{"^ZZ", "^A@", "~JA"}));
 
@@ -319,7 +314,7 @@ TEST(Preview, OtherLanguagesUnknownCommandsAndHugeSizes)
     QByteArray many;
     for (int i = 0; i < 150; ++i)
         many += "^XA^FO1,1^GB5,5,5^FS^XZ";
-    const LabelPreview hundred = render(many);
+    const LabelPreview hundred = RenderLabels(many);
     ASSERT_EQ(hundred.labels.size(), MaxPictures);
     EXPECT_TRUE(hundred.labels.last().notShown.contains("the labels after the 100th"));
 }
@@ -350,7 +345,7 @@ TEST(Preview, TheCommandLineToolWritesOnePictureForEachLabel)
         EXPECT_EQ(written.size(), QSize(406, 203)) << name;
     }
     EXPECT_EQ(differingPixels(QImage(dir.filePath("out-2.png")).convertToFormat(QImage::Format_Grayscale8),
-                              render(Goldens[std::size(Goldens) - 1].zpl).labels[1].image),
+                              RenderLabels(Goldens[std::size(Goldens) - 1].zpl).labels[1].image),
               0);
     EXPECT_EQ(run({"--dpmm", "12", "--width-mm", "25", "--height-mm", "10", two, dir.filePath("small.png")}), 0);
     EXPECT_EQ(QImage(dir.filePath("small.png")).size(), QSize(300, 120));

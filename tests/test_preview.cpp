@@ -168,6 +168,10 @@ const Golden Goldens[] = {
      "^XA^PW406^LL203^FO10,10^BXN,4,200^FDX12345 CBC^FS^FO120,10^BQN,2,4^FDQA,X12345^FS"
      "^FO10,120^BY2^B7N,5,3,3^FDX12345 PINDLE^FS^XZ",
      {"DataMatrix:X12345 CBC", "PDF417:X12345 PINDLE", "QRCode:X12345"}},
+    {"fields_and_prefixes",
+     "^XA^PW406^LL203~SD15^FX a comment draws nothing^FS~HS^FO10,10^A0N,30,30^FVvariable field^FS"
+     "^FO10,60^BY2^BCN,50,Y,N,Y^FD1234567^FS^XZ",
+     {"Code128:12345670"}},
     {"two_labels",
      "^XA^FO10,10^A0N,40,40^FDfirst^FS^XZ\r\n^XA^PQ2^FO10,10^A0N,40,40^FDsecond^FS^XYZ^XZ", {}, 2},
 };
@@ -201,6 +205,8 @@ TEST(Preview, GoldenPicturesDotForDotAndEveryBarcodeReadsBack)
         }
         EXPECT_EQ(decodeAll(preview.labels[0].image), g.barcodes);
     }
+    // A comment and a printer setting draw nothing; a tilde command the picture cannot show is named.
+    EXPECT_EQ(RenderLabels(Goldens[std::size(Goldens) - 2].zpl).labels[0].notShown, QStringList{"~HS"});
     const LabelPreview two = RenderLabels(Goldens[std::size(Goldens) - 1].zpl);
     EXPECT_EQ(two.labels[0].copies, 1);
     EXPECT_EQ(two.labels[1].copies, 2);

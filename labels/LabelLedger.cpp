@@ -1,5 +1,6 @@
 #include "labels/LabelLedger.h"
 #include "app/base/Clock.h"
+#include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
 #include "register/Cursor.h"
 
@@ -13,6 +14,16 @@ namespace {
 QString text(const QString &value)
 {
     return value.isNull() ? QStringLiteral("") : value;
+}
+
+// Completes a ledger row while an error is on its way to the user already.
+void closeQuietly(LabelLedger &ledger, qint64 row, const LabelJob &job)
+{
+    try {
+        ledger.close(row, job);
+    } catch (const ETabrixError &) {
+        // the error being raised is the one the user must see
+    }
 }
 } // namespace
 
@@ -45,6 +56,36 @@ void LabelLedger::close(qint64 row, const LabelJob &job)
 {
     ExecRegister(m_db, QStringLiteral("UPDATE label_log SET Printer = ?, Job_id = ?, Outcome = ? WHERE Label_id = ?"),
                  {text(job.printer), job.jobId > 0 ? QVariant(job.jobId) : QVariant(), text(job.outcome), row});
+}
+
+bool PrintRecorded(LabelLedger &ledger, const LedgerEntry &entry, const QString &label, LabelJob &job)
+{
+    if (!ledger.present())
+        return PrintLabel(entry.bytes, label, &job);
+    qint64 row = 0;
+    try {
+        row = ledger.open(entry);
+    } catch (const ETabrixError &e) {
+        ShowError(QStringLiteral("%1 was not printed: the print ledger cannot record it (%2). Printing stopped.")
+                      .arg(TheLabel(label), e.message()));
+        return false;
+    }
+    bool printed = false;
+    try {
+        printed = PrintLabel(entry.bytes, label, &job);
+    } catch (const ETabrixError &e) {
+        closeQuietly(ledger, row, {job.printer, job.jobId, e.message()});
+        throw;
+    }
+    try {
+        ledger.close(row, job);
+    } catch (const ETabrixError &e) {
+        ShowError(QStringLiteral("%1 %2, but the print ledger could not record what became of it (%3). Printing stopped.")
+                      .arg(TheLabel(label), printed ? QStringLiteral("was sent to ") + job.printer : QStringLiteral("failed"),
+                           e.message()));
+        return false;
+    }
+    return printed;
 }
 
 } // namespace Tabrix

@@ -32,4 +32,12 @@ private:
     bool m_present = false;
 };
 
+// Prints one label as PrintLabel does, with its ledger row opened before the bytes
+// go and completed with what became of them; a ledger that is not there is passed
+// by. Shows every error, naming `label`. `job` gets what became of the label: its
+// outcome stays empty when the ledger refused the row and nothing was sent. True
+// while the run may go on: the label was sent and recorded. No printer at all
+// raises to the caller, its row completed.
+bool PrintRecorded(LabelLedger &ledger, const LedgerEntry &entry, const QString &label, LabelJob &job);
+
 } // namespace Tabrix

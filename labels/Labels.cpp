@@ -14,11 +14,15 @@ namespace {
 
 QString mayNotHavePrinted(const QString &label, const QString &why)
 {
-    const QString which = label.isEmpty() ? QStringLiteral("The label") : QStringLiteral("The label for %1,").arg(label);
-    return QStringLiteral("%1 may not have printed: %2.").arg(which, why);
+    return QStringLiteral("%1%2 may not have printed: %3.").arg(TheLabel(label), label.isEmpty() ? "" : ",", why);
 }
 
 } // namespace
+
+QString TheLabel(const QString &label)
+{
+    return label.isEmpty() ? QStringLiteral("The label") : QStringLiteral("The label for %1").arg(label);
+}
 
 bool PrintLabel(const QByteArray &bytes, const QString &label, LabelJob *job)
 {

@@ -19,6 +19,9 @@ struct LabelJob {
 // no printer at all raises to the caller. `job`, when given, gets what became of it.
 bool PrintLabel(const QByteArray &bytes, const QString &label = QString(), LabelJob *job = nullptr);
 
+// "The label for X12345, test CBC" in a message, or "The label" for one with no name.
+QString TheLabel(const QString &label);
+
 // Waits, keeping the window system going; a request to quit made meanwhile
 // still ends the program afterwards.
 void Delay(int milliseconds);

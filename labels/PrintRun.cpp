@@ -17,16 +17,6 @@ struct Finally {
 };
 template <class F>
 Finally(F) -> Finally<F>;
-// Completes a ledger row while an error is on its way to the user already.
-void closeQuietly(LabelLedger &ledger, qint64 row, const LabelJob &job)
-{
-    try {
-        ledger.close(row, job);
-    } catch (const ETabrixError &) {
-        // the error being raised is the one the user must see
-    }
-}
-
 } // namespace
 
 void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
@@ -65,45 +55,20 @@ void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordS
     while (!tests.Eof()) {
         const RecordLabel label = LabelOfCurrentTest(htmlDoc, store);
         stoppedAt = label.name;
-        qint64 row = 0;
-        if (ledger.present()) {
-            try {
-                row = ledger.open({patients.value(QStringLiteral("Order_id")), patients.value(QStringLiteral("AccnNum")),
-                                   accession, tests.asString(QStringLiteral("TestCode")), label.bytes});
-            } catch (const ETabrixError &e) {
-                ShowError(QStringLiteral("The label for %1 was not printed: the print ledger cannot record it (%2). "
-                                         "Printing stopped.")
-                              .arg(label.name, e.message()));
-                return;
-            }
-        }
+        if (window.showStatus)
+            window.showStatus(QStringLiteral("Printing the label for %1").arg(label.name));
         LabelJob job;
-        bool printed = false;
-        try {
-            printed = PrintLabel(label.bytes, label.name, &job);
-        } catch (const ETabrixError &e) {
-            if (row)
-                closeQuietly(ledger, row, {job.printer, job.jobId, e.message()});
-            throw;
-        }
+        const bool goOn = PrintRecorded(ledger,
+                                        {patients.value(QStringLiteral("Order_id")), patients.value(QStringLiteral("AccnNum")),
+                                         accession, tests.asString(QStringLiteral("TestCode")), label.bytes},
+                                        label.name, job);
+        if (job.outcome.isEmpty())
+            return; // the ledger refused the label before it went out
         printer = job.printer;
-        if (row) {
-            try {
-                ledger.close(row, job);
-            } catch (const ETabrixError &e) {
-                ShowError(QStringLiteral("The label for %1 %2, but the print ledger could not record what became of it "
-                                         "(%3). Printing stopped.")
-                              .arg(label.name, printed ? QStringLiteral("was sent to ") + job.printer : QStringLiteral("failed"),
-                                   e.message()));
-                sent += printed;
-                tests.Next();
-                return;
-            }
-        }
+        sent += job.outcome == QLatin1String("sent");
         tests.Next(); // after a failure too: the run ends on the test after it
-        if (!printed)
+        if (!goOn)
             return;
-        ++sent;
     }
     stoppedAt.clear();
 }

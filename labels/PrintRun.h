@@ -13,7 +13,7 @@ class RecordStore;
 struct PrintRunWindow {
     std::function<void(bool)> setToolbarEnabled;
     std::function<void(bool)> suspendTestList; // the test list stops following the run
-    std::function<void(const QString &)> showStatus = {}; // what the run printed
+    std::function<void(const QString &)> showStatus = {}; // the label printing, then what the run printed
 };
 
 // Prints one label per test of the current record, in the test cursor's order:
@@ -21,7 +21,8 @@ struct PrintRunWindow {
 // label that fails. Each label has its row in the register's print ledger before
 // it goes out; a ledger that cannot be written stops the run. An error while a
 // label is produced ends the run and reaches the caller; the toolbar and the test
-// list are back either way. The window's status tells what went where.
+// list are back either way. The window's status names each label as it prints,
+// and at the end what went where.
 void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
                  const PrintRunWindow &window);
 

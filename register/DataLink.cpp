@@ -1,6 +1,6 @@
 #include "register/DataLink.h"
 #include "app/base/TabrixError.h"
-#include "register/SqliteWait.h"
+#include "register/WriterWait.h"
 
 #include <QDir>
 #include <QFile>

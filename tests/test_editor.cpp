@@ -8,12 +8,14 @@
 #include "labels/ui/LabelPictures.h"
 #include "editor/ui/TfrmGetLabel.h"
 #include "labels/Printers.h"
+#include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTest>
@@ -189,13 +192,16 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
     EXPECT_EQ(prompter.errors.last(), "No print template available");
 }
 
-TEST(Editor, TestPrintSendsTheSampleLabel)
+TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
 {
     Support::ProgramFolder folder;
     Support::RecordingPrompter prompter;
+    folder.createRegister();
+    RecordStore store;
+    store.Connect(folder.path("tabrix.udl"));
     Printers::SetCurrentPrinter(QString());
     TabrixDefs::PrinterWait = 0;
-    TfrmCodeEditor editor;
+    TfrmCodeEditor editor(nullptr, store.tblPatients.database());
     const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
     const QStringList before = QDir(out).entryList({"job-*"}, QDir::Files);
     editor.setText("A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
@@ -218,6 +224,19 @@ TEST(Editor, TestPrintSendsTheSampleLabel)
     editor.tbTestPrint->trigger();
     EXPECT_EQ(prompter.errors, (QStringList{"Unable to print.  StartRawPrintJob failed", "Error printing label"}));
     Printers::SetCurrentPrinter(QString());
+
+    // Both test labels are in the ledger, with no patient, accession number or test.
+    QSqlQuery q(store.tblPatients.database());
+    ASSERT_TRUE(q.exec("SELECT Order_id IS NULL AND AccnNum IS NULL, AccnStr, TestCode, Printer, Bytes, Digest, Outcome, "
+                       "Reprint FROM label_log ORDER BY Label_id"));
+    QList<QVariantList> rows;
+    while (q.next())
+        rows << QVariantList{q.value(0).toBool(), q.value(1), q.value(2), q.value(3), q.value(4).toInt(), q.value(5),
+                             q.value(6), q.value(7).toInt()};
+    const QString digest = QString::fromLatin1(QCryptographicHash::hash(job, QCryptographicHash::Sha256).toHex());
+    EXPECT_EQ(rows, (QList<QVariantList>{
+                        {true, "", "", Printers::CurrentPrinterName(), int(job.size()), digest, "sent", 0},
+                        {true, "", "", "no-such-queue", int(job.size()), digest, "Unable to print.  StartRawPrintJob failed", 0}}));
 }
 
 namespace {

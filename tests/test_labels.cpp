@@ -5,6 +5,7 @@
 #include "labels/PrintRun.h"
 #include "labels/Printers.h"
 #include "register/RecordLifecycle.h"
+#include "register/WriterWait.h"
 #include "tests/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -314,12 +315,26 @@ QList<QVariantList> ledgerRows(RecordStore &store, const QString &columns)
     return rows;
 }
 
-// A print run of the worked example's station, with what its status said.
-QStringList printAndSay(LabelStation &s, const QStringList &htmlDoc)
+// A print run of the worked example's station, with what its status said;
+// `saying` sees each text as it is shown.
+QStringList printAndSay(LabelStation &s, const QStringList &htmlDoc,
+                        const std::function<void(const QString &)> &saying = [](const QString &) {})
 {
     QStringList said;
-    PrintLabels(htmlDoc, s.lifecycle, s.store, {[](bool) {}, [](bool) {}, [&](const QString &text) { said << text; }});
+    PrintLabels(htmlDoc, s.lifecycle, s.store, {[](bool) {}, [](bool) {}, [&](const QString &text) {
+                                                    said << text;
+                                                    saying(text);
+                                                }});
     return said;
+}
+
+// What the status says while the labels of X12345 for `codes` print, then `end`.
+QStringList printing(const QStringList &codes, const QString &end)
+{
+    QStringList said;
+    for (const QString &code : codes)
+        said << "Printing the label for X12345, test " + code;
+    return said << end;
 }
 
 } // namespace
@@ -331,8 +346,9 @@ TEST(Ledger, EveryLabelHasItsRowWithTheSpoolersBytesJobAndReprintCount)
     Printers::SetCurrentPrinter(QString());
     const QString queue = Printers::CurrentPrinterName();
     const QStringList before = Support::SpoolerJobs();
-    EXPECT_EQ(printAndSay(s, WorkedExample), QStringList{"3 labels sent to " + queue + " for X12345"});
-    EXPECT_EQ(printAndSay(s, WorkedExample), QStringList{"3 labels sent to " + queue + " for X12345"}); // F8 again
+    const QStringList said = printing({"CBC", "BMP", "TSH"}, "3 labels sent to " + queue + " for X12345");
+    EXPECT_EQ(printAndSay(s, WorkedExample), said);
+    EXPECT_EQ(printAndSay(s, WorkedExample), said); // F8 again
     EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
     const QList<QByteArray> jobs = Support::CapturedJobs(before, 6);
     ASSERT_EQ(jobs.size(), 6);
@@ -370,7 +386,7 @@ TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
     Printers::SetCurrentPrinter("no-such-queue");
     const QStringList before = Support::SpoolerJobs();
     EXPECT_EQ(printAndSay(s, WorkedExample),
-              QStringList{"Printing stopped at the label for X12345, test CBC; 0 labels sent to no-such-queue for X12345."});
+              printing({"CBC"}, "Printing stopped at the label for X12345, test CBC; 0 labels sent to no-such-queue for X12345."));
     EXPECT_EQ(ledgerRows(s.store, "TestCode, Job_id IS NULL, Outcome, Reprint"),
               (QList<QVariantList>{{"CBC", 1, "Unable to print.  StartRawPrintJob failed", 0}}));
     Printers::SetCurrentPrinter(QString());
@@ -378,6 +394,38 @@ TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
     EXPECT_EQ(Support::CapturedJobs(before, 2).size(), 2);
     EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome, Reprint"),
               (QList<QVariantList>{{"CBC", "Unable to print.  StartRawPrintJob failed", 0}, {"CBC", "sent", 0}, {"BMP", "sent", 0}}));
+}
+
+TEST(Ledger, ALedgerLockedByAnotherProcessStopsTheRunBeforeTheNextLabel)
+{
+    struct ShortWait {
+        int was = std::exchange(WriterWaitMs, 300);
+        ~ShortWait() { WriterWaitMs = was; }
+    } shortWait;
+    LabelStation s({"CBC", "BMP", "TSH"});
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    const QString queue = Printers::CurrentPrinterName();
+    const QStringList before = Support::SpoolerJobs();
+    // Another process takes the register's write lock as the second label begins.
+    QProcess locker;
+    const QStringList said = printAndSay(s, WorkedExample, [&](const QString &text) {
+        if (!text.endsWith("test BMP"))
+            return;
+        locker.start("sqlite3", {s.folder.path("tabrix.db")});
+        locker.write("BEGIN IMMEDIATE;\n.print locked\n");
+        while (!locker.readAllStandardOutput().contains("locked"))
+            ASSERT_TRUE(locker.waitForReadyRead(10000)) << "the other process took no lock";
+    });
+    locker.closeWriteChannel(); // its transaction ends with it
+    EXPECT_TRUE(locker.waitForFinished(10000));
+    EXPECT_EQ(said, printing({"CBC", "BMP"}, "Printing stopped at the label for X12345, test BMP; 1 label sent to " + queue +
+                                                 " for X12345."));
+    EXPECT_EQ(s.prompter.errors, QStringList{"The label for X12345, test BMP was not printed: the print ledger cannot record "
+                                             "it (database is locked). Printing stopped."});
+    EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{WorkedExampleJobs[0]});
+    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome, Reprint"), (QList<QVariantList>{{"CBC", "sent", 0}}));
+    EXPECT_EQ(s.store.tblTests.asString("TestCode"), "BMP"); // the run ends on the label it could not send
 }
 
 TEST(Ledger, ARegisterWithoutTheLedgerPrintsAsBefore)

@@ -360,7 +360,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmMain::PrinterTemplate1Click()
 {
-    TfrmCodeEditor editor(this);
+    TfrmCodeEditor editor(this, m_store.tblPatients.database());
     if (editor.exec() == QDialog::Accepted)
         LoadTemplate();
 }

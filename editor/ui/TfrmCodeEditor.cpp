@@ -7,6 +7,7 @@
 #include "app/base/TabrixDefs.h"
 #include "editor/ui/TemplateHighlighter.h"
 #include "editor/ui/TfrmGetLabel.h"
+#include "labels/LabelLedger.h"
 #include "labels/Labels.h"
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
@@ -95,8 +96,9 @@ void writeFileText(const QString &path, const QString &text)
 
 } // namespace
 
-TfrmCodeEditor::TfrmCodeEditor(QWidget *parent)
-    : QDialog(parent)
+TfrmCodeEditor::TfrmCodeEditor(QWidget *parent, const QSqlDatabase &ledgerRegister)
+    : QDialog(parent),
+      m_ledgerRegister(ledgerRegister)
 {
     setObjectName(QStringLiteral("frmCodeEditor"));
     setWindowTitle(QStringLiteral("Template Editor"));
@@ -401,7 +403,11 @@ void TfrmCodeEditor::tbTestPrintClick()
 {
     if (RichEdit1->document()->isEmpty())
         return;
-    if (!PrintLabel(testLabel(), QStringLiteral("the test label")))
+    // A test label has its ledger row with no patient, accession number or test.
+    LabelLedger ledger(m_ledgerRegister);
+    LabelJob job;
+    if (!PrintRecorded(ledger, {QVariant(), QVariant(), QString(), QString(), testLabel()}, QString(), job) &&
+        !job.outcome.isEmpty() && job.outcome != QLatin1String("sent"))
         ShowError(QStringLiteral("Error printing label"));
 }
 

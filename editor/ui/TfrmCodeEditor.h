@@ -2,6 +2,7 @@
 #include "editor/SampleValues.h"
 
 #include <QDialog>
+#include <QSqlDatabase>
 
 class QAction;
 class QMenu;
@@ -19,11 +20,12 @@ class TemplateHighlighter;
 
 // The template editor: edits the printer definition with field and character
 // menus, colours its markup, test-prints it from sample values and captures a
-// label sent over the network. OK saves the printer definition file.
+// label sent over the network. OK saves the printer definition file. A test
+// print has its row in the print ledger of `ledgerRegister`, when it has one.
 class TfrmCodeEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmCodeEditor(QWidget *parent = nullptr);
+    explicit TfrmCodeEditor(QWidget *parent = nullptr, const QSqlDatabase &ledgerRegister = QSqlDatabase());
     ~TfrmCodeEditor() override;
 
     // The editor text with CR LF line breaks, as it is saved.
@@ -76,6 +78,7 @@ private:
     QSplitter *m_panes;
     QAction *m_previewItem;
     QTimer *m_previewPause;
+    QSqlDatabase m_ledgerRegister;
     bool m_closingFromTitleBar = true;
 };
 

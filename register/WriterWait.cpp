@@ -1,8 +1,9 @@
-#include "register/SqliteWait.h"
+#include "register/WriterWait.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSqlDriver>
+#include <QSqlQuery>
 #include <QVariant>
 #include <sqlite3.h>
 
@@ -27,6 +28,10 @@ int tryAgainSoon(void *, int tries)
 
 void WaitForOtherWriters(const QSqlDatabase &db)
 {
+    if (db.driverName() == QLatin1String("QPSQL")) {
+        QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = %1").arg(WriterWaitMs));
+        return;
+    }
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return;

@@ -1,12 +1,16 @@
 // One registration station without its window, for the shared-register load test
 // and benchmark: registers COUNT patients with two tests each through the record
-// lifecycle the main window uses (New, the fields, save, the tests), then prints
+// lifecycle the main window uses (New, the fields, save, the tests), with TEMPLATE
+// prints each registration's labels through the print run on the current printer,
+// then prints
 //   saved N collisions C p50 T50 p99 T99 max TMAX   (times of one save in milliseconds)
 //
-//   station_load DATA_LINK_FILE MIN_VALUE MAX_VALUE COUNT NAME
+//   station_load DATA_LINK_FILE MIN_VALUE MAX_VALUE COUNT NAME [TEMPLATE]
 #include "app/base/Clock.h"
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
+#include "labels/PrintRun.h"
+#include "labels/Template.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 
@@ -21,8 +25,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 6) {
-        std::fprintf(stderr, "usage: station_load DATA_LINK_FILE MIN_VALUE MAX_VALUE COUNT NAME\n");
+    if (args.size() != 6 && args.size() != 7) {
+        std::fprintf(stderr, "usage: station_load DATA_LINK_FILE MIN_VALUE MAX_VALUE COUNT NAME [TEMPLATE]\n");
         return 2;
     }
     TAccn.MinValue = args[2].toInt();
@@ -37,8 +41,12 @@ int main(int argc, char **argv)
             ShowError(failure->message);
         return !failure;
     };
+    QStringList labelTemplate;
+    TabrixDefs::PrinterWait = 0;
     try {
         store.Connect(args[1]);
+        if (args.size() == 7)
+            labelTemplate = LoadTemplateLines(args[6]);
     } catch (const ETabrixError &e) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(e.message()));
         return 1;
@@ -71,6 +79,14 @@ int main(int argc, char **argv)
                 store.tblTests.Post();
             } catch (const ETabrixError &e) {
                 std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(e.message()));
+                return 1;
+            }
+        }
+        if (!labelTemplate.isEmpty()) {
+            QString said;
+            PrintLabels(labelTemplate, life, store, {[](bool) {}, [](bool) {}, [&](const QString &text) { said = text; }});
+            if (!said.startsWith(QStringLiteral("2 labels sent"))) {
+                std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(said));
                 return 1;
             }
         }

@@ -1,8 +1,10 @@
 #include "app/base/Clock.h"
 #include "app/base/TabrixDefs.h"
+#include "labels/LabelLedger.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/SQUtils.h"
+#include "register/WriterWait.h"
 #include "register/setup/RegisterSetup.h"
 #include "tests/TestSupport.h"
 
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <gtest/gtest.h>
 
 using namespace Tabrix;
@@ -24,13 +27,16 @@ struct Stations {
     Stations() { folder.createRegister(); }
     ~Stations() { qDeleteAll(running); }
 
-    void start(const QString &name, const char *min, const char *max, int count)
+    // With `labelTemplate`, the station prints each registration's labels with it.
+    void start(const QString &name, const char *min, const char *max, int count, const QString &labelTemplate = QString())
     {
         auto *p = new QProcess;
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(QStringLiteral(TABRIX_STATION_LOAD),
-                 {folder.path("tabrix.udl"), QString::number(AccnStrToNum(min)), QString::number(AccnStrToNum(max)),
-                  QString::number(count), name});
+        QStringList args{folder.path("tabrix.udl"), QString::number(AccnStrToNum(min)), QString::number(AccnStrToNum(max)),
+                         QString::number(count), name};
+        if (!labelTemplate.isEmpty())
+            args << labelTemplate;
+        p->start(QStringLiteral(TABRIX_STATION_LOAD), args);
         running << p;
     }
     // Waits for every station; each must have saved all it was given.
@@ -39,16 +45,18 @@ struct Stations {
         for (QProcess *p : running) {
             ASSERT_TRUE(p->waitForFinished(300000)) << "a station hangs";
             const QString out = QString::fromUtf8(p->readAllStandardOutput()).trimmed();
-            std::printf("station %s: %s\n", qPrintable(p->arguments().last()), qPrintable(out));
-            EXPECT_EQ(p->exitCode(), 0) << qPrintable(p->arguments().last());
+            std::printf("station %s: %s\n", qPrintable(p->arguments().at(4)), qPrintable(out));
+            EXPECT_EQ(p->exitCode(), 0) << qPrintable(p->arguments().at(4));
         }
         qDeleteAll(running);
         running.clear();
     }
-    QVariant value(const QString &sql)
+    QVariant value(const QString &sql) { return rows(sql).value(0).value(0); }
+    // Every row of a query, on a connection of the test's own.
+    QList<QVariantList> rows(const QString &sql)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(Support::ProgramFolder::onPostgres() ? "QPSQL" : "QSQLITE", "check");
-        QVariant v;
+        QList<QVariantList> all;
         {
             if (Support::ProgramFolder::onPostgres()) {
                 const QStringList pg = qEnvironmentVariable("TABRIX_TEST_PG").split(':');
@@ -61,13 +69,18 @@ struct Stations {
             }
             db.open();
             QSqlQuery q(db);
-            if (q.exec(sql) && q.next())
-                v = q.value(0);
+            EXPECT_TRUE(q.exec(sql)) << qPrintable(sql);
+            while (q.next()) {
+                QVariantList row;
+                for (int i = 0; i < q.record().count(); ++i)
+                    row << q.value(i);
+                all << row;
+            }
             db.close();
         }
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("check");
-        return v;
+        return all;
     }
     QString currentPgDatabase() const
     {
@@ -126,6 +139,69 @@ TEST(SharedRegister, StationsWithRangesOfTheirOwnNeverBlockEachOther)
     EXPECT_EQ(s.value("SELECT min(AccnNum) FROM patients WHERE First_Name = 'LOW'").toInt(), 100010000);
     EXPECT_EQ(s.value("SELECT max(AccnNum) FROM patients WHERE First_Name = 'LOW'").toInt(), 100010099);
     EXPECT_EQ(s.value("SELECT max(AccnNum) FROM patients WHERE First_Name = 'HIGH'").toInt(), 100020149);
+}
+
+TEST(SharedRegister, EightStationsPrintingAtOnceRecordEveryJobOnce)
+{
+    if (!qEnvironmentVariableIsSet("TABRIX_CUPS_DIR"))
+        GTEST_SKIP() << "the private print spooler";
+    Stations s;
+    const QStringList before = Support::SpoolerJobs();
+    const QString labelTemplate = qEnvironmentVariable("TABRIX_TEST_DATA") + "/../app/tabrix.tpd";
+    for (int i = 1; i <= 8; ++i)
+        s.start(QString("S%1").arg(i), "X12345", "X22344", 10, labelTemplate);
+    s.finish();
+    // The capture backend names each job's file after the spooler's job id.
+    const QList<QByteArray> jobs = Support::CapturedJobs(before, 160);
+    ASSERT_EQ(jobs.size(), 160);
+    QMap<int, QByteArray> byId;
+    int i = 0;
+    QStringList fresh;
+    for (const QString &f : Support::SpoolerJobs())
+        if (!before.contains(f))
+            fresh << f;
+    std::sort(fresh.begin(), fresh.end(), [](const QString &a, const QString &b) { return a.mid(4).toInt() < b.mid(4).toInt(); });
+    for (const QString &f : fresh)
+        byId[f.mid(4).toInt()] = jobs[i++];
+    const QList<QVariantList> rows = s.rows("SELECT Job_id, Bytes, Digest, Outcome, Reprint, AccnStr, TestCode FROM label_log");
+    ASSERT_EQ(rows.size(), 160);
+    QSet<int> recorded;
+    for (const QVariantList &r : rows) {
+        const int id = r[0].toInt();
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(recorded.contains(id)) << "a job recorded twice";
+        recorded << id;
+        ASSERT_TRUE(byId.contains(id)) << "a row for a job the spooler never had";
+        EXPECT_EQ(r[1].toLongLong(), byId[id].size());
+        EXPECT_EQ(r[2].toString(), QString::fromLatin1(QCryptographicHash::hash(byId[id], QCryptographicHash::Sha256).toHex()));
+        EXPECT_EQ(r[3].toString(), "sent");
+        EXPECT_EQ(r[4].toInt(), 0);
+        EXPECT_TRUE(byId[id].contains(r[5].toString().toLatin1())) << "the label of another registration";
+        EXPECT_TRUE(byId[id].contains(r[6].toString().toLatin1()));
+    }
+    EXPECT_EQ(s.value("SELECT count(DISTINCT AccnNum) FROM label_log").toInt(), 80);
+}
+
+TEST(SharedRegister, ALedgerAnotherStationHoldsLockedFailsAfterTheWaitAndWorksWhenFreed)
+{
+    struct ShortWait {
+        int was = std::exchange(WriterWaitMs, 300);
+        ~ShortWait() { WriterWaitMs = was; }
+    } shortWait;
+    Stations s;
+    RecordStore other, station;
+    other.Connect(s.folder.path("tabrix.udl"));
+    station.Connect(s.folder.path("tabrix.udl"));
+    QSqlQuery lock(other.database());
+    if (Support::ProgramFolder::onPostgres())
+        ASSERT_TRUE(lock.exec("BEGIN") && lock.exec("LOCK TABLE label_log IN EXCLUSIVE MODE"));
+    else
+        ASSERT_TRUE(lock.exec("BEGIN IMMEDIATE"));
+    LabelLedger ledger(station.database());
+    const LedgerEntry entry{1, 100012345, "X12345", "CBC", "label"};
+    EXPECT_THROW(ledger.open(entry), EDatabaseError); // never waits for ever
+    ASSERT_TRUE(lock.exec("ROLLBACK"));
+    EXPECT_GT(ledger.open(entry), 0);
 }
 
 TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)

@@ -1,4 +1,5 @@
 #include "register/Cursor.h"
+#include "register/WriterWait.h"
 #include "app/base/Clock.h"
 #include "app/base/IntText.h"
 #include "register/DateText.h"
@@ -108,6 +109,7 @@ QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &
         throw EDatabaseError(QStringLiteral("The register server cannot be reached (%1). Nothing was saved; what you "
                                             "typed is still on screen: save again once the server is back.")
                                  .arg(db.lastError().text().trimmed()));
+    WaitForOtherWriters(db); // the new connection waits for other stations as the first did
     q = run();
     if (q.lastError().isValid())
         throw EDatabaseError(db, q.lastError());

@@ -99,7 +99,7 @@ struct Window {
         QStringList on;
         for (const char *name : {"tbNew", "New1", "tbCancel", "Cancel1", "tbSave", "Save1", "tbPrint", "Print1",
                                  "tbPrev", "Previous1", "tbNext", "Next1", "Delete1", "EmptyDatabase1", "Export1",
-                                 "AccnList1"})
+                                 "AccnList1", "ExportLabelHistory1", "LabelHistory1"})
             if (QAction *a = Support::Control<QAction>(*main, name); a->isEnabled())
                 on << a->objectName();
         return on;
@@ -324,7 +324,8 @@ TEST(EntryWindow, CommandsFollowTheRecordState)
 {
     Window w(2);
     const QStringList browsingMiddle = {"tbNew", "New1", "tbPrint", "Print1", "tbPrev", "Previous1", "tbNext",
-                                        "Next1", "Delete1", "EmptyDatabase1", "Export1", "AccnList1"};
+                                        "Next1", "Delete1", "EmptyDatabase1", "Export1", "AccnList1",
+                                        "ExportLabelHistory1", "LabelHistory1"};
     const QStringList editing = {"tbCancel", "Cancel1", "tbSave", "Save1"};
     w.main->store().Connect(w.folder.path("tabrix.udl"));
     QStringList atFirst = browsingMiddle;

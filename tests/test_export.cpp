@@ -1,9 +1,16 @@
+#include "app/base/Clock.h"
 #include "app/base/CommaText.h"
+#include "labels/LabelHistory.h"
+#include "labels/LabelLedger.h"
 #include "log/RegisterExport.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -90,4 +97,136 @@ TEST(Export, AValueStoredAsABlobIsWrittenAsItsText)
     ExportRegister(store.database(), folder.path("export.txt"), [] {});
     EXPECT_EQ(folder.readFile("export.txt"),
               "1\\100012345\\X12345\\12/8/26 12:00:00 PM\\PINDLE\\\\\\\\\\\\\\\\\\\\\\CBC,\"HBA1C \xc9\"\r\n");
+}
+
+namespace {
+
+// A register whose print ledger holds labels of two registrations and a test label,
+// with awkward texts in every place a CSV field can hold them.
+struct Ledger {
+    Support::ProgramFolder folder;
+    RecordStore store;
+    Ledger()
+    {
+        folder.createRegister();
+        store.Connect(folder.path("tabrix.udl"));
+        Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 7)));
+        LabelLedger ledger(store.database());
+        struct Label { QVariant orderId, accnNum; const char *accnStr, *testCode; LabelJob job; };
+        const Label labels[] = {
+            {1, 100012345, "X12345", "CBC", {"LabelPrinter", 7, "sent"}},
+            {1, 100012345, "X12345", "HB A1C", {"LabelPrinter", 8, "sent"}},
+            {2, 100012346, "X12346", "BMP,CMP", {"Queue \"2\"", 0, "Unable to print.  StartRawPrintJob failed"}},
+            {{}, {}, "", "", {"LabelPrinter", 9, "sent"}},
+            {1, 100012345, "X12345", "CBC", {"LabelPrinter", 10, "sent"}},
+            {2, 100012346, "X12346", "BMP,CMP", {QString::fromUtf8("Étiquettes\r\nétage 2"), 11, "sent"}},
+        };
+        for (const Label &l : labels) {
+            Clock::setFixed(Clock::now().addSecs(1));
+            ledger.close(ledger.open({l.orderId, l.accnNum, l.accnStr, l.testCode, QByteArray("^XA^XZ") + l.testCode}), l.job);
+        }
+        Clock::setFixed({});
+    }
+};
+
+QStringList column(const LabelHistoryModel &model, int c, int role = Qt::DisplayRole)
+{
+    QStringList values;
+    for (int r = 0; r < model.rowCount(); ++r)
+        values << model.data(model.index(r, c), role).toString();
+    return values;
+}
+
+} // namespace
+
+TEST(LabelHistory, ARecordsLabelsOrTheWholeRegisterNewestFirstWithReprintsAndFailuresMarked)
+{
+    Ledger l;
+    LabelHistoryModel model(l.store.database());
+    model.showLabelsOf(1);
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(column(model, 0), (QStringList{"2026-12-08 10:00:12", "2026-12-08 10:00:09", "2026-12-08 10:00:08"}));
+    EXPECT_EQ(column(model, 2), (QStringList{"CBC", "HB A1C", "CBC"}));
+    EXPECT_EQ(column(model, 3), (QStringList{"reprint 1", "first", "first"}));
+    EXPECT_TRUE(model.data(model.index(0, 5), Qt::BackgroundRole).isValid()); // a reprint is shaded
+    EXPECT_FALSE(model.data(model.index(1, 5), Qt::BackgroundRole).isValid());
+
+    model.showLabelsOf({});
+    EXPECT_EQ(model.rowCount(), 6);
+    EXPECT_EQ(column(model, 1), (QStringList{"X12346", "X12345", "test label", "X12346", "X12345", "X12345"}));
+    // The refused label counts for no reprint, and stands out in red.
+    EXPECT_EQ(column(model, 3), (QStringList{"first", "reprint 1", "first", "first", "first", "first"}));
+    EXPECT_EQ(column(model, 6), (QStringList{"11", "10", "9", "", "8", "7"}));
+    EXPECT_TRUE(model.data(model.index(3, 4), Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(model.data(model.index(2, 4), Qt::ForegroundRole).isValid());
+    model.showLabelsOf(3);
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(LabelHistory, TheCsvExportReadsBackWithPythonsCsvModuleAsTheTableHoldsIt)
+{
+    Ledger l;
+    const QString file = l.folder.path("label_history.csv");
+    QList<qint64> progress;
+    ASSERT_TRUE(ExportLabelHistory(l.store.database(), file, [&](qint64 written, qint64 total) {
+        progress << written << total;
+        return true;
+    }));
+    // A real CSV parser, reading UTF-8 as RFC 4180 files are read.
+    QProcess python;
+    python.start("python3", {"-c", "import csv, json, sys\n"
+                                   "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+                                   "    print(json.dumps(list(csv.reader(f, strict=True))))",
+                             file});
+    ASSERT_TRUE(python.waitForFinished(20000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().constData();
+    const QJsonArray read = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+
+    const QStringList header = {"Label_id", "Order_id", "AccnNum", "AccnStr", "TestCode", "Printed", "Station",
+                                "Printer",  "Job_id",   "Bytes",   "Digest",  "Outcome",  "Reprint"};
+    ASSERT_EQ(read.size(), 7);
+    EXPECT_EQ(read[0].toVariant().toStringList(), header);
+    QSqlQuery q(l.store.database());
+    ASSERT_TRUE(q.exec("SELECT " + header.join(',') + " FROM label_log ORDER BY Label_id"));
+    for (int row = 1; q.next(); ++row) {
+        SCOPED_TRACE(row);
+        QStringList expected;
+        for (int c = 0; c < header.size(); ++c)
+            expected << (q.isNull(c)            ? QString()
+                         : header[c] == "Printed" ? q.value(c).toDateTime().toString("yyyy-MM-dd HH:mm:ss")
+                                                  : q.value(c).toString());
+        EXPECT_EQ(read[row].toVariant().toStringList(), expected);
+    }
+    EXPECT_EQ(read[6].toArray()[7].toString(), QString::fromUtf8("Étiquettes\r\nétage 2"));
+    EXPECT_EQ(read[4].toArray()[1].toString(), ""); // the test label's registration: none
+    EXPECT_TRUE(l.folder.readFile("label_history.csv").startsWith("Label_id,Order_id,")); // no byte order mark
+    EXPECT_TRUE(progress.isEmpty()); // six rows: done before any progress is worth showing
+}
+
+TEST(LabelHistory, ACancelledOrFailedExportLeavesTheEarlierFileAsItWas)
+{
+    Ledger l;
+    QSqlQuery q(l.store.database());
+    for (int i = 0; i < 600; ++i) // rows enough for the export to ask whether to go on
+        ASSERT_TRUE(q.exec("INSERT INTO label_log (AccnStr, TestCode, Printed, Bytes, Digest, Outcome) "
+                           "SELECT AccnStr, TestCode, Printed, Bytes, Digest, Outcome FROM label_log WHERE Label_id = 1"));
+    l.folder.writeFile("label_history.csv", "the earlier export");
+    QList<qint64> asked;
+    EXPECT_FALSE(ExportLabelHistory(l.store.database(), l.folder.path("label_history.csv"), [&](qint64 written, qint64 total) {
+        asked << written << total;
+        return false;
+    }));
+    EXPECT_EQ(asked, (QList<qint64>{256, 606}));
+    EXPECT_EQ(l.folder.readFile("label_history.csv"), "the earlier export");
+    EXPECT_EQ(QDir(l.folder.path("")).entryList({"label_history*"}, QDir::Files), QStringList{"label_history.csv"});
+
+    QFile::setPermissions(l.folder.path("label_history.csv"), QFileDevice::ReadOwner);
+    try {
+        ExportLabelHistory(l.store.database(), l.folder.path("label_history.csv"), [](qint64, qint64) { return true; });
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const ETabrixError &e) {
+        EXPECT_EQ(e.message(), "The label history could not be written to " + l.folder.path("label_history.csv") +
+                                   ": The file is read-only.");
+    }
+    EXPECT_EQ(l.folder.readFile("label_history.csv"), "the earlier export");
 }

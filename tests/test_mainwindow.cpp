@@ -4,6 +4,7 @@
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/TfrmMain.h"
 #include "app/ui/TfrmSplash.h"
+#include "labels/LabelLedger.h"
 #include "labels/Printers.h"
 #include "labels/preview/LabelPreview.h"
 #include "labels/ui/LabelPictures.h"
@@ -13,6 +14,7 @@
 #include "tests/WindowSupport.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QScreen>
 #include <QComboBox>
@@ -65,10 +67,10 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
             menu << (item->isSeparator() ? QString("-") : "  " + item->text() + " " + item->shortcut().toString());
     }
     EXPECT_EQ(menu, (QStringList{
-        "&File", "  Printer &Setup ", "  &Export ", "-", "  E&xit ",
+        "&File", "  Printer &Setup ", "  &Export ", "  Export &Label History ", "-", "  E&xit ",
         "&Edit", "  Preferences ", "  Printer Template ", "-", "  Reset Accns ",
         "Record", "  New F5", "  Cancel F6", "  Save F7", "  Print F8", "-", "  Delete ", "-", "  Previous ", "  Next ",
-        "-", "  Preview Labels ",
+        "-", "  Preview Labels ", "  Label History ",
         "&View", "  Patient Log ",
         "&About", "  &Help ", "  &Web Help and Updates ", "-", "  &About "}));
 
@@ -211,6 +213,31 @@ TEST(MainWindow, PreviewLabelsShowsWhatPrintWouldSendAndItsPrintSendsIt)
     EXPECT_EQ(Support::CapturedJobs(before, 2), (QList<QByteArray>{"^XA^FO10,10^A0N,30,30^FDX12345 CBC^FS^XZ",
                                                                    "^XA^FO10,10^A0N,30,30^FDX12345 TSH^FS^XZ"}));
     EXPECT_TRUE(prompter.errors.isEmpty()) << qPrintable(prompter.errors.join('|'));
+
+    // Record > Label History lists both labels; the switch shows the whole register.
+    LabelLedger(main.store().database()).open({99, 100099999, "X99999", "BMP", "another station's label"});
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        const auto *grid = dialog->findChild<QTableView *>("grdLabels");
+        const auto listed = [&] {
+            QStringList rows;
+            for (int r = 0; r < grid->model()->rowCount(); ++r)
+                rows << grid->model()->index(r, 1).data().toString() + " " + grid->model()->index(r, 2).data().toString() +
+                            " " + grid->model()->index(r, 3).data().toString();
+            return rows.join(", ");
+        };
+        seen << dialog->windowTitle() << listed();
+        dialog->findChild<QCheckBox *>("cbWholeRegister")->click();
+        seen << listed();
+        QTest::keyClick(dialog, Qt::Key_Return);
+        if (dialog->isVisible())
+            dialog->done(-1);
+    });
+    Support::Control<QAction>(main, "LabelHistory1")->trigger();
+    EXPECT_EQ(seen, (QStringList{"Label History", "X12345 TSH first, X12345 CBC first",
+                                  "X99999 BMP first, X12345 TSH first, X12345 CBC first"}));
 }
 
 TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)

@@ -5,7 +5,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
   libcups2-dev cups-daemon cups-client
-  libgtest-dev libsqlite3-dev sqlite3 postgresql libzint-dev libzxing-dev
+  libgtest-dev libsqlite3-dev sqlite3 postgresql libzint-dev libzxing-dev python3
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils fonts-liberation2
 )
 packages+=("$@") # more for one purpose, e.g. the fuzzers' compiler

@@ -12,6 +12,8 @@
 #include "log/ui/ExportCommand.h"
 #include "log/ui/TfrmPatientLog.h"
 #include "labels/ui/PrinterSetup.h"
+#include "labels/ui/ExportLabelHistoryCommand.h"
+#include "labels/ui/TfrmLabelHistory.h"
 #include "labels/ui/TfrmLabelPreview.h"
 #include "labels/Template.h"
 #include "register/ui/EntryPanel.h"
@@ -135,7 +137,7 @@ void TfrmMain::tblPatientsStateChange()
     PreviewLabels1->setEnabled(tbPrint->isEnabled());
     Previous1->setEnabled(tbPrev->isEnabled());
     Next1->setEnabled(tbNext->isEnabled());
-    for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1})
+    for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1, ExportLabelHistory1, LabelHistory1})
         item->setEnabled(c.Others);
 }
 
@@ -198,6 +200,7 @@ void TfrmMain::buildToolbarAndMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     PrinterSetup2 = item(file, "PrinterSetup2", "Printer &Setup");
     Export1 = item(file, "Export1", "&Export");
+    ExportLabelHistory1 = item(file, "ExportLabelHistory1", "Export &Label History");
     file->addSeparator();
     Exit1 = item(file, "Exit1", "E&xit");
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -217,6 +220,7 @@ void TfrmMain::buildToolbarAndMenus()
     Next1 = item(record, "Next1", "Next");
     record->addSeparator();
     PreviewLabels1 = item(record, "PreviewLabels1", "Preview Labels");
+    LabelHistory1 = item(record, "LabelHistory1", "Label History");
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     AccnList1 = item(view, "AccnList1", "Patient Log");
     QMenu *about = menuBar()->addMenu(QStringLiteral("&About"));
@@ -243,6 +247,9 @@ void TfrmMain::buildToolbarAndMenus()
     connect(Export1, &QAction::triggered, this,
             [this] { RunGuarded([this] { Export1Click(this, m_lifecycle, m_store.database(), m_exportDir); }); });
     connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });
+    connect(ExportLabelHistory1, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ExportLabelHistory1Click(this, m_store.database(), m_exportDir); }); });
+    connect(LabelHistory1, &QAction::triggered, this, [this] { RunGuarded([this] { LabelHistory1Click(this, m_store); }); });
 }
 
 void TfrmMain::FormCreate()

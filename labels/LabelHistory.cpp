@@ -1,0 +1,176 @@
+#include "labels/LabelHistory.h"
+#include "app/base/AtomicFile.h"
+#include "register/Cursor.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace Tabrix {
+
+namespace {
+
+// The ledger's columns in the order its table holds them, as the export writes them.
+const QStringList LedgerColumns = {"Label_id", "Order_id", "AccnNum", "AccnStr", "TestCode", "Printed", "Station",
+                                   "Printer", "Job_id", "Bytes", "Digest", "Outcome", "Reprint"};
+
+// The history window's columns, left to right, under its Titles.
+const QStringList ShownColumns = {"Printed", "AccnStr", "TestCode", "Reprint", "Outcome", "Printer", "Job_id",
+                                  "Station", "Bytes", "Digest"};
+
+// Dates and times as both registers give them back, to the second.
+QString printedText(const QVariant &value)
+{
+    const QDateTime printed = value.toDateTime();
+    return printed.isValid() ? printed.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : value.toString();
+}
+
+// One field of a CSV line: quoted, its quotes doubled, when it holds a comma, a
+// quote or a line break.
+QByteArray csvField(const QString &text)
+{
+    QByteArray field = text.toUtf8();
+    if (field.contains(',') || field.contains('"') || field.contains('\r') || field.contains('\n'))
+        field = '"' + field.replace('"', "\"\"") + '"';
+    return field;
+}
+
+} // namespace
+
+const QStringList LabelHistoryModel::Titles = {"Printed", "Accession", "Test", "Reprint", "Outcome",
+                                               "Printer", "Job",       "Station", "Bytes", "SHA-256"};
+
+LabelHistoryModel::LabelHistoryModel(const QSqlDatabase &db, QObject *parent)
+    : QAbstractTableModel(parent), m_db(db)
+{
+}
+
+void LabelHistoryModel::showLabelsOf(const QVariant &orderId)
+{
+    QSqlQuery count = orderId.isNull()
+                          ? ExecRegister(m_db, QStringLiteral("SELECT count(*) FROM label_log"))
+                          : ExecRegister(m_db, QStringLiteral("SELECT count(*) FROM label_log WHERE Order_id = ?"), {orderId});
+    beginResetModel();
+    m_orderId = orderId;
+    m_pages.clear();
+    m_count = count.next() ? count.value(0).toLongLong() : 0;
+    endResetModel();
+}
+
+const QSqlRecord *LabelHistoryModel::record(int row) const
+{
+    if (row < 0 || row >= m_count)
+        return nullptr;
+    const qint64 page = row / PageSize;
+    if (!m_pages.contains(page)) {
+        auto *rows = new QList<QSqlRecord>;
+        const QString select = QStringLiteral("SELECT Order_id, ") + ShownColumns.join(u',') + QStringLiteral(" FROM label_log ");
+        const QString order = QStringLiteral(" ORDER BY Label_id DESC LIMIT ? OFFSET ?");
+        try {
+            QSqlQuery q = m_orderId.isNull()
+                              ? ExecRegister(m_db, select + order, {PageSize, page * PageSize})
+                              : ExecRegister(m_db, select + QStringLiteral("WHERE Order_id = ?") + order,
+                                             {m_orderId, PageSize, page * PageSize});
+            while (q.next())
+                *rows << q.record();
+        } catch (const ETabrixError &) {
+            // a page that cannot be read shows empty rows; the window said why on opening
+        }
+        m_pages.insert(page, rows);
+    }
+    const QList<QSqlRecord> *rows = m_pages.object(page);
+    const int inPage = row % PageSize;
+    return inPage < rows->size() ? &rows->at(inPage) : nullptr;
+}
+
+int LabelHistoryModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_count);
+}
+
+int LabelHistoryModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(ShownColumns.size());
+}
+
+QVariant LabelHistoryModel::data(const QModelIndex &index, int role) const
+{
+    const QSqlRecord *r = index.isValid() ? record(index.row()) : nullptr;
+    if (!r)
+        return {};
+    const bool reprint = r->value(QStringLiteral("Reprint")).toInt() > 0;
+    const bool failed = r->value(QStringLiteral("Outcome")).toString() != QLatin1String("sent");
+    switch (role) {
+    case Qt::BackgroundRole:
+        return reprint ? QVariant(QColor(255, 236, 179)) : QVariant(); // reprints shaded amber
+    case Qt::ForegroundRole:
+        return failed ? QVariant(QColor(176, 0, 32)) : QVariant(); // labels that did not print in red
+    case Qt::DisplayRole:
+        break;
+    default:
+        return {};
+    }
+    const QString column = ShownColumns.at(index.column());
+    const QVariant value = r->value(column);
+    if (value.isNull())
+        return {}; // a null number reads as 0 otherwise
+    if (column == u"Printed")
+        return printedText(value);
+    if (column == u"AccnStr" && r->value(QStringLiteral("Order_id")).isNull())
+        return QStringLiteral("test label");
+    if (column == u"Reprint")
+        return reprint ? QStringLiteral("reprint %1").arg(value.toInt()) : QStringLiteral("first");
+    return value;
+}
+
+QVariant LabelHistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    return orientation == Qt::Horizontal ? QVariant(Titles.value(section)) : QVariant(section + 1);
+}
+
+bool ExportLabelHistory(const QSqlDatabase &db, const QString &file,
+                        const std::function<bool(qint64 written, qint64 total)> &keepGoing)
+{
+    AtomicFileWriter out(file);
+    const auto fail = [&](const QString &why) {
+        throw ETabrixError(QStringLiteral("The label history could not be written to %1: %2").arg(file, why));
+    };
+    if (const QString why = out.write({}); !why.isEmpty())
+        fail(why);
+    QSqlQuery count = ExecRegister(db, QStringLiteral("SELECT count(*) FROM label_log"));
+    const qint64 total = count.next() ? count.value(0).toLongLong() : 0;
+    QSqlQuery q = ExecRegister(db, QStringLiteral("SELECT ") + LedgerColumns.join(u',') +
+                                       QStringLiteral(" FROM label_log ORDER BY Label_id"));
+    QByteArray chunk = LedgerColumns.join(u',').toUtf8() + "\r\n";
+    const int printed = int(LedgerColumns.indexOf(QStringLiteral("Printed")));
+    qint64 written = 0;
+    while (q.next()) {
+        for (int i = 0; i < LedgerColumns.size(); ++i) {
+            if (i)
+                chunk += ',';
+            const QVariant value = q.value(i);
+            if (!value.isNull())
+                chunk += csvField(i == printed ? printedText(value) : value.toString());
+        }
+        chunk += "\r\n";
+        if (++written % 256 == 0) {
+            if (!keepGoing(written, total))
+                return false;
+            if (chunk.size() >= (1 << 20)) {
+                out.write(chunk);
+                chunk.clear();
+            }
+        }
+    }
+    if (q.lastError().isValid())
+        throw EDatabaseError(db, q.lastError());
+    out.write(chunk);
+    if (const QString why = out.commit(); !why.isEmpty())
+        fail(why);
+    return true;
+}
+
+} // namespace Tabrix

@@ -1,0 +1,48 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QCache>
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <functional>
+
+namespace Tabrix {
+
+// The print ledger's rows as the label history shows them, newest first: those of
+// one registration, or of the whole register, read a page at a time as rows come
+// into view. Reprints and labels that did not print stand out by their colours.
+class LabelHistoryModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int PageSize = 200;
+    explicit LabelHistoryModel(const QSqlDatabase &db, QObject *parent = nullptr);
+
+    // The labels of the registration `orderId`, or of the whole register when it is
+    // null; raises EDatabaseError when the ledger cannot be read.
+    void showLabelsOf(const QVariant &orderId);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    static const QStringList Titles;
+
+private:
+    const QSqlRecord *record(int row) const;
+    QSqlDatabase m_db;
+    QVariant m_orderId;
+    qint64 m_count = 0;
+    mutable QCache<qint64, QList<QSqlRecord>> m_pages{64};
+};
+
+// Writes the whole print ledger, oldest first, to `file` as comma-separated values
+// (RFC 4180: a header row, fields quoted where they hold a comma, quote or line
+// break, CR LF line ends) in UTF-8, replacing the file only once it is whole.
+// `keepGoing` is called between rows with the rows written and the rows in all and
+// returns false to cancel, which leaves any earlier file of that name as it was.
+// Raises EDatabaseError or ETabrixError with the reason when it cannot be written;
+// returns false when cancelled.
+bool ExportLabelHistory(const QSqlDatabase &db, const QString &file,
+                        const std::function<bool(qint64 written, qint64 total)> &keepGoing);
+
+} // namespace Tabrix

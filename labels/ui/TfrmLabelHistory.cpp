@@ -1,0 +1,85 @@
+#include "labels/ui/TfrmLabelHistory.h"
+#include "app/base/Prompter.h"
+#include "labels/LabelHistory.h"
+#include "labels/LabelLedger.h"
+#include "register/RecordStore.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace Tabrix {
+
+TfrmLabelHistory::TfrmLabelHistory(const QSqlDatabase &db, const QVariant &orderId, const QString &accession, QWidget *parent)
+    : QDialog(parent), m_orderId(orderId), m_accession(accession)
+{
+    setObjectName(QStringLiteral("frmLabelHistory"));
+    setWindowTitle(QStringLiteral("Label History"));
+    m_model = new LabelHistoryModel(db, this);
+    m_caption = new QLabel(this);
+    m_wholeRegister = new QCheckBox(QStringLiteral("&Whole register"), this);
+    m_wholeRegister->setObjectName(QStringLiteral("cbWholeRegister"));
+    m_wholeRegister->setChecked(orderId.isNull());
+    m_wholeRegister->setEnabled(!orderId.isNull());
+    m_labels = new QTableView(this);
+    m_labels->setObjectName(QStringLiteral("grdLabels"));
+    m_labels->setModel(m_model);
+    m_labels->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_labels->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_labels->horizontalHeader()->setResizeContentsPrecision(0); // the rows on screen only
+    m_labels->horizontalHeader()->setStretchLastSection(true);
+    m_labels->verticalHeader()->setDefaultSectionSize(m_labels->fontMetrics().height() + 6);
+    m_labels->setMinimumSize(900, 320);
+    auto *legend = new QLabel(QStringLiteral("Reprints are shaded; labels that did not print are in red."), this);
+    m_close = new QPushButton(QStringLiteral("Close"), this);
+    m_close->setObjectName(QStringLiteral("btnClose"));
+    m_close->setDefault(true);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_caption, 1);
+    top->addWidget(m_wholeRegister);
+    layout->addLayout(top);
+    layout->addWidget(m_labels, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(legend, 1);
+    bottom->addWidget(m_close);
+    layout->addLayout(bottom);
+    setTabOrder(m_wholeRegister, m_labels);
+    setTabOrder(m_labels, m_close);
+
+    connect(m_wholeRegister, &QCheckBox::toggled, this, [this] { RunGuarded([this] { showScope(); }); });
+    connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+    showScope();
+}
+
+void TfrmLabelHistory::showScope()
+{
+    const bool whole = m_wholeRegister->isChecked();
+    m_model->showLabelsOf(whole ? QVariant() : m_orderId);
+    const int n = m_model->rowCount();
+    m_caption->setText(whole ? QStringLiteral("Every label of the register, newest first: %1").arg(n)
+                             : QStringLiteral("Labels of %1, newest first: %2").arg(m_accession).arg(n));
+    m_labels->resizeColumnsToContents();
+}
+
+void LabelHistory1Click(QWidget *parent, RecordStore &store)
+{
+    const QSqlDatabase db = store.database();
+    if (!LabelLedger(db).present()) {
+        ShowError(QStringLiteral("This register has no print ledger yet: run \"tabrix-register upgrade\" on its folder to add "
+                                 "one. Labels are printed as before meanwhile."));
+        return;
+    }
+    const Cursor &patients = store.tblPatients;
+    const bool saved = patients.state() != Cursor::State::Insert && !patients.IsEmpty();
+    TfrmLabelHistory history(db, saved ? patients.value(QStringLiteral("Order_id")) : QVariant(),
+                             saved ? patients.asString(QStringLiteral("AccnStr")) : QString(), parent);
+    history.exec();
+}
+
+} // namespace Tabrix

@@ -209,7 +209,7 @@ TEST(AboutAndHelp, TheHelpPagesContentsLeadToItsSections)
     EXPECT_EQ(help.WebBrowser1->horizontalScrollBar()->maximum(), 0) << "no line wider than the window";
     const QString page = help.WebBrowser1->toPlainText();
     for (const char *topic : {"Accn Range", "Printer Setup", "may not have printed", "Reset Accns", "Order_id",
-                              "reconciling", "Record > Delete"})
+                              "reconciling", "Record > Delete", "Record > Label History", "Export Label History"})
         EXPECT_TRUE(page.contains(topic)) << topic;
     QTextDocument *doc = help.WebBrowser1->document();
     QStringList links, anchors;

@@ -35,6 +35,12 @@ LabelLedger::LabelLedger(const QSqlDatabase &db)
             m_present = true;
 }
 
+QString LabelLedger::missingText()
+{
+    return QStringLiteral("This register has no print ledger yet: run \"tabrix-register upgrade\" on its folder to add "
+                          "one. Labels are printed as before meanwhile.");
+}
+
 qint64 LabelLedger::open(const LedgerEntry &e)
 {
     // The reprint count comes from the rows already there, in the same statement.

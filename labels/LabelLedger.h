@@ -22,6 +22,8 @@ class LabelLedger {
 public:
     explicit LabelLedger(const QSqlDatabase &db);
     bool present() const { return m_present; }
+    // What the user is told where the ledger is needed and the register has none.
+    static QString missingText();
     // The new row's key; raises EDatabaseError when it cannot be written.
     qint64 open(const LedgerEntry &entry);
     // Raises EDatabaseError when the row cannot be completed.

@@ -12,8 +12,7 @@ namespace Tabrix {
 void ExportLabelHistory1Click(QWidget *parent, const QSqlDatabase &db, const QString &folder)
 {
     if (!LabelLedger(db).present()) {
-        ShowError(QStringLiteral("This register has no print ledger yet: run \"tabrix-register upgrade\" on its folder to add "
-                                 "one. Labels are printed as before meanwhile."));
+        ShowError(LabelLedger::missingText());
         return;
     }
     QFileDialog dialog(parent, QStringLiteral("Export Label History"), QDir(folder).filePath(QStringLiteral("label_history.csv")),

@@ -71,8 +71,7 @@ void LabelHistory1Click(QWidget *parent, RecordStore &store)
 {
     const QSqlDatabase db = store.database();
     if (!LabelLedger(db).present()) {
-        ShowError(QStringLiteral("This register has no print ledger yet: run \"tabrix-register upgrade\" on its folder to add "
-                                 "one. Labels are printed as before meanwhile."));
+        ShowError(LabelLedger::missingText());
         return;
     }
     const Cursor &patients = store.tblPatients;

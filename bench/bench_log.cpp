@@ -48,7 +48,7 @@ int main(int argc, char **argv)
 
     QElapsedTimer t;
     t.start();
-    ExportRegister(store.database(), dir.filePath("export.txt"), [] { QCoreApplication::processEvents(); });
+    ExportRegister(store.database(), dir.filePath("export.txt"), [](qint64, qint64) { QCoreApplication::processEvents(); return true; });
     const double ours = t.nsecsElapsed() / 1e9;
 
     const QString query =

@@ -1,109 +1,189 @@
 #include "log/RegisterExport.h"
 #include "app/base/AtomicFile.h"
-#include "app/base/CommaText.h"
-#include "labels/DateFormat.h"
+#include "log/ExportLine.h"
 #include "register/Cursor.h"
+#include "register/SqliteHandle.h"
 
-#include <QLocale>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <memory>
+#include <sqlite3.h>
 
 namespace Tabrix {
 
 namespace {
 
-QByteArray latin1(const QString &text)
-{
-    QByteArray out(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        out[i] = text[i].unicode() < 256 ? char(text[i].unicode()) : '?';
-    return out;
-}
+// One pass over the patients in accession order, each followed by its tests in
+// their order: one row per test (or one row without a test).
+const char *const PatientsWithTests = "SELECT p.*, t.TestCode AS tabrix_test FROM patients p "
+                                      "LEFT JOIN tests t ON t.Order_id = p.Order_id "
+                                      "ORDER BY p.AccnNum, p.Order_id, t.Test_id";
 
-// A value as the text it is written as: a blob's bytes (written by another tool)
-// as Latin-1 text, anything else as Qt reads it. No value can be refused.
-QString textOf(const QVariant &v)
+// Where the lines go: the file, a mebibyte at a time, and the caller, asked every
+// 64 patients whether to go on.
+class ExportFile {
+public:
+    ExportFile(const QString &file, qint64 total, const std::function<bool(qint64, qint64)> &keepGoing)
+        : m_name(file), m_file(file), m_total(total), m_keepGoing(keepGoing)
+    {
+        m_bytes.reserve(Chunk + Chunk / 4);
+        check(m_file.write({}));
+    }
+    // Before each patient's line; false when the caller cancelled.
+    bool nextPatient()
+    {
+        if (m_bytes.size() >= Chunk) {
+            check(m_file.write(m_bytes));
+            m_bytes.clear();
+        }
+        return m_patients++ % 64 != 0 || m_keepGoing(m_patients - 1, m_total);
+    }
+    QByteArray &bytes() { return m_bytes; }
+    void commit()
+    {
+        check(m_file.write(m_bytes));
+        check(m_file.commit());
+    }
+
+private:
+    static constexpr qsizetype Chunk = 1 << 20;
+    void check(const QString &why) const
+    {
+        if (!why.isEmpty())
+            throw ETabrixError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_name, why));
+    }
+    QString m_name;
+    AtomicFileWriter m_file;
+    QByteArray m_bytes;
+    qint64 m_patients = 0, m_total;
+    std::function<bool(qint64, qint64)> m_keepGoing;
+};
+
+// A value as Qt reads it: a blob's bytes (written by another tool) as Latin-1 text,
+// anything else as its text. No value can be refused.
+void addValue(ExportLine &line, ExportLine::Part part, const QVariant &v)
 {
     if (v.metaType().id() == QMetaType::QByteArray)
-        return QString::fromLatin1(v.toByteArray());
-    return v.toString();
+        line.addLatin1(part, v.toByteArray());
+    else
+        line.addText(part, v.toString());
+}
+
+// Any register, through Qt's driver (PostgreSQL: row by row, as the server sends them).
+bool exportRows(const QSqlDatabase &db, ExportFile &out)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QString::fromLatin1(PatientsWithTests)))
+        throw EDatabaseError(db, q.lastError());
+    const QSqlRecord columns = q.record();
+    const int test = columns.count() - 1;
+    const int key = columns.indexOf(QStringLiteral("Order_id"));
+    ExportLine line(columns.indexOf(QStringLiteral("Created")), QLocale::system());
+    QVariant patient;
+    while (q.next()) {
+        if (patient.isNull() || q.value(key) != patient) {
+            if (!patient.isNull())
+                line.end(out.bytes());
+            if (!out.nextPatient())
+                return false;
+            patient = q.value(key);
+            for (int i = 0; i < test; ++i)
+                addValue(line, ExportLine::Part::Column, q.value(i));
+        }
+        if (const QVariant code = q.value(test); !code.isNull())
+            addValue(line, ExportLine::Part::TestCode, code);
+    }
+    if (q.lastError().isValid())
+        throw EDatabaseError(db, q.lastError());
+    if (!patient.isNull())
+        line.end(out.bytes());
+    return true;
+}
+
+// A value as SQLite holds it, written as Qt's driver would read it: numbers in
+// decimal, text from its UTF-8 (or, when that is not valid UTF-8, from SQLite's own
+// UTF-16 of it, as Qt reads it), a blob's bytes as Latin-1 text.
+void addValue(ExportLine &line, ExportLine::Part part, sqlite3_stmt *row, int i)
+{
+    const auto bytes = [&] {
+        const auto *p = static_cast<const char *>(sqlite3_column_blob(row, i));
+        return QByteArrayView(p, sqlite3_column_bytes(row, i));
+    };
+    switch (sqlite3_column_type(row, i)) {
+    case SQLITE_NULL:
+        line.addLatin1(part, {});
+        break;
+    case SQLITE_FLOAT:
+        line.addText(part, QString::number(sqlite3_column_double(row, i), 'g', QLocale::FloatingPointShortest));
+        break;
+    case SQLITE_BLOB:
+        line.addLatin1(part, bytes());
+        break;
+    default: { // an integer's text is its decimal digits
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, i));
+        if (!line.addUtf8(part, QByteArrayView(text, sqlite3_column_bytes(row, i))))
+            line.addText(part, QStringView(static_cast<const char16_t *>(sqlite3_column_text16(row, i)),
+                                           sqlite3_column_bytes16(row, i) / 2));
+    }
+    }
+}
+
+// An SQLite register, read through SQLite itself: the values as its own bytes,
+// without Qt's conversion of every one.
+bool exportRows(sqlite3 *db, ExportFile &out)
+{
+    sqlite3_stmt *prepared = nullptr;
+    if (sqlite3_prepare_v2(db, PatientsWithTests, -1, &prepared, nullptr) != SQLITE_OK)
+        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> row(prepared, sqlite3_finalize);
+    const int test = sqlite3_column_count(prepared) - 1;
+    int key = -1, created = -1;
+    for (int i = 0; i < test; ++i) {
+        const QLatin1String name(sqlite3_column_name(prepared, i));
+        if (name.compare(QLatin1String("Order_id"), Qt::CaseInsensitive) == 0)
+            key = i;
+        else if (name.compare(QLatin1String("Created"), Qt::CaseInsensitive) == 0)
+            created = i;
+    }
+    ExportLine line(created, QLocale::system());
+    bool any = false;
+    sqlite3_int64 patient = 0;
+    int step;
+    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
+        if (!any || sqlite3_column_int64(prepared, key) != patient) {
+            if (any)
+                line.end(out.bytes());
+            if (!out.nextPatient())
+                return false;
+            any = true;
+            patient = sqlite3_column_int64(prepared, key);
+            for (int i = 0; i < test; ++i)
+                addValue(line, ExportLine::Part::Column, prepared, i);
+        }
+        if (sqlite3_column_type(prepared, test) != SQLITE_NULL)
+            addValue(line, ExportLine::Part::TestCode, prepared, test);
+    }
+    if (step != SQLITE_DONE)
+        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+    if (any)
+        line.end(out.bytes());
+    return true;
 }
 
 } // namespace
 
-ExportFormat::ExportFormat(const QSqlRecord &columns, const QLocale &locale)
-    : m_created(columns.indexOf(QStringLiteral("Created"))), m_locale(locale),
-      m_date(ShortDatePattern(locale)), m_time(LongTimePattern(locale))
+bool ExportRegister(const QSqlDatabase &db, const QString &file,
+                    const std::function<bool(qint64 written, qint64 total)> &keepGoing)
 {
-}
-
-QString ExportFormat::line(const QVariantList &values, const QStringList &testCodes) const
-{
-    QString line;
-    for (int i = 0; i < values.size(); ++i) {
-        const QVariant &v = values[i];
-        if (i == m_created && !v.isNull()) {
-            // Stored as "yyyy-MM-ddTHH:mm:ss.zzz": read without any time-zone work.
-            const QString stored = textOf(v);
-            const QDate date = QDate::fromString(stored.left(10), Qt::ISODate);
-            const QTime time = stored.size() > 11 ? QTime::fromString(stored.mid(11), Qt::ISODateWithMs) : QTime(0, 0);
-            if (date.isValid() && time.isValid()) {
-                line += m_locale.toString(date, m_date);
-                if (time != QTime(0, 0))
-                    line += u' ' + m_locale.toString(time, m_time);
-                line += u'\\';
-                continue;
-            }
-        }
-        line += textOf(v) + u'\\';
-    }
-    return line + CommaText(testCodes) + QLatin1String("\r\n");
-}
-
-void ExportRegister(const QSqlDatabase &db, const QString &file, const std::function<void()> &keepGoing)
-{
-    // One pass over the patients in accession order, each followed by its tests in
-    // their order: one row per test (or one row without a test), read as values.
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT p.*, t.TestCode AS tabrix_test FROM patients p "
-                               "LEFT JOIN tests t ON t.Order_id = p.Order_id "
-                               "ORDER BY p.AccnNum, p.Order_id, t.Test_id")))
-        throw EDatabaseError(db, q.lastError());
-    QSqlRecord columns = q.record();
-    const int testColumn = columns.count() - 1;
-    columns.remove(testColumn);
-    const int key = columns.indexOf(QStringLiteral("Order_id"));
-    const ExportFormat format(columns, QLocale::system());
-
-    QByteArray text;
-    QVariantList patient;
-    QStringList codes;
-    qint64 patients = 0;
-    const auto flush = [&] {
-        if (!patient.isEmpty())
-            text += latin1(format.line(patient, codes));
-    };
-    while (q.next()) {
-        if (patient.isEmpty() || q.value(key) != patient[key]) {
-            flush();
-            if (patients++ % 64 == 0)
-                keepGoing(); // often enough for the window to stay responsive
-            patient.resize(columns.count());
-            for (int i = 0; i < patient.size(); ++i)
-                patient[i] = q.value(i);
-            codes.clear();
-        }
-        if (const QVariant code = q.value(testColumn); !code.isNull())
-            codes << textOf(code);
-    }
-    if (q.lastError().isValid())
-        throw EDatabaseError(db, q.lastError());
-    flush();
-
-    if (const QString why = WriteFileAtomically(file, text); !why.isEmpty())
-        throw ETabrixError(QStringLiteral("Cannot create file \"%1\". %2").arg(file, why));
+    QSqlQuery count = ExecRegister(db, QStringLiteral("SELECT count(*) FROM patients"));
+    ExportFile out(file, count.next() ? count.value(0).toLongLong() : 0, keepGoing);
+    sqlite3 *sqlite = SqliteHandle(db);
+    if (!(sqlite ? exportRows(sqlite, out) : exportRows(db, out)))
+        return false;
+    out.commit();
+    return true;
 }
 
 } // namespace Tabrix

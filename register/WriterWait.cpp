@@ -1,10 +1,9 @@
 #include "register/WriterWait.h"
+#include "register/SqliteHandle.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
-#include <QSqlDriver>
 #include <QSqlQuery>
-#include <QVariant>
 #include <sqlite3.h>
 
 namespace Tabrix {
@@ -32,10 +31,7 @@ void WaitForOtherWriters(const QSqlDatabase &db)
         QSqlQuery(db).exec(QStringLiteral("SET lock_timeout = %1").arg(WriterWaitMs));
         return;
     }
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    if (sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData()))
+    if (sqlite3 *connection = SqliteHandle(db))
         sqlite3_busy_handler(connection, tryAgainSoon, nullptr);
 }
 

@@ -2,6 +2,8 @@
 #include "app/base/CommaText.h"
 #include "labels/LabelHistory.h"
 #include "labels/LabelLedger.h"
+#include "labels/DateFormat.h"
+#include "log/ExportLine.h"
 #include "log/RegisterExport.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
@@ -58,7 +60,12 @@ TEST(Export, TheRegisterAsTextByteForByte)
     }
     folder.writeFile("export.txt", "an older file, replaced without a question");
     int calls = 0;
-    ExportRegister(store.database(), folder.path("export.txt"), [&] { ++calls; });
+    EXPECT_TRUE(ExportRegister(store.database(), folder.path("export.txt"), [&](qint64 written, qint64 total) {
+        EXPECT_EQ(written, 0);
+        EXPECT_EQ(total, 4);
+        ++calls;
+        return true;
+    }));
     EXPECT_EQ(calls, 1);
     QFile golden(QString::fromLocal8Bit(qgetenv("TABRIX_TEST_DATA")) + "/golden/export.txt");
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
@@ -66,7 +73,7 @@ TEST(Export, TheRegisterAsTextByteForByte)
 
     // A file that cannot be written: the reason, and nothing under the name.
     try {
-        ExportRegister(store.database(), folder.path("no-such-folder/export.txt"), [] {});
+        ExportRegister(store.database(), folder.path("no-such-folder/export.txt"), [](qint64, qint64) { return true; });
         ADD_FAILURE();
     } catch (const ETabrixError &e) {
         EXPECT_TRUE(e.message().contains("no-such-folder/export.txt"));
@@ -75,7 +82,7 @@ TEST(Export, TheRegisterAsTextByteForByte)
 
     // An empty register gives an empty file.
     store.EmptyPatients();
-    ExportRegister(store.database(), folder.path("empty.txt"), [] {});
+    ExportRegister(store.database(), folder.path("empty.txt"), [](qint64, qint64) { return true; });
     EXPECT_TRUE(QFile::exists(folder.path("empty.txt")));
     EXPECT_EQ(folder.readFile("empty.txt"), "");
 }
@@ -94,9 +101,100 @@ TEST(Export, AValueStoredAsABlobIsWrittenAsItsText)
     QSqlQuery q(store.database());
     ASSERT_TRUE(q.exec(QString("INSERT INTO tests (Order_id, TestCode) VALUES (%1, X'484241314320C9')").arg(id)));
     ASSERT_TRUE(q.exec("UPDATE patients SET Last_Name = X'50494E444C45'"));
-    ExportRegister(store.database(), folder.path("export.txt"), [] {});
+    ExportRegister(store.database(), folder.path("export.txt"), [](qint64, qint64) { return true; });
     EXPECT_EQ(folder.readFile("export.txt"),
               "1\\100012345\\X12345\\12/8/26 12:00:00 PM\\PINDLE\\\\\\\\\\\\\\\\\\\\\\CBC,\"HBA1C \xc9\"\r\n");
+}
+
+TEST(Export, EveryStoredValueIsWrittenAsQtReadsItAndCreatedInEveryStoredForm)
+{
+    if (Support::ProgramFolder::onPostgres())
+        GTEST_SKIP() << "values stored as another tool may store them in SQLite";
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    RecordStore store;
+    store.Connect(folder.path("tabrix.udl"));
+    // Last_Name as another tool may have stored it, Created in the forms it may have.
+    struct Case { const char *lastName, *created, *createdText; };
+    const Case cases[] = {
+        {"'PINDLE'", "'2026-12-08T09:30:05.000'", "12/8/26 9:30:05 AM"},
+        {"CAST(X'C3A9434C414952' AS TEXT)", "'2026-12-08T00:00:00.000'", "12/8/26"},      // é, at midnight
+        {"CAST(X'E282AC' AS TEXT)", "'2026-12-08'", "12/8/26"},                            // € (outside Latin-1)
+        {"CAST(X'F09F9880' AS TEXT)", "'2026-12-08 13:05'", "12/8/26 1:05:00 PM"},         // outside the BMP
+        {"CAST(X'FF41C3' AS TEXT)", "'2026-02-30T09:30:05.000'", "2026-02-30T09:30:05.000"}, // not UTF-8; no such day
+        {"CAST(X'4100' AS TEXT)", "'soon'", "soon"},                                       // a NUL inside
+        {"2.5", "'2026-12-08T23:59:59.999'", "12/8/26 11:59:59 PM"},
+        {"1e20", "'2026-12-08T12:00:00.000'", "12/8/26 12:00:00 PM"},
+        {"-7", "'2026-12-08T24:00:00.000'", nullptr}, // whatever ISO 8601 reading makes of it
+        {"'OKAFOR'", "'2026-12-08T09:30'", "12/8/26 9:30:00 AM"},
+    };
+    QSqlQuery q(store.database());
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        ASSERT_TRUE(q.exec(QString("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name) VALUES (%1, 'X', %2, %3)")
+                               .arg(100012345 + i)
+                               .arg(cases[i].created, cases[i].lastName)));
+        ASSERT_TRUE(q.exec(QString("INSERT INTO tests (Order_id, TestCode) SELECT Order_id, Last_Name FROM patients WHERE AccnNum = %1")
+                               .arg(100012345 + i)));
+    }
+    ExportRegister(store.database(), folder.path("export.txt"), [](qint64, qint64) { return true; });
+    const QList<QByteArray> lines = folder.readFile("export.txt").split('\n');
+    ASSERT_EQ(lines.size(), int(std::size(cases)) + 1);
+    ASSERT_TRUE(q.exec("SELECT Last_Name, Created FROM patients ORDER BY AccnNum"));
+    for (int i = 0; q.next(); ++i) {
+        SCOPED_TRACE(cases[i].lastName);
+        QByteArray asQtReadsIt; // the Latin-1 of Qt's reading, "?" for anything outside it
+        for (QChar c : q.value(0).toString())
+            asQtReadsIt += c.unicode() < 256 ? char(c.unicode()) : '?';
+        const QList<QByteArray> fields = lines[i].split('\\');
+        EXPECT_EQ(fields[4], asQtReadsIt);
+        if (cases[i].createdText)
+            EXPECT_EQ(fields[3], cases[i].createdText);
+        const QByteArray code = fields.last().chopped(1); // before the CR
+        EXPECT_TRUE(code == asQtReadsIt || code == '"' + asQtReadsIt + '"') << code.constData();
+    }
+}
+
+TEST(Export, TimesAreWrittenAsTheLocaleWritesThem)
+{
+    // Every second of a day, in locales with 12- and 24-hour clocks, am/pm before or
+    // after the time, and quoted text, as QLocale itself writes the pattern.
+    const QLocale locales[] = {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
+                               QLocale(QLocale::Korean, QLocale::SouthKorea), QLocale(QLocale::Chinese, QLocale::China),
+                               QLocale(QLocale::Portuguese, QLocale::Portugal), QLocale(QLocale::Arabic, QLocale::Egypt)};
+    const QString patterns[] = {"", "hh 'o''clock' mm", "H.m.s ap", "h:mm A", "'x"};
+    for (const QLocale &locale : locales)
+        for (QString pattern : patterns) {
+            if (pattern.isEmpty())
+                pattern = LongTimePattern(locale);
+            SCOPED_TRACE(qPrintable(locale.name() + " " + pattern));
+            const TimeFormatter formatter(pattern, locale);
+            int differ = 0;
+            for (int s = 0; s < 86400; ++s) {
+                const QTime t = QTime(0, 0).addSecs(s);
+                differ += formatter.format(t) != locale.toString(t, pattern);
+            }
+            EXPECT_EQ(differ, 0);
+        }
+}
+
+TEST(Export, ACancelledExportLeavesTheEarlierFileAndNoOther)
+{
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    RecordStore store;
+    store.Connect(folder.path("tabrix.udl"));
+    QSqlQuery q(store.database());
+    for (int i = 0; i < 640; ++i)
+        ASSERT_TRUE(q.exec(QString("INSERT INTO patients (AccnNum, AccnStr, Created) VALUES (%1, 'X', '2026-12-08')").arg(100000000 + i)));
+    folder.writeFile("export.txt", "the earlier export");
+    QList<qint64> asked;
+    EXPECT_FALSE(ExportRegister(store.database(), folder.path("export.txt"), [&](qint64 written, qint64 total) {
+        asked << written;
+        return written < total / 2; // Cancel at half way
+    }));
+    EXPECT_EQ(asked, (QList<qint64>{0, 64, 128, 192, 256, 320}));
+    EXPECT_EQ(folder.readFile("export.txt"), "the earlier export");
+    EXPECT_EQ(QDir(folder.path("")).entryList({"export*"}, QDir::Files), QStringList{"export.txt"});
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "log/ui/ExportCommand.h"
 #include "app/base/Prompter.h"
+#include "app/ui/ExportProgress.h"
 #include "register/RecordLifecycle.h"
 #include "log/RegisterExport.h"
 
@@ -19,16 +20,19 @@ void Export1Click(QWidget *parent, RecordLifecycle &lifecycle, const QSqlDatabas
     if (SaveDialog1.exec() != QDialog::Accepted || SaveDialog1.selectedFiles().isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool done = false;
     try {
-        ExportRegister(db, SaveDialog1.selectedFiles().constFirst(),
-                       [] { QCoreApplication::processEvents(); });
+        ExportProgress progress(parent, QStringLiteral("Export"), QStringLiteral("patients"));
+        done = ExportRegister(db, SaveDialog1.selectedFiles().constFirst(),
+                              [&](qint64 written, qint64 total) { return progress.update(written, total); });
     } catch (const ETabrixError &e) {
         QApplication::restoreOverrideCursor();
         ShowError(e.message());
         return;
     }
     QApplication::restoreOverrideCursor();
-    prompter().inform(QStringLiteral("Export complete"));
+    if (done) // a cancelled export left everything as it was
+        prompter().inform(QStringLiteral("Export complete"));
 }
 
 } // namespace Tabrix

@@ -9,7 +9,8 @@ namespace Tabrix {
 class RecordLifecycle;
 
 // File > Export: saves the record first, asks for a text file (starting in
-// `folder`) and writes the whole register to it, one line per patient.
+// `folder`) and writes the whole register to it, one line per patient, with a
+// progress window and Cancel for a long one.
 void Export1Click(QWidget *parent, RecordLifecycle &lifecycle, const QSqlDatabase &db, const QString &folder);
 
 } // namespace Tabrix

@@ -3,6 +3,7 @@
 #include "register/Cursor.h"
 
 #include <QLocale>
+#include <algorithm>
 
 namespace Tabrix {
 
@@ -18,25 +19,62 @@ void PatientLogModel::reload()
 {
     beginResetModel();
     m_pages.clear();
+    m_currentIndex = -1;
     m_count = m_patients.count();
     endResetModel();
 }
 
 int PatientLogModel::currentRow() const
 {
-    return m_patients.IsEmpty() ? -1 : int(m_patients.countBeforeCurrent());
+    if (m_patients.IsEmpty())
+        return -1;
+    if (m_currentIndex < 0 || m_current != m_patients.current()) {
+        m_currentIndex = m_patients.indexOfCurrent();
+        m_current = m_patients.current();
+    }
+    return int(m_currentIndex);
 }
 
 const QSqlRecord *PatientLogModel::record(int row) const
 {
     if (row < 0 || row >= m_count)
         return nullptr;
-    const qint64 page = row / PageSize;
-    if (!m_pages.contains(page))
-        m_pages.insert(page, new QList<QSqlRecord>(m_patients.page(page * PageSize, PageSize)));
-    const QList<QSqlRecord> *rows = m_pages.object(page);
+    const QList<QSqlRecord> &rows = pageAt(row / PageSize);
     const int inPage = row % PageSize;
-    return inPage < rows->size() ? &rows->at(inPage) : nullptr;
+    return inPage < rows.size() ? &rows.at(inPage) : nullptr;
+}
+
+const QList<QSqlRecord> &PatientLogModel::pageAt(qint64 page) const
+{
+    if (const QList<QSqlRecord> *rows = m_pages.object(page))
+        return *rows;
+    const qint64 first = page * PageSize, last = std::min(m_count, first + PageSize) - 1;
+    // The nearest known rows before and after the page: the ends to begin with.
+    struct Known {
+        qint64 index;
+        const QSqlRecord *row;
+    };
+    Known before{-1, nullptr}, after{m_count, nullptr};
+    const auto consider = [&](qint64 index, const QSqlRecord &row) {
+        if (index < first && index > before.index)
+            before = {index, &row};
+        if (index > last && index < after.index)
+            after = {index, &row};
+    };
+    for (qint64 key : m_pages.keys())
+        if (const QList<QSqlRecord> *rows = m_pages.object(key); rows && !rows->isEmpty()) {
+            consider(key * PageSize, rows->first());
+            consider(key * PageSize + rows->size() - 1, rows->last());
+        }
+    if (m_currentIndex >= 0)
+        consider(m_currentIndex, m_current);
+    const int size = int(last - first + 1);
+    const qint64 skipAfter = first - before.index - 1, skipBefore = after.index - last - 1;
+    auto *rows = new QList<QSqlRecord>(
+        skipAfter <= skipBefore ? m_patients.rowsBeside(before.row, Cursor::Direction::After, skipAfter, size)
+                                : m_patients.rowsBeside(after.row, Cursor::Direction::Before, skipBefore, size));
+    m_pages.insert(page, rows);
+    return *m_pages.object(page);
 }
 
 QVariant PatientLogModel::keyAt(int row) const

@@ -5,6 +5,7 @@
 #include "register/DateText.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <QSqlDriver>
 #include <QUrl>
 #include <QSqlError>
@@ -176,12 +177,12 @@ QString Cursor::rangeCondition() const
     return m_master ? quoted(m_columns.fieldName(fieldIndex(m_linkField))) + QStringLiteral(" = ?") : QString();
 }
 
-// SELECT `what` FROM the table, within the master's range and `condition`, then `tail`.
-QSqlQuery Cursor::selectInRange(const QString &what, const QString &condition, const QVariantList &values,
-                                const QString &tail) const
+// SELECT `what` FROM the table, within the master's range and `condition`, then
+// `tail`; `binds` gets the values it takes.
+QString Cursor::inRange(const QString &what, const QString &condition, const QVariantList &values, const QString &tail,
+                        QVariantList &binds) const
 {
     QStringList where;
-    QVariantList binds;
     if (m_master) {
         where << rangeCondition();
         binds << m_master->value(m_linkField);
@@ -193,7 +194,15 @@ QSqlQuery Cursor::selectInRange(const QString &what, const QString &condition, c
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(what, quoted(m_table));
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    return exec(sql + u' ' + tail, binds);
+    return sql + u' ' + tail;
+}
+
+QSqlQuery Cursor::selectInRange(const QString &what, const QString &condition, const QVariantList &values,
+                                const QString &tail) const
+{
+    QVariantList binds;
+    const QString sql = inRange(what, condition, values, tail, binds);
+    return exec(sql, binds);
 }
 
 std::optional<QSqlRecord> Cursor::fetchOne(const QString &condition, const QVariantList &values,
@@ -313,6 +322,7 @@ void Cursor::Open()
             m_dateTimeColumns.insert(i);
 
     loadFirst();
+    m_count = -1;
     m_state = State::Browse;
     emit stateChange(Event::Open);
     emit dataChanged();
@@ -462,6 +472,8 @@ void Cursor::Post()
                                                        .arg(quoted(m_table), names.join(u','), marks.join(u',')),
                                  values);
         m_row.setValue(m_keyIndex, q.lastInsertId());
+        if (m_count >= 0)
+            ++m_count;
     } else if (!m_changed.isEmpty()) {
         QStringList sets;
         QVariantList values;
@@ -517,6 +529,8 @@ void Cursor::Delete()
         m_changed.clear();
     }
     exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), quoted(m_row.fieldName(m_keyIndex))), {key()});
+    if (m_count > 0)
+        --m_count;
     const QSqlRecord gone = m_row;
     settleAfterLoss(gone);
     emit stateChange(Event::Delete);
@@ -600,36 +614,71 @@ QDateTime Cursor::asDateTime(const QString &name) const
 
 QList<QSqlRecord> Cursor::rows(int limit) const
 {
-    return page(0, limit);
+    return rowsBeside(nullptr, Direction::After, 0, limit);
 }
 
-QList<QSqlRecord> Cursor::page(qint64 offset, int limit) const
+QList<QSqlRecord> Cursor::rowsBeside(const QSqlRecord *from, Direction dir, qint64 skip, int limit) const
 {
     QList<QSqlRecord> result;
-    if (!active() || rangeIsNone())
+    if (!active() || rangeIsNone() || limit <= 0)
         return result;
-    QSqlQuery q = selectInRange(QStringLiteral("*"), {}, {},
-                                QStringLiteral("ORDER BY %1 LIMIT %2 OFFSET %3").arg(orderBy(false)).arg(limit).arg(offset));
+    const bool before = dir == Direction::Before;
+    QSqlQuery q = selectInRange(QStringLiteral("*"), from ? neighbourCondition(dir) : QString(),
+                                from ? orderValues(*from) : QVariantList(),
+                                QStringLiteral("ORDER BY %1 LIMIT %2 OFFSET %3").arg(orderBy(before)).arg(limit).arg(skip));
     while (q.next())
         result << q.record();
+    if (before)
+        std::reverse(result.begin(), result.end());
     return result;
+}
+
+// What an SQLite register says of changes made by other connections (it changes
+// with each of them, never with this connection's own); -1 for a register that
+// cannot say.
+qint64 Cursor::changesElsewhere() const
+{
+    if (m_db.driverName() != QLatin1String("QSQLITE"))
+        return -1;
+    QSqlQuery q = exec(QStringLiteral("PRAGMA data_version"), {});
+    return q.next() ? q.value(0).toLongLong() : -1;
 }
 
 qint64 Cursor::count() const
 {
     if (!active() || rangeIsNone())
         return 0;
-    QSqlQuery q = selectInRange(QStringLiteral("COUNT(*)"), {}, {}, QString());
+    const qint64 version = m_master ? -1 : changesElsewhere(); // a detail's range moves with its master
+    if (m_count < 0 || version < 0 || version != m_countVersion) {
+        QSqlQuery q = selectInRange(QStringLiteral("COUNT(*)"), {}, {}, QString());
+        m_count = q.next() ? q.value(0).toLongLong() : 0;
+        m_countVersion = version;
+    }
+    return m_count;
+}
+
+// How many rows lie beside `from`, counting no further than `bound`.
+qint64 Cursor::countBeside(const QSqlRecord &from, Direction dir, qint64 bound) const
+{
+    QVariantList binds;
+    const QString rows = inRange(QStringLiteral("1"), neighbourCondition(dir), orderValues(from),
+                                 QStringLiteral("LIMIT %1").arg(bound), binds);
+    QSqlQuery q = exec(QStringLiteral("SELECT COUNT(*) FROM (%1) beside").arg(rows), binds);
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-qint64 Cursor::countBeforeCurrent() const
+qint64 Cursor::indexOfCurrent() const
 {
     if (!active() || m_empty || editing())
         return 0;
-    QSqlQuery q = selectInRange(QStringLiteral("COUNT(*)"), neighbourCondition(Direction::Before),
-                                orderValues(m_row), QString());
-    return q.next() ? q.value(0).toLongLong() : 0;
+    const qint64 total = count();
+    // Count from both ends with a growing bound: the nearer end stops first.
+    for (qint64 bound = 256;; bound *= 8) {
+        if (const qint64 before = countBeside(m_row, Direction::Before, bound); before < bound)
+            return before;
+        if (const qint64 after = countBeside(m_row, Direction::After, bound); after < bound)
+            return std::max<qint64>(0, total - 1 - after);
+    }
 }
 
 } // namespace Tabrix

@@ -86,11 +86,20 @@ public:
 
     // The rows of the cursor in order, at most `limit` (for grids over small details).
     QList<QSqlRecord> rows(int limit = 1000) const;
-    // For grids over large tables: a page of rows in order, how many rows there are,
-    // and how many come before the current row.
-    QList<QSqlRecord> page(qint64 offset, int limit) const;
+
+    // For grids over large tables, at costs that do not grow with the table.
+    enum class Direction { After, Before };
+    // Up to `limit` rows next to `from` in the order (after it or before it; from the
+    // first or the last row when there is none), passing over `skip` rows first; in
+    // the order either way. Read by the order's index from `from` on.
+    QList<QSqlRecord> rowsBeside(const QSqlRecord *from, Direction dir, qint64 skip, int limit) const;
+    // How many rows there are: counted once, kept up to date by the cursor's own
+    // inserts and deletes, and counted again when another station may have changed
+    // the table (SQLite says so; PostgreSQL cannot say cheaply, so it is counted).
     qint64 count() const;
-    qint64 countBeforeCurrent() const;
+    // The current row's place in the order, counted from the nearer end.
+    qint64 indexOfCurrent() const;
+    const QSqlRecord &current() const { return m_row; }
 
 signals:
     // After open, close, insert, edit, post, cancel, delete, a move and refresh.
@@ -104,7 +113,6 @@ signals:
     void fieldChanged(const QString &name);
 
 private:
-    enum class Direction { After, Before };
     int fieldIndex(const QString &name) const;
     void requireActive() const;
     void requireBrowseAfterScrollEvent();
@@ -113,8 +121,12 @@ private:
     QString rangeCondition() const;
     bool rangeIsNone() const;
     QStringList orderColumns() const;
+    QString inRange(const QString &what, const QString &condition, const QVariantList &values, const QString &tail,
+                    QVariantList &binds) const;
     QSqlQuery selectInRange(const QString &what, const QString &condition, const QVariantList &values,
                             const QString &tail) const;
+    qint64 countBeside(const QSqlRecord &from, Direction dir, qint64 bound) const;
+    qint64 changesElsewhere() const;
     QString neighbourCondition(Direction dir) const;
     QVariantList orderValues(const QSqlRecord &row) const;
     std::optional<QSqlRecord> fetchOne(const QString &condition, const QVariantList &values,
@@ -145,6 +157,7 @@ private:
     bool m_returnBof = true, m_returnEof = true;
     State m_state = State::Inactive;
     bool m_bof = true, m_eof = true, m_empty = true;
+    mutable qint64 m_count = -1, m_countVersion = -1; // the kept count, and what the register said then
 };
 
 } // namespace Tabrix

@@ -1,4 +1,5 @@
 #include "app/base/TabrixDefs.h"
+#include "log/PatientLogModel.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 
@@ -238,4 +239,66 @@ TEST(Store, TypingIntoAnEmptyRegisterStartsANewRow)
     p.Edit();
     EXPECT_EQ(p.state(), Cursor::State::Insert);
     EXPECT_EQ(newRecords, 1);
+}
+
+TEST(PatientLog, ALargeRegistersRowsAreRightWhereverTheyAreReadFrom)
+{
+    Register r;
+    r.open();
+    // 5,000 patients whose name order differs from their accession order.
+    const int patients = 5000;
+    QSqlDatabase db = r.store.database();
+    ASSERT_TRUE(db.transaction());
+    QSqlQuery insert(db);
+    insert.prepare("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name) VALUES (?, 'X', ?, ?, ?)");
+    for (int i = 0; i < patients; ++i) {
+        insert.addBindValue(100000000 + i);
+        insert.addBindValue(QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+        insert.addBindValue(QString("L%1").arg((qint64(i) * 7919) % 1000, 4, 10, QChar('0'))); // names held many times
+        insert.addBindValue(QString("F%1").arg(i % 7));
+        ASSERT_TRUE(insert.exec());
+    }
+    ASSERT_TRUE(db.commit());
+    r.store.tblPatients.Close();
+    r.store.tblPatients.Open();
+    Cursor &p = r.store.tblPatients;
+    p.setSortFields({"Last_Name", "First_Name", "Patient_id"});
+    QList<qint64> order; // the log's order, read whole
+    QSqlQuery all(db);
+    ASSERT_TRUE(all.exec("SELECT Order_id FROM patients ORDER BY Last_Name, First_Name, Patient_id, Order_id"));
+    while (all.next())
+        order << all.value(0).toLongLong();
+
+    // The log opened on a record near the end: its row, and the rows around it.
+    ASSERT_TRUE(p.Locate(order[4990]));
+    PatientLogModel model(p);
+    model.reload();
+    ASSERT_EQ(model.rowCount(), patients);
+    EXPECT_EQ(model.currentRow(), 4990);
+    // Then rows read in an order that makes each page start from another known row:
+    // the current record, a page read before (either side), or either end.
+    const int rows[] = {4985, 4995, 4999, 4799, 4800, 0, 1, 199, 200, 2500, 2499, 3001, 1234, 4600, 4601, 4400};
+    for (int row : rows)
+        EXPECT_EQ(model.keyAt(row).toLongLong(), order[row]) << "row " << row;
+    model.reload(); // a page in the middle with nothing known but the ends
+    EXPECT_EQ(model.keyAt(2777).toLongLong(), order[2777]);
+
+    // The count is kept: the cursor's own new row counts at once, another station's
+    // when the log opens again.
+    p.Append();
+    p.setValue("AccnNum", 100099999);
+    p.setValue("AccnStr", "X99999");
+    p.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+    p.setValue("Last_Name", "ZZZ");
+    p.Post();
+    model.reload();
+    EXPECT_EQ(model.rowCount(), patients + 1);
+    EXPECT_EQ(model.currentRow(), patients); // the last name is last
+    {
+        RecordStore other;
+        other.Connect(r.folder.path("tabrix.udl"));
+        Support::AddPatient(other, {{"AccnNum", 100099998}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))}});
+    }
+    model.reload();
+    EXPECT_EQ(model.rowCount(), patients + 2);
 }

@@ -21,14 +21,15 @@ inline void fill(const QString &dbFile, int patients)
     p.prepare("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Patient_id, Gender) "
               "VALUES (?, ?, ?, ?, ?, ?, 'M')");
     t.prepare("INSERT INTO tests (Order_id, TestCode) VALUES (?, ?)");
-    const QString created = QDateTime(QDate(2026, 12, 8), QTime(9, 30)).toString(Qt::ISODateWithMs);
+    // Registered a few seconds apart over the downtime's days (one at midnight exactly).
+    const QDateTime start(QDate(2026, 12, 8), QTime(0, 0));
     static const char *const codes[] = {"CBC", "BMP", "TSH"};
     for (int i = 0; i < patients; ++i) {
         const int accn = 100000001 + i;
         p.addBindValue(accn);
         p.addBindValue(QStringLiteral("X%1").arg(accn - 100000000));
-        p.addBindValue(created);
-        p.addBindValue(QStringLiteral("LAST%1").arg((i * 7919) % patients));
+        p.addBindValue(start.addSecs(qint64(i) * 7).toString(Qt::ISODateWithMs));
+        p.addBindValue(QStringLiteral("LAST%1").arg((qint64(i) * 7919) % patients));
         p.addBindValue(QStringLiteral("FIRST%1").arg(i % 1000));
         p.addBindValue(QString::number(i));
         p.exec();

@@ -35,7 +35,11 @@ bool appendUtf8AsLatin1(QByteArray &out, QByteArrayView in)
         }
         return cp;
     };
-    for (qsizetype i = 0; i < n;) {
+    qsizetype ascii = 0;
+    while (ascii < n && p[ascii] < 0x80)
+        ++ascii;
+    out.append(in.first(ascii)); // most texts end here
+    for (qsizetype i = ascii; i < n;) {
         const uchar c = p[i];
         if (c < 0x80) {
             out += char(c);
@@ -100,14 +104,18 @@ QString quotedText(const QString &f, qsizetype &i)
 } // namespace
 
 TimeFormatter::TimeFormatter(const QString &pattern, const QLocale &locale)
-    : m_pattern(pattern), m_locale(locale),
-      m_am{locale.amText().toLower(), locale.amText().toUpper()}, m_pm{locale.pmText().toLower(), locale.pmText().toUpper()}
+    : m_pattern(pattern), m_locale(locale)
 {
+    for (QByteArray *text : {&m_am[0], &m_am[1], &m_pm[0], &m_pm[1]}) {
+        const QString word = text == &m_am[0] || text == &m_am[1] ? locale.amText() : locale.pmText();
+        appendLatin1(*text, text == &m_am[1] || text == &m_pm[1] ? word.toUpper() : word.toLower());
+    }
     m_fast = locale.zeroDigit() == QLatin1String("0");
     bool twelve = false;
     for (qsizetype i = 0; i < pattern.size();) {
         if (pattern[i] == u'\'') {
-            m_pieces.append({0, 1, false, quotedText(pattern, i)});
+            m_pieces.append({0, 1, false, {}});
+            appendLatin1(m_pieces.last().text, quotedText(pattern, i));
             continue;
         }
         const QChar c = pattern[i];
@@ -138,7 +146,8 @@ TimeFormatter::TimeFormatter(const QString &pattern, const QLocale &locale)
             m_fast = false;
             break;
         default:
-            m_pieces.append({0, 1, false, QString(run, c)});
+            m_pieces.append({0, 1, false, {}});
+            appendLatin1(m_pieces.last().text, QString(run, c));
         }
         i += run;
     }
@@ -148,16 +157,16 @@ TimeFormatter::TimeFormatter(const QString &pattern, const QLocale &locale)
                 p.field = 'H'; // h without am/pm is the 24-hour clock
 }
 
-QString TimeFormatter::format(const QTime &time) const
+void TimeFormatter::append(QByteArray &out, const QTime &time) const
 {
-    if (!m_fast)
-        return m_locale.toString(time, m_pattern);
-    QString out;
-    out.reserve(16);
+    if (!m_fast) {
+        appendLatin1(out, m_locale.toString(time, m_pattern));
+        return;
+    }
     const auto number = [&](int v, int width) {
         if (width == 2 || v >= 10)
-            out += QChar(u'0' + v / 10);
-        out += QChar(u'0' + v % 10);
+            out += char('0' + v / 10);
+        out += char('0' + v % 10);
     };
     for (const Piece &p : m_pieces) {
         switch (p.field) {
@@ -175,15 +184,13 @@ QString TimeFormatter::format(const QTime &time) const
         case 's':
             number(time.second(), p.width);
             break;
-        case 'a': {
+        case 'a':
             out += (time.hour() < 12 ? m_am : m_pm)[p.upper];
             break;
-        }
         default:
             out += p.text;
         }
     }
-    return out;
 }
 
 ExportLine::ExportLine(int createdColumn, const QLocale &locale)
@@ -192,17 +199,20 @@ ExportLine::ExportLine(int createdColumn, const QLocale &locale)
 {
 }
 
-// The bytes a part is written into: the column's own, or the next test code's.
+// The bytes a part is written into: the line itself for a column (Created first
+// on its own, to be read as a date), else the next test code's.
 QByteArray &ExportLine::start(Part part)
 {
     if (part == Part::Column) {
-        m_field.clear();
+        if (m_column != m_created)
+            return m_line;
+        m_field.resize(0);
         return m_field;
     }
     if (m_codeCount == m_codes.size())
         m_codes.append(QByteArray());
     QByteArray &code = m_codes[m_codeCount++];
-    code.clear();
+    code.resize(0);
     return code;
 }
 
@@ -210,7 +220,7 @@ void ExportLine::finish(Part part)
 {
     if (part == Part::TestCode)
         return;
-    if (m_column++ != m_created || !writeCreated(m_field))
+    if (m_column++ == m_created && !writeCreated(m_field))
         m_line += m_field;
     m_line += '\\';
 }
@@ -261,13 +271,13 @@ bool ExportLine::writeCreated(const QByteArray &stored)
         return false;
     if (date != m_lastDate) { // the rows come in accession order: a date holds for many
         m_lastDate = date;
-        m_lastDateText.clear();
+        m_lastDateText.resize(0);
         appendLatin1(m_lastDateText, m_locale.toString(date, m_datePattern));
     }
     m_line += m_lastDateText;
     if (time != QTime(0, 0)) {
         m_line += ' ';
-        appendLatin1(m_line, m_time.format(time));
+        m_time.append(m_line, time);
     }
     return true;
 }
@@ -296,7 +306,7 @@ void ExportLine::end(QByteArray &out)
         out += '"';
     }
     out += "\r\n";
-    m_line.clear();
+    m_line.resize(0);
     m_column = 0;
     m_codeCount = 0;
 }

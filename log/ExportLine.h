@@ -14,20 +14,21 @@ namespace Tabrix {
 class TimeFormatter {
 public:
     TimeFormatter(const QString &pattern, const QLocale &locale);
-    QString format(const QTime &time) const;
+    // Appends the time's text in ISO-8859-1 ("?" for a character outside it).
+    void append(QByteArray &out, const QTime &time) const;
 
 private:
     struct Piece {
         char field; // 'h' (12-hour), 'H', 'm', 's', 'a' (am/pm), 0 for literal text
         int width = 1;
         bool upper = false;
-        QString text;
+        QByteArray text; // Latin-1
     };
     QList<Piece> m_pieces;
     bool m_fast = true;
     QString m_pattern;
     QLocale m_locale;
-    QString m_am[2], m_pm[2]; // lower case, upper case
+    QByteArray m_am[2], m_pm[2]; // Latin-1, lower case and upper case
 };
 
 // One line of the register export, built straight into ISO-8859-1 bytes: each

@@ -130,45 +130,51 @@ void addValue(ExportLine &line, ExportLine::Part part, sqlite3_stmt *row, int i)
     }
 }
 
-// An SQLite register, read through SQLite itself: the values as its own bytes,
-// without Qt's conversion of every one.
-bool exportRows(sqlite3 *db, ExportFile &out)
+// A statement of an SQLite register, finalized when it goes.
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>;
+Statement prepare(sqlite3 *db, const char *sql)
 {
     sqlite3_stmt *prepared = nullptr;
-    if (sqlite3_prepare_v2(db, PatientsWithTests, -1, &prepared, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK)
         throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> row(prepared, sqlite3_finalize);
-    const int test = sqlite3_column_count(prepared) - 1;
+    return Statement(prepared, sqlite3_finalize);
+}
+
+// An SQLite register, read through SQLite itself: the values as its own bytes,
+// without Qt's conversion of every one. The patients and their tests come as two
+// streams in the same order, so that each patient's columns are read once.
+bool exportRows(sqlite3 *db, ExportFile &out)
+{
+    const Statement patients = prepare(db, "SELECT * FROM patients ORDER BY AccnNum, Order_id");
+    const Statement tests = prepare(db, "SELECT t.Order_id, t.TestCode FROM patients p JOIN tests t ON t.Order_id = p.Order_id "
+                                        "ORDER BY p.AccnNum, p.Order_id, t.Test_id");
+    sqlite3_stmt *p = patients.get(), *t = tests.get();
+    const int columns = sqlite3_column_count(p);
     int key = -1, created = -1;
-    for (int i = 0; i < test; ++i) {
-        const QLatin1String name(sqlite3_column_name(prepared, i));
+    for (int i = 0; i < columns; ++i) {
+        const QLatin1String name(sqlite3_column_name(p, i));
         if (name.compare(QLatin1String("Order_id"), Qt::CaseInsensitive) == 0)
             key = i;
         else if (name.compare(QLatin1String("Created"), Qt::CaseInsensitive) == 0)
             created = i;
     }
     ExportLine line(created, QLocale::system());
-    bool any = false;
-    sqlite3_int64 patient = 0;
-    int step;
-    while ((step = sqlite3_step(prepared)) == SQLITE_ROW) {
-        if (!any || sqlite3_column_int64(prepared, key) != patient) {
-            if (any)
-                line.end(out.bytes());
-            if (!out.nextPatient())
-                return false;
-            any = true;
-            patient = sqlite3_column_int64(prepared, key);
-            for (int i = 0; i < test; ++i)
-                addValue(line, ExportLine::Part::Column, prepared, i);
-        }
-        if (sqlite3_column_type(prepared, test) != SQLITE_NULL)
-            addValue(line, ExportLine::Part::TestCode, prepared, test);
-    }
-    if (step != SQLITE_DONE)
-        throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
-    if (any)
+    const auto failed = [&](int step) {
+        if (step != SQLITE_ROW && step != SQLITE_DONE)
+            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+        return step;
+    };
+    int testStep = failed(sqlite3_step(t));
+    while (failed(sqlite3_step(p)) == SQLITE_ROW) {
+        if (!out.nextPatient())
+            return false;
+        for (int i = 0; i < columns; ++i)
+            addValue(line, ExportLine::Part::Column, p, i);
+        const sqlite3_int64 patient = sqlite3_column_int64(p, key);
+        for (; testStep == SQLITE_ROW && sqlite3_column_int64(t, 0) == patient; testStep = failed(sqlite3_step(t)))
+            addValue(line, ExportLine::Part::TestCode, t, 1);
         line.end(out.bytes());
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The patient log and the export on registers of 10,000, 100,000 and 1,000,000
 // patients (three tests each): opening the log with its first screen, sorting by
-// last name, jumping to the end, a page at the end and opening on the last record;
+// last name, jumping to the end, a page at the end, opening on the last record, a
+// jump to the middle and the slowest screen of a drag of the scroll bar;
 // then the export of the largest register next to sqlite3 writing the identical
 // bytes (bench/export_baseline.sql), with the export's peak memory.
 //   bench_log [PATIENTS...]
@@ -47,7 +48,7 @@ double medianMs(const std::function<void()> &setUp, const std::function<void()> 
 }
 
 struct LogFigures {
-    double open, sort, end, pageAtEnd, onLast;
+    double open, sort, end, pageAtEnd, onLast, middle, slowestDragScreen;
 };
 
 LogFigures measureLog(RecordStore &store)
@@ -72,6 +73,16 @@ LogFigures measureLog(RecordStore &store)
     // Page Up from the end: the page before the last one.
     f.pageAtEnd = medianMs([&] { model.reload(); show(model, model.rowCount() - Screen); },
                            [&] { show(model, model.rowCount() - Screen - PatientLogModel::PageSize); });
+    f.middle = medianMs(reload, [&] { show(model, model.rowCount() / 2); });
+    // The scroll bar dragged from top to bottom: a screen at each hundredth.
+    model.reload();
+    f.slowestDragScreen = 0;
+    for (int step = 0; step <= 100; ++step) {
+        QElapsedTimer t;
+        t.start();
+        show(model, int(qint64(model.rowCount() - Screen) * step / 100));
+        f.slowestDragScreen = std::max(f.slowestDragScreen, t.nsecsElapsed() / 1e6);
+    }
     const auto last = patients.rowsBeside(nullptr, Cursor::Direction::Before, 0, 1);
     patients.Locate(last.first().value("Order_id"));
     f.onLast = medianMs(none, [&] {
@@ -131,7 +142,7 @@ int main(int argc, char **argv)
     if (sizes.isEmpty())
         sizes = {10000, 100000, 1000000};
 
-    std::printf("patients    open (ms)  sort (ms)  end (ms)  page at end (ms)  on last (ms)\n");
+    std::printf("patients    open (ms)  sort (ms)  end (ms)  page at end (ms)  on last (ms)  middle (ms)  drag, slowest screen (ms)\n");
     QList<LogFigures> figures;
     QTemporaryDir dir;
     RecordStore store;
@@ -143,7 +154,8 @@ int main(int argc, char **argv)
         store.Connect(dir.filePath("tabrix.udl"));
         const LogFigures f = measureLog(store);
         figures << f;
-        std::printf("%-10d %10.2f %10.2f %9.2f %17.2f %13.2f\n", patients, f.open, f.sort, f.end, f.pageAtEnd, f.onLast);
+        std::printf("%-10d %10.2f %10.2f %9.2f %17.2f %13.2f %12.2f %26.2f\n", patients, f.open, f.sort, f.end, f.pageAtEnd,
+                    f.onLast, f.middle, f.slowestDragScreen);
     }
     const LogFigures &small = figures.first(), &large = figures.last();
     const auto ratio = [](double big, double little) { return big / std::max(little, 0.001); };

@@ -112,4 +112,33 @@ pids+=("$refused")
 ends_after_error "$refused" 2 "a lock file that cannot be written"
 pass "a lock file that cannot be written is shown and ends the start with status 2"
 
+# --- --version and --help answer without a window, for each program ---------------
+for program in "$TABRIX" "$SETUP"; do
+  name=$(basename "$program")
+  [ "$(env -u DISPLAY "$program" --version)" = "$name $(sed -n 's/^project(tabrix VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")" ] ||
+    fail "$name --version"
+  env -u DISPLAY "$program" --help | grep -q "^Usage: $name " || fail "$name --help"
+done
+pass "--version and --help print and end without a window"
+
+# --- a station shared by a group the user is not in: the file and the group named ----
+shared=$work/shared
+mkdir -m 755 "$shared" "$shared/prog"
+cp "$TABRIX" "$shared/prog/tabrix"
+"$SETUP" sqlite "$shared/prog" >/dev/null
+printf '[Defaults]\nShowSplash=0\n' >"$shared/prog/tabrix.ini"
+chgrp root "$shared/prog/tabrix.ini"
+chmod 664 "$shared/prog/tabrix.ini"
+chmod 644 "$shared/prog/tabrix.udl" "$shared/prog/tabrix.db"
+mkdir -m 700 "$shared/run"
+chown nobody "$shared/run"
+XDG_RUNTIME_DIR=$shared/run HOME=$shared setpriv --reuid=nobody --regid=nogroup --clear-groups \
+  "$shared/prog/tabrix" 2>"$shared/stderr" &
+outsider=$!
+pids+=("$outsider")
+ends_after_error "$outsider" 2 "a station file only its group may change"
+grep -q "$shared/prog/tabrix.ini may be changed only by the members of the group \"root\"" "$shared/stderr" ||
+  fail "the refusal does not name the file and its group: $(cat "$shared/stderr")"
+pass "a user outside the station's group is told the file and the group, and the start ends with status 2"
+
 echo "$passed passed, 0 failed"

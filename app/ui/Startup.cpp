@@ -1,6 +1,7 @@
 #include "app/ui/Startup.h"
 #include "app/base/Prompter.h"
 #include "app/base/SingleInstance.h"
+#include "app/base/StationAccess.h"
 #include "app/base/TabrixDefs.h"
 #include "app/ui/TfrmMain.h"
 #include "app/ui/Pictures.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cstdio>
 #include <memory>
 
 namespace Tabrix {
@@ -64,6 +66,13 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     installPrompter(&prompter);
     const std::unique_ptr<Prompter, void (*)(Prompter *)> uninstall(&prompter, [](Prompter *) { installPrompter(nullptr); });
 
+    if (const QString refusal = GroupWriteRefusal({TabrixDefs::SettingsFile, TabrixDefs::ProgramFileWithExt(QStringLiteral(".udl")),
+                                                   TabrixDefs::PrinterDefFile});
+        !refusal.isEmpty()) {
+        std::fprintf(stderr, "tabrix: %s\n", qPrintable(refusal)); // for the administrator at a terminal too
+        ShowError(refusal);
+        return 2;
+    }
     SingleInstance instance;
     switch (instance.acquire()) {
     case SingleInstance::Acquired::Only:

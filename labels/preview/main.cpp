@@ -4,6 +4,7 @@
 // The first label goes to OUTPUT.png, the second to OUTPUT-2.png and so on; what a
 // picture leaves out is listed on standard error. Exit status: 0 pictures written,
 // 1 nothing could be shown, 2 wrong arguments.
+#include "app/base/InfoOptions.h"
 #include "app/base/TabrixError.h"
 #include "editor/SampleValues.h"
 #include "labels/Template.h"
@@ -40,6 +41,14 @@ QString pictureFile(const QString &output, int index)
 
 int main(int argc, char **argv)
 {
+    if (const auto answered = AnswerInfoOptions(argc, argv, "tabrix-preview",
+            "Usage: tabrix-preview [--dpmm N] [--width-mm W] [--height-mm H] INPUT OUTPUT.png\n"
+            "       tabrix-preview [options] --template FILE.tpd [--sample FILE.tst] OUTPUT.png\n"
+            "Draws each label of INPUT (ZPL printer bytes) as a picture: the first in\n"
+            "OUTPUT.png, the second in OUTPUT-2.png and so on; what a picture leaves out is\n"
+            "listed on standard error. Exit status 0 when pictures were written, 1 when\n"
+            "nothing could be shown, 2 for wrong arguments. See tabrix-preview(1).\n"))
+        return *answered;
     // Letters are drawn through Qt's font system, which needs no screen here.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

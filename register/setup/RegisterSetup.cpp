@@ -90,6 +90,17 @@ static void createOn(const QString &driver, const QString &kind, const std::func
     dropConnection();
 }
 
+// A file made in a folder that a group shares (a station's users) is the group's
+// to read and write, and nobody else's: the register holds patient data, the data
+// link file may hold a password. Elsewhere the file keeps the user's own permissions.
+static void shareWithFolderGroup(const QString &file)
+{
+    const QFileInfo made(QFileInfo(file).canonicalFilePath()); // through a link, the file itself
+    if (QFileInfo(made.absolutePath()).permissions() & QFileDevice::WriteGroup)
+        QFile::setPermissions(made.filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                                   QFileDevice::WriteGroup);
+}
+
 void CreateSqliteRegister(const QString &dbFile)
 {
     if (QFileInfo::exists(dbFile))
@@ -104,6 +115,32 @@ void CreateSqliteRegister(const QString &dbFile)
         QFile::remove(dbFile); // no half-made register is left behind
         throw;
     }
+    shareWithFolderGroup(dbFile);
+}
+
+qint64 CountRegistrations(const QString &dbFile)
+{
+    if (!QFileInfo(dbFile).isFile())
+        throw ETabrixError(QStringLiteral("There is no register %1").arg(dbFile));
+    const QString name = QStringLiteral("tabrix-count");
+    qint64 registrations = -1;
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(dbFile);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlQuery q(db);
+        if (!db.open())
+            error = db.lastError().text();
+        else if (!q.exec(QStringLiteral("SELECT count(*) FROM patients")) || !q.next())
+            error = q.lastError().text();
+        else
+            registrations = q.value(0).toLongLong();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (registrations < 0)
+        throw ETabrixError(QStringLiteral("%1 cannot be read as a register: %2").arg(dbFile, error));
+    return registrations;
 }
 
 void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,
@@ -167,6 +204,7 @@ void WriteDataLink(const QString &udlFile, const QString &connection)
     out.write(connection.toUtf8() + '\n');
     if (!out.commit())
         throw ETabrixError(QStringLiteral("Unable to write to %1").arg(udlFile));
+    shareWithFolderGroup(udlFile);
 }
 
 } // namespace Tabrix::RegisterSetup

@@ -13,8 +13,12 @@ QStringList SchemaStatements(const QString &kind);
 // Runs the schema on an open, empty database. Raises ETabrixError.
 void CreateTables(QSqlDatabase db, const QString &kind);
 // Creates a new SQLite register file with both tables. Raises ETabrixError when
-// the file exists already or cannot be made.
+// the file exists already or cannot be made. Made in a folder a group may write
+// (a station shared by its users), the file is the group's to read and write only.
 void CreateSqliteRegister(const QString &dbFile);
+// How many registrations an SQLite register file holds, read without changing it.
+// Raises ETabrixError when it cannot be read.
+qint64 CountRegistrations(const QString &dbFile);
 // Creates both tables in an existing, empty PostgreSQL database. Raises ETabrixError.
 void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,
                             const QString &password);
@@ -25,7 +29,8 @@ void CreatePostgresRegister(const QString &host, int port, const QString &databa
 // Raises ETabrixError on a database failure.
 QStringList UpgradeRegister(QSqlDatabase db);
 
-// Writes a data link file holding `connection` (Key=Value;...).
+// Writes a data link file holding `connection` (Key=Value;...), through a link to
+// the file it names; shared with a folder's group as a new register is.
 void WriteDataLink(const QString &udlFile, const QString &connection);
 
 } // namespace Tabrix::RegisterSetup

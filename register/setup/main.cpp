@@ -7,6 +7,9 @@
 //   tabrix-register upgrade PROGRAM_DIR
 //     brings the register that PROGRAM_DIR/tabrix.udl names up to the shipped schema;
 //     lists the accession numbers held twice, and changes nothing, when there are any
+//   tabrix-register count DB_FILE
+//     prints how many registrations the SQLite register DB_FILE holds
+#include "app/base/InfoOptions.h"
 #include "app/base/TabrixError.h"
 #include "register/DataLink.h"
 #include "register/setup/RegisterSetup.h"
@@ -42,19 +45,42 @@ int upgrade(const QString &udlFile)
     }
 }
 
+// The registrations of an SQLite register file, opened read-only.
+int count(const QString &dbFile)
+{
+    try {
+        std::printf("%lld\n", RegisterSetup::CountRegistrations(dbFile));
+        return 0;
+    } catch (const ETabrixError &e) {
+        std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+}
+
+const char Usage[] = "Usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
+                     "       tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]\n"
+                     "       tabrix-register upgrade PROGRAM_DIR\n"
+                     "       tabrix-register count DB_FILE\n"
+                     "Creates an empty register (an SQLite file, or the tables in an empty PostgreSQL\n"
+                     "database) and the data link file PROGRAM_DIR/tabrix.udl naming it; brings an\n"
+                     "existing register up to this version's schema; counts the registrations of an\n"
+                     "SQLite register. See tabrix-register(1).\n";
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (const auto answered = AnswerInfoOptions(argc, argv, "tabrix-register", Usage))
+        return *answered;
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 2 && args[0] == QLatin1String("upgrade"))
         return upgrade(QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix.udl")));
+    if (args.size() == 2 && args[0] == QLatin1String("count"))
+        return count(args[1]);
     const bool postgres = args.value(0) == QLatin1String("postgresql");
     if (args.size() < 2 || (args[0] != QLatin1String("sqlite") && !postgres) || (postgres && args.size() < 6)) {
-        std::fprintf(stderr, "usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
-                             "       tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]\n"
-                             "       tabrix-register upgrade PROGRAM_DIR\n");
+        std::fputs(Usage, stderr);
         return 2;
     }
     const QDir programDir(args[1]);

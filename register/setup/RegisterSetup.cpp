@@ -127,8 +127,9 @@ qint64 CountRegistrations(const QString &dbFile)
     QString error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        // Opened as the program opens it: a read-only connection would leave the write-ahead
+        // log's files behind, where the last connection to close removes them.
         db.setDatabaseName(dbFile);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         QSqlQuery q(db);
         if (!db.open())
             error = db.lastError().text();

@@ -16,7 +16,7 @@ void CreateTables(QSqlDatabase db, const QString &kind);
 // the file exists already or cannot be made. Made in a folder a group may write
 // (a station shared by its users), the file is the group's to read and write only.
 void CreateSqliteRegister(const QString &dbFile);
-// How many registrations an SQLite register file holds, read without changing it.
+// How many registrations an SQLite register file holds; only reads it.
 // Raises ETabrixError when it cannot be read.
 qint64 CountRegistrations(const QString &dbFile);
 // Creates both tables in an existing, empty PostgreSQL database. Raises ETabrixError.

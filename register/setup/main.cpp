@@ -45,7 +45,7 @@ int upgrade(const QString &udlFile)
     }
 }
 
-// The registrations of an SQLite register file, opened read-only.
+// The registrations of an SQLite register file.
 int count(const QString &dbFile)
 {
     try {

@@ -93,23 +93,15 @@ LogFigures measureLog(RecordStore &store)
     return f;
 }
 
-// The peak resident memory since the last reset, in MiB.
-double peakMiB()
+// A memory figure of this process from /proc/self/status ("VmRSS:" now, "VmHWM:" the
+// peak since the last reset), in MiB.
+double statusMiB(const QByteArray &field)
 {
     QFile status("/proc/self/status");
     status.open(QIODevice::ReadOnly);
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    return 0;
-}
-double residentMiB()
-{
-    QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toDouble() / 1024;
     return 0;
 }
 void resetPeak()
@@ -167,7 +159,7 @@ int main(int argc, char **argv)
     // The export of the largest register, and sqlite3 writing the same bytes.
     const int patients = sizes.last();
     const QString ours = dir.filePath("export.txt"), theirs = dir.filePath("baseline.txt");
-    const double before = residentMiB();
+    const double before = statusMiB("VmRSS:");
     resetPeak();
     QElapsedTimer t;
     t.start();
@@ -176,7 +168,7 @@ int main(int argc, char **argv)
         return true;
     });
     const double exportSeconds = t.nsecsElapsed() / 1e9;
-    const double peak = peakMiB();
+    const double peak = statusMiB("VmHWM:");
     QProcess sqlite;
     sqlite.setStandardInputFile(QStringLiteral(TABRIX_SOURCE_DIR "/bench/export_baseline.sql"));
     sqlite.setStandardOutputFile(theirs);

@@ -1,5 +1,6 @@
 #include "app/ui/ExportProgress.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <climits>
 
@@ -18,7 +19,13 @@ ExportProgress::ExportProgress(QWidget *parent, const QString &title, const QStr
 
 bool ExportProgress::update(qint64 written, qint64 total)
 {
-    // A modal progress window keeps the window system going as its value changes.
+    // The window system goes on at every call (a modal progress window runs it as its
+    // value changes); the count is shown anew at every half per cent.
+    if (m_shown >= 0 && written < total && written - m_shown < std::max<qint64>(1, total / 200)) {
+        QCoreApplication::processEvents();
+        return !m_dialog.wasCanceled();
+    }
+    m_shown = written;
     m_dialog.setMaximum(int(std::min<qint64>(total, INT_MAX)));
     m_dialog.setValue(int(std::min<qint64>(written, INT_MAX)));
     m_dialog.setLabelText(QStringLiteral("%1 of %2 %3 written").arg(written).arg(total).arg(m_what));

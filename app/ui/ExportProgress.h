@@ -16,6 +16,7 @@ public:
 private:
     QProgressDialog m_dialog;
     QString m_what;
+    qint64 m_shown = -1; // the count last shown
 };
 
 } // namespace Tabrix

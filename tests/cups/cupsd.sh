@@ -55,11 +55,13 @@ PreserveJobHistory Yes
 CONF
 cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
 echo $! >"$dir/cupsd.pid"
+# lpstat -r ends with status 0 either way: its words tell whether the server runs.
+running() { [ "$(lpstat -h "$dir/cups.sock" -r 2>/dev/null)" = "scheduler is running" ]; }
 for _ in $(seq 100); do
-  lpstat -h "$dir/cups.sock" -r >/dev/null 2>&1 && break
+  running && break
   sleep 0.1
 done
-lpstat -h "$dir/cups.sock" -r >/dev/null || { cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null; exit 1; }
+running || { cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null; exit 1; }
 lpadmin -h "$dir/cups.sock" -p tabrix-labels -E -v "capture:$dir/out"
 lpadmin -h "$dir/cups.sock" -d tabrix-labels
 echo "private CUPS server at $dir/cups.sock"

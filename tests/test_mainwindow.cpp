@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -159,7 +160,7 @@ TEST(Splash, ItsHeaderBandShowsTheLettersAtTheirNaturalProportions)
     EXPECT_LE(splashName.right(), 124); // and within the strip's left half
 }
 
-TEST(MainWindow, PreviewLabelsShowsWhatPrintWouldSendAndItsPrintSendsIt)
+TEST(MainWindow, PreviewLabelsPrintsWhatItShowsAndTheLabelHistoryListsAndExportsIt)
 {
     Support::ProgramFolder folder;
     Support::RecordingPrompter prompter;
@@ -238,6 +239,20 @@ TEST(MainWindow, PreviewLabelsShowsWhatPrintWouldSendAndItsPrintSendsIt)
     Support::Control<QAction>(main, "LabelHistory1")->trigger();
     EXPECT_EQ(seen, (QStringList{"Label History", "X12345 TSH first, X12345 CBC first",
                                   "X99999 BMP first, X12345 TSH first, X12345 CBC first"}));
+
+    // File > Export Label History: the file chosen gets every row, oldest first.
+    const QString csv = folder.path("history.csv");
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->selectFile(csv);
+        static_cast<QDialog *>(dialog)->accept(); // Save, as the button does
+    });
+    Support::Control<QAction>(main, "ExportLabelHistory1")->trigger();
+    const QList<QByteArray> lines = folder.readFile("history.csv").split('\n');
+    ASSERT_EQ(lines.size(), 5) << folder.readFile("history.csv").constData(); // the header, three rows, the end
+    EXPECT_TRUE(lines[1].contains(",X12345,CBC,") && lines[2].contains(",X12345,TSH,") && lines[3].contains(",X99999,BMP,"));
+    EXPECT_EQ(prompter.informations, QStringList{"The label history is in " + csv});
 }
 
 TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)

@@ -7,7 +7,7 @@ packages=(
   libcups2-dev cups-daemon cups-client
   libgtest-dev libsqlite3-dev sqlite3 postgresql libzint-dev libzxing-dev python3
   xvfb xdotool x11-apps x11-utils imagemagick poppler-utils fonts-liberation2
-  lintian desktop-file-utils man-db
+  lintian desktop-file-utils man-db adduser dpkg-dev file qt6-qpa-plugins
 )
 packages+=("$@") # more for one purpose, e.g. the fuzzers' compiler
 missing=()

@@ -1,5 +1,6 @@
 #include "labels/LabelHistory.h"
 #include "app/base/AtomicFile.h"
+#include "labels/Labels.h"
 #include "register/Cursor.h"
 
 #include <QColor>
@@ -100,7 +101,7 @@ QVariant LabelHistoryModel::data(const QModelIndex &index, int role) const
     if (!r)
         return {};
     const bool reprint = r->value(QStringLiteral("Reprint")).toInt() > 0;
-    const bool failed = r->value(QStringLiteral("Outcome")).toString() != QLatin1String("sent");
+    const bool failed = r->value(QStringLiteral("Outcome")).toString() != LabelJob::Sent;
     switch (role) {
     case Qt::BackgroundRole:
         return reprint ? QVariant(QColor(255, 236, 179)) : QVariant(); // reprints shaded amber

@@ -49,10 +49,10 @@ qint64 LabelLedger::open(const LedgerEntry &e)
         QStringLiteral("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Station, Bytes, Digest, "
                        "Outcome, Reprint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
                        "(SELECT count(*) FROM label_log WHERE Order_id = ? AND AccnNum = ? AND TestCode = ? "
-                       "AND Outcome = 'sent')) RETURNING Label_id"),
+                       "AND Outcome = ?)) RETURNING Label_id"),
         {e.orderId, e.accnNum, text(e.accnStr), text(e.testCode), Clock::now(), text(TabrixDefs::StationID), qint64(e.bytes.size()),
          QString::fromLatin1(QCryptographicHash::hash(e.bytes, QCryptographicHash::Sha256).toHex()),
-         QStringLiteral("sending, not confirmed"), e.orderId, e.accnNum, text(e.testCode)});
+         QStringLiteral("sending, not confirmed"), e.orderId, e.accnNum, text(e.testCode), LabelJob::Sent});
     if (!q.next())
         throw EDatabaseError(QStringLiteral("The print ledger gave no row for the label"));
     return q.value(0).toLongLong();

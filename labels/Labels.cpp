@@ -60,7 +60,7 @@ bool PrintLabel(const QByteArray &bytes, const QString &label, LabelJob *job)
             return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not take all of its bytes")));
         if (!ended)
             return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not confirm its job")));
-        result.outcome = QStringLiteral("sent");
+        result.outcome = LabelJob::Sent;
         return true;
     } catch (const ERawPrinterException &e) {
         return failed(SpoolerReachable() ? e.message() : unreachable);

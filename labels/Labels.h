@@ -5,11 +5,13 @@
 namespace Tabrix {
 
 // What became of one label's job: the queue it went to, the spooler's job id (0
-// when it gave none) and "sent", or the error that was shown.
+// when it gave none) and Sent, or the error that was shown (none: never tried).
 struct LabelJob {
+    static inline const QString Sent = QStringLiteral("sent");
     QString printer;
     int jobId = 0;
     QString outcome;
+    bool sent() const { return outcome == Sent; }
 };
 
 // Prints one label: one raw job to the current printer holding exactly these

@@ -65,7 +65,7 @@ void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordS
         if (job.outcome.isEmpty())
             return; // the ledger refused the label before it went out
         printer = job.printer;
-        sent += job.outcome == QLatin1String("sent");
+        sent += job.sent();
         tests.Next(); // after a failure too: the run ends on the test after it
         if (!goOn)
             return;

@@ -406,8 +406,8 @@ void TfrmCodeEditor::tbTestPrintClick()
     // A test label has its ledger row with no patient, accession number or test.
     LabelLedger ledger(m_ledgerRegister);
     LabelJob job;
-    if (!PrintRecorded(ledger, {QVariant(), QVariant(), QString(), QString(), testLabel()}, QString(), job) &&
-        !job.outcome.isEmpty() && job.outcome != QLatin1String("sent"))
+    PrintRecorded(ledger, {QVariant(), QVariant(), QString(), QString(), testLabel()}, QString(), job);
+    if (!job.outcome.isEmpty() && !job.sent()) // tried, and did not print
         ShowError(QStringLiteral("Error printing label"));
 }
 

@@ -16,9 +16,14 @@ namespace {
 const QStringList LedgerColumns = {"Label_id", "Order_id", "AccnNum", "AccnStr", "TestCode", "Printed", "Station",
                                    "Printer", "Job_id", "Bytes", "Digest", "Outcome", "Reprint"};
 
-// The history window's columns, left to right, under its Titles.
-const QStringList ShownColumns = {"Printed", "AccnStr", "TestCode", "Reprint", "Outcome", "Printer", "Job_id",
-                                  "Station", "Bytes", "Digest"};
+// The history window's columns, left to right, and their titles.
+struct Shown {
+    QString column, title;
+};
+const QList<Shown> ShownColumns = {{"Printed", "Printed"}, {"AccnStr", "Accession"}, {"TestCode", "Test"},
+                                   {"Reprint", "Reprint"}, {"Outcome", "Outcome"},   {"Printer", "Printer"},
+                                   {"Job_id", "Job"},      {"Station", "Station"},   {"Bytes", "Bytes"},
+                                   {"Digest", "SHA-256"}};
 
 // Dates and times as both registers give them back, to the second.
 QString printedText(const QVariant &value)
@@ -38,9 +43,6 @@ QByteArray csvField(const QString &text)
 }
 
 } // namespace
-
-const QStringList LabelHistoryModel::Titles = {"Printed", "Accession", "Test", "Reprint", "Outcome",
-                                               "Printer", "Job",       "Station", "Bytes", "SHA-256"};
 
 LabelHistoryModel::LabelHistoryModel(const QSqlDatabase &db, QObject *parent)
     : QAbstractTableModel(parent), m_db(db)
@@ -66,7 +68,10 @@ const QSqlRecord *LabelHistoryModel::record(int row) const
     const qint64 page = row / PageSize;
     if (!m_pages.contains(page)) {
         auto *rows = new QList<QSqlRecord>;
-        const QString select = QStringLiteral("SELECT Order_id, ") + ShownColumns.join(u',') + QStringLiteral(" FROM label_log ");
+        QStringList columns{QStringLiteral("Order_id")};
+        for (const Shown &shown : ShownColumns)
+            columns << shown.column;
+        const QString select = QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM label_log ");
         const QString order = QStringLiteral(" ORDER BY Label_id DESC LIMIT ? OFFSET ?");
         try {
             QSqlQuery q = m_orderId.isNull()
@@ -76,7 +81,8 @@ const QSqlRecord *LabelHistoryModel::record(int row) const
             while (q.next())
                 *rows << q.record();
         } catch (const ETabrixError &) {
-            // a page that cannot be read shows empty rows; the window said why on opening
+            // Asked while the window paints, where no error may pass: a page that cannot
+            // be read (the register gone meanwhile) shows empty rows.
         }
         m_pages.insert(page, rows);
     }
@@ -112,7 +118,7 @@ QVariant LabelHistoryModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
-    const QString column = ShownColumns.at(index.column());
+    const QString &column = ShownColumns.at(index.column()).column;
     const QVariant value = r->value(column);
     if (value.isNull())
         return {}; // a null number reads as 0 otherwise
@@ -129,7 +135,9 @@ QVariant LabelHistoryModel::headerData(int section, Qt::Orientation orientation,
 {
     if (role != Qt::DisplayRole)
         return {};
-    return orientation == Qt::Horizontal ? QVariant(Titles.value(section)) : QVariant(section + 1);
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    return section < ShownColumns.size() ? QVariant(ShownColumns.at(section).title) : QVariant();
 }
 
 bool ExportLabelHistory(const QSqlDatabase &db, const QString &file,

@@ -25,8 +25,6 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    static const QStringList Titles;
-
 private:
     const QSqlRecord *record(int row) const;
     QSqlDatabase m_db;

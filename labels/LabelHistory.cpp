@@ -153,30 +153,25 @@ bool ExportLabelHistory(const QSqlDatabase &db, const QString &file,
     const qint64 total = count.next() ? count.value(0).toLongLong() : 0;
     QSqlQuery q = ExecRegister(db, QStringLiteral("SELECT ") + LedgerColumns.join(u',') +
                                        QStringLiteral(" FROM label_log ORDER BY Label_id"));
-    QByteArray chunk = LedgerColumns.join(u',').toUtf8() + "\r\n";
+    out.write(LedgerColumns.join(u',').toUtf8() + "\r\n");
     const int printed = int(LedgerColumns.indexOf(QStringLiteral("Printed")));
+    QByteArray line;
     qint64 written = 0;
     while (q.next()) {
+        line.resize(0);
         for (int i = 0; i < LedgerColumns.size(); ++i) {
             if (i)
-                chunk += ',';
+                line += ',';
             const QVariant value = q.value(i);
             if (!value.isNull())
-                chunk += csvField(i == printed ? printedText(value) : value.toString());
+                line += csvField(i == printed ? printedText(value) : value.toString());
         }
-        chunk += "\r\n";
-        if (++written % 256 == 0) {
-            if (!keepGoing(written, total))
-                return false;
-            if (chunk.size() >= (1 << 20)) {
-                out.write(chunk);
-                chunk.clear();
-            }
-        }
+        out.write(line + "\r\n"); // the atomic writer buffers the lines; a failure is kept for the commit
+        if (++written % 256 == 0 && !keepGoing(written, total))
+            return false;
     }
     if (q.lastError().isValid())
         throw EDatabaseError(db, q.lastError());
-    out.write(chunk);
     if (const QString why = out.commit(); !why.isEmpty())
         fail(why);
     return true;

@@ -20,34 +20,26 @@ const char *const PatientsWithTests = "SELECT p.*, t.TestCode AS tabrix_test FRO
                                       "LEFT JOIN tests t ON t.Order_id = p.Order_id "
                                       "ORDER BY p.AccnNum, p.Order_id, t.Test_id";
 
-// Where the lines go: the file, a mebibyte at a time, and the caller, asked every
-// 64 patients whether to go on.
+// Where the lines go: the file (the atomic writer buffers them), and the caller,
+// asked every 64 patients whether to go on.
 class ExportFile {
 public:
     ExportFile(const QString &file, qint64 total, const std::function<bool(qint64, qint64)> &keepGoing)
         : m_name(file), m_file(file), m_total(total), m_keepGoing(keepGoing)
     {
-        m_bytes.reserve(Chunk + Chunk / 4);
         check(m_file.write({}));
     }
     // Before each patient's line; false when the caller cancelled.
-    bool nextPatient()
+    bool nextPatient() { return m_patients++ % 64 != 0 || m_keepGoing(m_patients - 1, m_total); }
+    void write(ExportLine &line)
     {
-        if (m_bytes.size() >= Chunk) {
-            check(m_file.write(m_bytes));
-            m_bytes.clear();
-        }
-        return m_patients++ % 64 != 0 || m_keepGoing(m_patients - 1, m_total);
+        m_line.resize(0);
+        line.end(m_line);
+        check(m_file.write(m_line));
     }
-    QByteArray &bytes() { return m_bytes; }
-    void commit()
-    {
-        check(m_file.write(m_bytes));
-        check(m_file.commit());
-    }
+    void commit() { check(m_file.commit()); }
 
 private:
-    static constexpr qsizetype Chunk = 1 << 20;
     void check(const QString &why) const
     {
         if (!why.isEmpty())
@@ -55,7 +47,7 @@ private:
     }
     QString m_name;
     AtomicFileWriter m_file;
-    QByteArray m_bytes;
+    QByteArray m_line;
     qint64 m_patients = 0, m_total;
     std::function<bool(qint64, qint64)> m_keepGoing;
 };
@@ -85,7 +77,7 @@ bool exportRows(const QSqlDatabase &db, ExportFile &out)
     while (q.next()) {
         if (patient.isNull() || q.value(key) != patient) {
             if (!patient.isNull())
-                line.end(out.bytes());
+                out.write(line);
             if (!out.nextPatient())
                 return false;
             patient = q.value(key);
@@ -98,7 +90,7 @@ bool exportRows(const QSqlDatabase &db, ExportFile &out)
     if (q.lastError().isValid())
         throw EDatabaseError(db, q.lastError());
     if (!patient.isNull())
-        line.end(out.bytes());
+        out.write(line);
     return true;
 }
 
@@ -173,7 +165,7 @@ bool exportRows(sqlite3 *db, ExportFile &out)
         const sqlite3_int64 patient = sqlite3_column_int64(p, key);
         for (; testStep == SQLITE_ROW && sqlite3_column_int64(t, 0) == patient; testStep = failed(sqlite3_step(t)))
             addValue(line, ExportLine::Part::TestCode, t, 1);
-        line.end(out.bytes());
+        out.write(line);
     }
     return true;
 }

@@ -70,9 +70,10 @@ static void useWriteAheadLog(QSqlDatabase &db)
         throw ETabrixError(q.lastError().text());
 }
 
-// Opens a connection of the driver set up by `configure`, runs the schema of `kind`
-// on it and drops the connection again, whatever happens.
-static void createOn(const QString &driver, const QString &kind, const std::function<void(QSqlDatabase &)> &configure)
+// Opens a connection of the driver set up by `configure`, runs `work` on it and
+// drops the connection again, whatever happens.
+static void onConnection(const QString &driver, const std::function<void(QSqlDatabase &)> &configure,
+                         const std::function<void(QSqlDatabase &)> &work)
 {
     const QString name = QStringLiteral("tabrix-setup");
     const auto dropConnection = [&] { QSqlDatabase::removeDatabase(name); };
@@ -81,7 +82,7 @@ static void createOn(const QString &driver, const QString &kind, const std::func
         configure(db);
         if (!db.open())
             throw ETabrixError(db.lastError().text());
-        CreateTables(db, kind);
+        work(db);
         db.close();
     } catch (...) {
         dropConnection();
@@ -106,11 +107,14 @@ void CreateSqliteRegister(const QString &dbFile)
     if (QFileInfo::exists(dbFile))
         throw ETabrixError(QStringLiteral("%1 exists already").arg(dbFile));
     try {
-        createOn(QStringLiteral("QSQLITE"), QStringLiteral("sqlite"), [&](QSqlDatabase &db) {
-            db.setDatabaseName(dbFile);
-            if (db.open())
-                useWriteAheadLog(db);
-        });
+        onConnection(
+            QStringLiteral("QSQLITE"),
+            [&](QSqlDatabase &db) {
+                db.setDatabaseName(dbFile);
+                if (db.open())
+                    useWriteAheadLog(db);
+            },
+            [](QSqlDatabase &db) { CreateTables(db, QStringLiteral("sqlite")); });
     } catch (...) {
         QFile::remove(dbFile); // no half-made register is left behind
         throw;
@@ -122,38 +126,37 @@ qint64 CountRegistrations(const QString &dbFile)
 {
     if (!QFileInfo(dbFile).isFile())
         throw ETabrixError(QStringLiteral("There is no register %1").arg(dbFile));
-    const QString name = QStringLiteral("tabrix-count");
-    qint64 registrations = -1;
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    qint64 registrations = 0;
+    try {
         // Opened as the program opens it: a read-only connection would leave the write-ahead
         // log's files behind, where the last connection to close removes them.
-        db.setDatabaseName(dbFile);
-        QSqlQuery q(db);
-        if (!db.open())
-            error = db.lastError().text();
-        else if (!q.exec(QStringLiteral("SELECT count(*) FROM patients")) || !q.next())
-            error = q.lastError().text();
-        else
-            registrations = q.value(0).toLongLong();
+        onConnection(
+            QStringLiteral("QSQLITE"), [&](QSqlDatabase &db) { db.setDatabaseName(dbFile); },
+            [&](QSqlDatabase &db) {
+                QSqlQuery q(db);
+                if (!q.exec(QStringLiteral("SELECT count(*) FROM patients")) || !q.next())
+                    throw ETabrixError(q.lastError().text());
+                registrations = q.value(0).toLongLong();
+            });
+    } catch (const ETabrixError &e) {
+        throw ETabrixError(QStringLiteral("%1 cannot be read as a register: %2").arg(dbFile, e.message()));
     }
-    QSqlDatabase::removeDatabase(name);
-    if (registrations < 0)
-        throw ETabrixError(QStringLiteral("%1 cannot be read as a register: %2").arg(dbFile, error));
     return registrations;
 }
 
 void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,
                             const QString &password)
 {
-    createOn(QStringLiteral("QPSQL"), QStringLiteral("postgresql"), [&](QSqlDatabase &db) {
-        db.setHostName(host);
-        db.setPort(port);
-        db.setDatabaseName(database);
-        db.setUserName(user);
-        db.setPassword(password);
-    });
+    onConnection(
+        QStringLiteral("QPSQL"),
+        [&](QSqlDatabase &db) {
+            db.setHostName(host);
+            db.setPort(port);
+            db.setDatabaseName(database);
+            db.setUserName(user);
+            db.setPassword(password);
+        },
+        [](QSqlDatabase &db) { CreateTables(db, QStringLiteral("postgresql")); });
 }
 
 QStringList UpgradeRegister(QSqlDatabase db)

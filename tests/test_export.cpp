@@ -18,6 +18,21 @@
 
 using namespace Tabrix;
 
+namespace {
+
+// A register of its own in a program folder of its own, open.
+struct OpenRegister {
+    Support::ProgramFolder folder;
+    RecordStore store;
+    OpenRegister()
+    {
+        folder.createRegister();
+        store.Connect(folder.path("tabrix.udl"));
+    }
+};
+
+} // namespace
+
 TEST(Export, CommaText)
 {
     struct Case { QStringList items; const char *text; };
@@ -32,10 +47,8 @@ TEST(Export, CommaText)
 
 TEST(Export, TheRegisterAsTextByteForByte)
 {
-    Support::ProgramFolder folder;
-    folder.createRegister();
-    RecordStore store;
-    store.Connect(folder.path("tabrix.udl"));
+    OpenRegister r;
+    auto &[folder, store] = r;
     struct Patient { qint32 accn; QDateTime created; QStringList fields; QStringList tests; };
     const QDateTime morning(QDate(2026, 12, 8), QTime(9, 30, 5));
     const Patient patients[] = {
@@ -91,10 +104,8 @@ TEST(Export, AValueStoredAsABlobIsWrittenAsItsText)
 {
     if (Support::ProgramFolder::onPostgres())
         GTEST_SKIP() << "a text column of PostgreSQL holds no blob";
-    Support::ProgramFolder folder;
-    folder.createRegister();
-    RecordStore store;
-    store.Connect(folder.path("tabrix.udl"));
+    OpenRegister r;
+    auto &[folder, store] = r;
     const QDateTime noon(QDate(2026, 12, 8), QTime(12, 0));
     const qint32 id = Support::AddPatient(store, {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", noon}}, {"CBC"});
     // Another tool wrote a test code and a name as blobs.
@@ -110,10 +121,8 @@ TEST(Export, EveryStoredValueIsWrittenAsQtReadsItAndCreatedInEveryStoredForm)
 {
     if (Support::ProgramFolder::onPostgres())
         GTEST_SKIP() << "values stored as another tool may store them in SQLite";
-    Support::ProgramFolder folder;
-    folder.createRegister();
-    RecordStore store;
-    store.Connect(folder.path("tabrix.udl"));
+    OpenRegister r;
+    auto &[folder, store] = r;
     // Last_Name as another tool may have stored it, Created in the forms it may have.
     struct Case { const char *lastName, *created, *createdText; };
     const Case cases[] = {
@@ -186,10 +195,8 @@ TEST(Export, TimesAreWrittenAsTheLocaleWritesThem)
 
 TEST(Export, ACancelledExportLeavesTheEarlierFileAndNoOther)
 {
-    Support::ProgramFolder folder;
-    folder.createRegister();
-    RecordStore store;
-    store.Connect(folder.path("tabrix.udl"));
+    OpenRegister r;
+    auto &[folder, store] = r;
     QSqlQuery q(store.database());
     for (int i = 0; i < 640; ++i)
         ASSERT_TRUE(q.exec(QString("INSERT INTO patients (AccnNum, AccnStr, Created) VALUES (%1, 'X', '2026-12-08')").arg(100000000 + i)));
@@ -208,13 +215,9 @@ namespace {
 
 // A register whose print ledger holds labels of two registrations and a test label,
 // with awkward texts in every place a CSV field can hold them.
-struct Ledger {
-    Support::ProgramFolder folder;
-    RecordStore store;
+struct Ledger : OpenRegister {
     Ledger()
     {
-        folder.createRegister();
-        store.Connect(folder.path("tabrix.udl"));
         Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 7)));
         LabelLedger ledger(store.database());
         struct Label { QVariant orderId, accnNum; const char *accnStr, *testCode; LabelJob job; };

@@ -1,15 +1,20 @@
 #include "tests/TestSupport.h"
 #include "app/base/TabrixDefs.h"
 #include "register/RecordStore.h"
+#include "register/WriterWait.h"
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QThread>
 #include <algorithm>
+#include <gtest/gtest.h>
+#include <utility>
 
 namespace Tabrix::Support {
 
@@ -78,27 +83,55 @@ QByteArray ProgramFolder::readFile(const QString &name) const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QList<QByteArray> CapturedJobs(const QStringList &before, int count)
+QMap<int, QByteArray> CapturedJobsById(const QStringList &before, int count)
 {
     const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
-    QList<QByteArray> jobs;
     for (int wait = 0; wait < 100; ++wait) {
-        QStringList fresh;
+        QMap<int, QString> fresh;
         for (const QString &f : QDir(out).entryList({"job-*"}, QDir::Files))
             if (!before.contains(f))
-                fresh << f;
-        std::sort(fresh.begin(), fresh.end(), [](const QString &a, const QString &b) { return a.mid(4).toInt() < b.mid(4).toInt(); });
+                fresh[f.mid(4).toInt()] = f;
         if (fresh.size() >= count) {
-            for (const QString &f : fresh) {
-                QFile file(out + "/" + f);
+            QMap<int, QByteArray> jobs;
+            for (auto f = fresh.cbegin(); f != fresh.cend(); ++f) {
+                QFile file(out + "/" + f.value());
                 file.open(QIODevice::ReadOnly);
-                jobs << file.readAll();
+                jobs[f.key()] = file.readAll();
             }
             return jobs;
         }
         QThread::msleep(100);
     }
-    return jobs;
+    return {};
+}
+
+QList<QByteArray> CapturedJobs(const QStringList &before, int count)
+{
+    return CapturedJobsById(before, count).values();
+}
+
+QList<QVariantList> QueryRows(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    EXPECT_TRUE(q.exec(sql)) << qPrintable(sql) << ": " << qPrintable(q.lastError().text());
+    QList<QVariantList> rows;
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < q.record().count(); ++i)
+            row << q.value(i);
+        rows << row;
+    }
+    return rows;
+}
+
+ShortWriterWait::ShortWriterWait(int ms)
+    : was(std::exchange(WriterWaitMs, ms))
+{
+}
+
+ShortWriterWait::~ShortWriterWait()
+{
+    WriterWaitMs = was;
 }
 
 QStringList SpoolerJobs()

@@ -1,6 +1,8 @@
 #pragma once
 #include "app/base/Prompter.h"
 
+#include <QMap>
+#include <QSqlDatabase>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -51,10 +53,22 @@ public:
 using ColumnValues = std::vector<std::pair<QString, QVariant>>;
 qint32 AddPatient(RecordStore &store, const ColumnValues &values, const QStringList &tests = {});
 
-// The job files of the private CUPS server's queue, and the bytes of the first
-// `count` jobs after those `before` (waiting up to 10 s for them), oldest first.
+// The job files of the private CUPS server's queue, and the bytes of the jobs after
+// those `before` once there are `count` of them (waiting up to 10 s; none before),
+// oldest first: by the spooler's job id, which names each job's file.
 QStringList SpoolerJobs();
+QMap<int, QByteArray> CapturedJobsById(const QStringList &before, int count);
 QList<QByteArray> CapturedJobs(const QStringList &before, int count);
+
+// Every row of a query, each as its values.
+QList<QVariantList> QueryRows(const QSqlDatabase &db, const QString &sql);
+
+// Stations give up waiting for another's lock after `ms` while it lives.
+struct ShortWriterWait {
+    explicit ShortWriterWait(int ms);
+    ~ShortWriterWait();
+    int was;
+};
 
 // A program folder of its own: the program's paths point into it, and it can
 // hold a fresh SQLite register with the data link file naming it.

@@ -16,20 +16,17 @@
 #include <QLabel>
 #include <QApplication>
 #include <QCryptographicHash>
-#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -202,21 +199,11 @@ TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
     Printers::SetCurrentPrinter(QString());
     TabrixDefs::PrinterWait = 0;
     TfrmCodeEditor editor(nullptr, store.tblPatients.database());
-    const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
-    const QStringList before = QDir(out).entryList({"job-*"}, QDir::Files);
+    const QStringList before = Support::SpoolerJobs();
     editor.setText("A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
     editor.tbTestPrint->trigger();
     EXPECT_TRUE(prompter.errors.isEmpty());
-    QByteArray job;
-    for (int i = 0; i < 50 && job.isEmpty(); ++i) {
-        for (const QString &f : QDir(out).entryList({"job-*"}, QDir::Files))
-            if (!before.contains(f)) {
-                QFile file(out + "/" + f);
-                file.open(QIODevice::ReadOnly);
-                job = file.readAll();
-            }
-        QThread::msleep(100);
-    }
+    const QByteArray job = Support::CapturedJobs(before, 1).value(0);
     EXPECT_EQ(job, "AX12345\r\nB NOT x");
     EXPECT_EQ(editor.text(), "A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
 
@@ -226,17 +213,13 @@ TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
     Printers::SetCurrentPrinter(QString());
 
     // Both test labels are in the ledger, with no patient, accession number or test.
-    QSqlQuery q(store.tblPatients.database());
-    ASSERT_TRUE(q.exec("SELECT Order_id IS NULL AND AccnNum IS NULL, AccnStr, TestCode, Printer, Bytes, Digest, Outcome, "
-                       "Reprint FROM label_log ORDER BY Label_id"));
-    QList<QVariantList> rows;
-    while (q.next())
-        rows << QVariantList{q.value(0).toBool(), q.value(1), q.value(2), q.value(3), q.value(4).toInt(), q.value(5),
-                             q.value(6), q.value(7).toInt()};
     const QString digest = QString::fromLatin1(QCryptographicHash::hash(job, QCryptographicHash::Sha256).toHex());
-    EXPECT_EQ(rows, (QList<QVariantList>{
-                        {true, "", "", Printers::CurrentPrinterName(), int(job.size()), digest, "sent", 0},
-                        {true, "", "", "no-such-queue", int(job.size()), digest, "Unable to print.  StartRawPrintJob failed", 0}}));
+    EXPECT_EQ(Support::QueryRows(store.tblPatients.database(),
+                                 "SELECT Order_id IS NULL AND AccnNum IS NULL, AccnStr, TestCode, Printer, Bytes, Digest, "
+                                 "Outcome, Reprint FROM label_log ORDER BY Label_id"),
+              (QList<QVariantList>{
+                  {1, "", "", Printers::CurrentPrinterName(), int(job.size()), digest, "sent", 0},
+                  {1, "", "", "no-such-queue", int(job.size()), digest, "Unable to print.  StartRawPrintJob failed", 0}}));
 }
 
 namespace {

@@ -5,7 +5,6 @@
 #include "labels/PrintRun.h"
 #include "labels/Printers.h"
 #include "register/RecordLifecycle.h"
-#include "register/WriterWait.h"
 #include "tests/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -303,16 +302,7 @@ namespace {
 // The print ledger's rows, oldest first, with the columns a test names.
 QList<QVariantList> ledgerRows(RecordStore &store, const QString &columns)
 {
-    QSqlQuery q(store.tblPatients.database());
-    EXPECT_TRUE(q.exec("SELECT " + columns + " FROM label_log ORDER BY Label_id")) << qPrintable(q.lastError().text());
-    QList<QVariantList> rows;
-    while (q.next()) {
-        QVariantList row;
-        for (int i = 0; i < q.record().count(); ++i)
-            row << q.value(i);
-        rows << row;
-    }
-    return rows;
+    return Support::QueryRows(store.tblPatients.database(), "SELECT " + columns + " FROM label_log ORDER BY Label_id");
 }
 
 // A print run of the worked example's station, with what its status said;
@@ -350,13 +340,10 @@ TEST(Ledger, EveryLabelHasItsRowWithTheSpoolersBytesJobAndReprintCount)
     EXPECT_EQ(printAndSay(s, WorkedExample), said);
     EXPECT_EQ(printAndSay(s, WorkedExample), said); // F8 again
     EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
-    const QList<QByteArray> jobs = Support::CapturedJobs(before, 6);
+    const QMap<int, QByteArray> captured = Support::CapturedJobsById(before, 6);
+    const QList<QByteArray> jobs = captured.values();
+    const QList<int> ids = captured.keys();
     ASSERT_EQ(jobs.size(), 6);
-    QList<int> ids; // the capture backend names each job's file after its id
-    for (const QString &f : Support::SpoolerJobs())
-        if (!before.contains(f))
-            ids << f.mid(4).toInt();
-    std::sort(ids.begin(), ids.end());
     const QList<QVariantList> rows =
         ledgerRows(s.store, "Order_id, AccnNum, AccnStr, TestCode, Station, Printer, Job_id, Bytes, Digest, Outcome, Reprint, Printed");
     ASSERT_EQ(rows.size(), 6);
@@ -398,10 +385,7 @@ TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
 
 TEST(Ledger, ALedgerLockedByAnotherProcessStopsTheRunBeforeTheNextLabel)
 {
-    struct ShortWait {
-        int was = std::exchange(WriterWaitMs, 300);
-        ~ShortWait() { WriterWaitMs = was; }
-    } shortWait;
+    Support::ShortWriterWait shortWait(300);
     LabelStation s({"CBC", "BMP", "TSH"});
     TabrixDefs::PrinterWait = 0;
     Printers::SetCurrentPrinter(QString());

@@ -4,7 +4,6 @@
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/SQUtils.h"
-#include "register/WriterWait.h"
 #include "register/setup/RegisterSetup.h"
 #include "tests/TestSupport.h"
 
@@ -13,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <gtest/gtest.h>
 
 using namespace Tabrix;
@@ -68,14 +66,7 @@ struct Stations {
                 db.setDatabaseName(folder.path("tabrix.db"));
             }
             db.open();
-            QSqlQuery q(db);
-            EXPECT_TRUE(q.exec(sql)) << qPrintable(sql);
-            while (q.next()) {
-                QVariantList row;
-                for (int i = 0; i < q.record().count(); ++i)
-                    row << q.value(i);
-                all << row;
-            }
+            all = Support::QueryRows(db, sql);
             db.close();
         }
         db = QSqlDatabase();
@@ -152,17 +143,8 @@ TEST(SharedRegister, EightStationsPrintingAtOnceRecordEveryJobOnce)
         s.start(QString("S%1").arg(i), "X12345", "X22344", 10, labelTemplate);
     s.finish();
     // The capture backend names each job's file after the spooler's job id.
-    const QList<QByteArray> jobs = Support::CapturedJobs(before, 160);
-    ASSERT_EQ(jobs.size(), 160);
-    QMap<int, QByteArray> byId;
-    int i = 0;
-    QStringList fresh;
-    for (const QString &f : Support::SpoolerJobs())
-        if (!before.contains(f))
-            fresh << f;
-    std::sort(fresh.begin(), fresh.end(), [](const QString &a, const QString &b) { return a.mid(4).toInt() < b.mid(4).toInt(); });
-    for (const QString &f : fresh)
-        byId[f.mid(4).toInt()] = jobs[i++];
+    const QMap<int, QByteArray> byId = Support::CapturedJobsById(before, 160);
+    ASSERT_EQ(byId.size(), 160);
     const QList<QVariantList> rows = s.rows("SELECT Job_id, Bytes, Digest, Outcome, Reprint, AccnStr, TestCode FROM label_log");
     ASSERT_EQ(rows.size(), 160);
     QSet<int> recorded;
@@ -184,10 +166,7 @@ TEST(SharedRegister, EightStationsPrintingAtOnceRecordEveryJobOnce)
 
 TEST(SharedRegister, ALedgerAnotherStationHoldsLockedFailsAfterTheWaitAndWorksWhenFreed)
 {
-    struct ShortWait {
-        int was = std::exchange(WriterWaitMs, 300);
-        ~ShortWait() { WriterWaitMs = was; }
-    } shortWait;
+    Support::ShortWriterWait shortWait(300);
     Stations s;
     RecordStore other, station;
     other.Connect(s.folder.path("tabrix.udl"));

@@ -43,7 +43,7 @@ chmod 755 "$work"
 
 # --- the package file -------------------------------------------------------------
 (cd "$BUILD" && cpack -G DEB -B "$work/pkg" >/dev/null) || fail "cpack"
-version=$(sed -n 's/^project(tabrix VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+version=$(project_version)
 deb=$work/pkg/tabrix_${version}-1_amd64.deb
 [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$work/pkg")"
 [ -f "$work/pkg/tabrix-dbgsym_${version}-1_amd64.ddeb" ] || fail "no debug symbols package"

@@ -115,7 +115,7 @@ pass "a lock file that cannot be written is shown and ends the start with status
 # --- --version and --help answer without a window, for each program ---------------
 for program in "$TABRIX" "$SETUP"; do
   name=$(basename "$program")
-  [ "$(env -u DISPLAY "$program" --version)" = "$name $(sed -n 's/^project(tabrix VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")" ] ||
+  [ "$(env -u DISPLAY "$program" --version)" = "$name $(project_version)" ] ||
     fail "$name --version"
   env -u DISPLAY "$program" --help | grep -q "^Usage: $name " || fail "$name --help"
 done

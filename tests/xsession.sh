@@ -58,3 +58,8 @@ gone() {
   for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
   return 1
 }
+
+# The project's version, as CMakeLists.txt names it.
+project_version() {
+  sed -n 's/^project(tabrix VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"
+}

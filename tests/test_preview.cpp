@@ -176,6 +176,16 @@ const Golden Goldens[] = {
      "^XA^FO10,10^A0N,40,40^FDfirst^FS^XZ\r\n^XA^PQ2^FO10,10^A0N,40,40^FDsecond^FS^XYZ^XZ", {}, 2},
 };
 
+// The bytes of the golden label of that name.
+QByteArray goldenZpl(const char *name)
+{
+    for (const Golden &g : Goldens)
+        if (qstrcmp(g.name, name) == 0)
+            return g.zpl;
+    ADD_FAILURE() << "no golden label " << name;
+    return {};
+}
+
 } // namespace
 
 TEST(Preview, GoldenPicturesDotForDotAndEveryBarcodeReadsBack)
@@ -206,8 +216,8 @@ TEST(Preview, GoldenPicturesDotForDotAndEveryBarcodeReadsBack)
         EXPECT_EQ(decodeAll(preview.labels[0].image), g.barcodes);
     }
     // A comment and a printer setting draw nothing; a tilde command the picture cannot show is named.
-    EXPECT_EQ(RenderLabels(Goldens[std::size(Goldens) - 2].zpl).labels[0].notShown, QStringList{"~HS"});
-    const LabelPreview two = RenderLabels(Goldens[std::size(Goldens) - 1].zpl);
+    EXPECT_EQ(RenderLabels(goldenZpl("fields_and_prefixes")).labels[0].notShown, QStringList{"~HS"});
+    const LabelPreview two = RenderLabels(goldenZpl("two_labels"));
     EXPECT_EQ(two.labels[0].copies, 1);
     EXPECT_EQ(two.labels[1].copies, 2);
     EXPECT_EQ(two.labels[0].notShown, QStringList());
@@ -342,7 +352,7 @@ TEST(Preview, TheCommandLineToolWritesOnePictureForEachLabel)
             *err = QString::fromUtf8(p.readAllStandardError());
         return p.exitCode();
     };
-    const QString two = write("two.zpl", Goldens[std::size(Goldens) - 1].zpl);
+    const QString two = write("two.zpl", goldenZpl("two_labels"));
     QString err;
     EXPECT_EQ(run({two, dir.filePath("out.png")}, &err), 0);
     EXPECT_EQ(err, dir.filePath("out-2.png") + ": not shown: ^XY\n");
@@ -351,7 +361,7 @@ TEST(Preview, TheCommandLineToolWritesOnePictureForEachLabel)
         EXPECT_EQ(written.size(), QSize(406, 203)) << name;
     }
     EXPECT_EQ(differingPixels(QImage(dir.filePath("out-2.png")).convertToFormat(QImage::Format_Grayscale8),
-                              RenderLabels(Goldens[std::size(Goldens) - 1].zpl).labels[1].image),
+                              RenderLabels(goldenZpl("two_labels")).labels[1].image),
               0);
     EXPECT_EQ(run({"--dpmm", "12", "--width-mm", "25", "--height-mm", "10", two, dir.filePath("small.png")}), 0);
     EXPECT_EQ(QImage(dir.filePath("small.png")).size(), QSize(300, 120));

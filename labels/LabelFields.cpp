@@ -3,7 +3,7 @@
 #include "app/base/IntText.h"
 #include "app/base/TabrixDefs.h"
 #include "labels/DateFormat.h"
-#include "register/Cursor.h"
+#include "register/Registration.h"
 
 #include <QLocale>
 
@@ -22,7 +22,7 @@ qsizetype lastCommaThatFits(const QString &code, int length)
     return length <= 0 ? 0 : code.left(length).lastIndexOf(u',') + 1;
 }
 
-QString fieldValue(const Cursor &patients, const QString &name, const QString &format, int length)
+QString fieldValue(const Registration &patients, const QString &name, const QString &format, int length)
 {
     if (name == u"AGE")
         return AgeText(patients.asDateTime(QStringLiteral("DOB")).date(), Clock::today());
@@ -36,7 +36,7 @@ QString fieldValue(const Cursor &patients, const QString &name, const QString &f
 
 } // namespace
 
-QString PageProducer1HTMLTag(const Cursor &patients, const Cursor &tests, const TagParams &params)
+QString PageProducer1HTMLTag(const Registration &patients, const QString &testCode, const TagParams &params)
 {
     try {
         const QString name = params.value(QStringLiteral("Name")).toUpper();
@@ -45,7 +45,7 @@ QString PageProducer1HTMLTag(const Cursor &patients, const Cursor &tests, const 
             length = ReadIntText(given).value_or(40);
 
         if (name == u"TESTCODE" || name == u"TESTCODE2") {
-            const QString code = tests.asString(QStringLiteral("TestCode"));
+            const QString &code = testCode;
             const bool tooLong = code.size() > length;
             const qsizetype comma = lastCommaThatFits(code, length);
             if (name == u"TESTCODE")

@@ -1,8 +1,7 @@
 #include "labels/LabelLedger.h"
 #include "app/base/Clock.h"
-#include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
-#include "register/Cursor.h"
+#include "register/RegisterStatement.h"
 
 #include <QCryptographicHash>
 #include <QSqlQuery>
@@ -14,16 +13,6 @@ namespace {
 QString text(const QString &value)
 {
     return value.isNull() ? QStringLiteral("") : value;
-}
-
-// Completes a ledger row while an error is on its way to the user already.
-void closeQuietly(LabelLedger &ledger, qint64 row, const LabelJob &job)
-{
-    try {
-        ledger.close(row, job);
-    } catch (const ETabrixError &) {
-        // the error being raised is the one the user must see
-    }
 }
 } // namespace
 
@@ -44,18 +33,17 @@ QString LabelLedger::missingText()
 qint64 LabelLedger::open(const LedgerEntry &e)
 {
     // The reprint count comes from the rows already there, in the same statement.
-    QSqlQuery q = ExecRegister(
-        m_db,
-        QStringLiteral("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Station, Bytes, Digest, "
-                       "Outcome, Reprint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                       "(SELECT count(*) FROM label_log WHERE Order_id = ? AND AccnNum = ? AND TestCode = ? "
-                       "AND Outcome = ?)) RETURNING Label_id"),
-        {e.orderId, e.accnNum, text(e.accnStr), text(e.testCode), Clock::now(), text(TabrixDefs::StationID), qint64(e.bytes.size()),
-         QString::fromLatin1(QCryptographicHash::hash(e.bytes, QCryptographicHash::Sha256).toHex()),
-         QStringLiteral("sending, not confirmed"), e.orderId, e.accnNum, text(e.testCode), LabelJob::Sent});
-    if (!q.next())
-        throw EDatabaseError(QStringLiteral("The print ledger gave no row for the label"));
-    return q.value(0).toLongLong();
+    return InsertReturningKey(
+               m_db,
+               QStringLiteral("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Station, Bytes, Digest, "
+                              "Outcome, Reprint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                              "(SELECT count(*) FROM label_log WHERE Order_id = ? AND AccnNum = ? AND TestCode = ? "
+                              "AND Outcome = ?))"),
+               {e.orderId, e.accnNum, text(e.accnStr), text(e.testCode), Clock::now(), text(TabrixDefs::StationID),
+                qint64(e.bytes.size()), QString::fromLatin1(QCryptographicHash::hash(e.bytes, QCryptographicHash::Sha256).toHex()),
+                Sending, e.orderId, e.accnNum, text(e.testCode), LabelJob::Sent},
+               QStringLiteral("Label_id"))
+        .toLongLong();
 }
 
 void LabelLedger::close(qint64 row, const LabelJob &job)
@@ -64,34 +52,62 @@ void LabelLedger::close(qint64 row, const LabelJob &job)
                  {text(job.printer), job.jobId > 0 ? QVariant(job.jobId) : QVariant(), text(job.outcome), row});
 }
 
-bool PrintRecorded(LabelLedger &ledger, const LedgerEntry &entry, const QString &label, LabelJob &job)
+int LabelLedger::closeUnfinished(const QString &station, const QDateTime &before)
 {
-    if (!ledger.present())
-        return PrintLabel(entry.bytes, label, &job);
+    const QSqlQuery q = ExecRegister(m_db, QStringLiteral("UPDATE label_log SET Outcome = ? WHERE Outcome = ? AND Station = ? AND Printed < ?"),
+                                     {EndedDuringPrint, Sending, text(station), before});
+    return q.numRowsAffected();
+}
+
+LabelJob RecordedPrinting::print(const LedgerEntry &entry, const QString &label)
+{
+    if (!m_ledger.present())
+        return PrintLabel(entry.bytes, label);
+    retryPending();
     qint64 row = 0;
     try {
-        row = ledger.open(entry);
+        row = m_ledger.open(entry);
     } catch (const ETabrixError &e) {
-        ShowError(QStringLiteral("%1 was not printed: the print ledger cannot record it (%2). Printing stopped.")
-                      .arg(TheLabel(label), e.message()));
-        return false;
+        LabelJob refused;
+        refused.recordRefused = true;
+        refused.outcome = QStringLiteral("%1 was not printed: the print ledger cannot record it (%2). Printing stopped.")
+                              .arg(TheLabel(label), e.message());
+        return refused;
     }
-    bool printed = false;
+    const LabelJob job = PrintLabel(entry.bytes, label);
     try {
-        printed = PrintLabel(entry.bytes, label, &job);
+        m_ledger.close(row, job);
     } catch (const ETabrixError &e) {
-        closeQuietly(ledger, row, {job.printer, job.jobId, e.message()});
-        throw;
+        m_pending << Pending{row, job, label, e.message()};
     }
-    try {
-        ledger.close(row, job);
-    } catch (const ETabrixError &e) {
-        ShowError(QStringLiteral("%1 %2, but the print ledger could not record what became of it (%3). Printing stopped.")
-                      .arg(TheLabel(label), printed ? QStringLiteral("was sent to ") + job.printer : QStringLiteral("failed"),
-                           e.message()));
-        return false;
+    return job;
+}
+
+void RecordedPrinting::retryPending()
+{
+    for (auto p = m_pending.begin(); p != m_pending.end();) {
+        try {
+            m_ledger.close(p->row, p->job);
+            p = m_pending.erase(p);
+        } catch (const ETabrixError &e) {
+            p->why = e.message();
+            ++p;
+        }
     }
-    return printed;
+}
+
+QStringList RecordedPrinting::finish()
+{
+    retryPending();
+    QStringList incomplete;
+    for (const Pending &p : std::as_const(m_pending))
+        incomplete << QStringLiteral("%1 %2, but its record in the print ledger is incomplete: what became of it could "
+                                     "not be written (%3). The label history shows it as \"%4\".")
+                          .arg(TheLabel(p.label),
+                               p.job.sent() ? QStringLiteral("was sent to ") + p.job.printer : QStringLiteral("did not print"),
+                               p.why, LabelLedger::Sending);
+    m_pending.clear();
+    return incomplete;
 }
 
 } // namespace Tabrix

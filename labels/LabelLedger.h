@@ -2,7 +2,9 @@
 #include "labels/Labels.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QSqlDatabase>
+#include <QStringList>
 #include <QVariant>
 
 namespace Tabrix {
@@ -15,31 +17,60 @@ struct LedgerEntry {
 };
 
 // The register's print ledger (table label_log): a row for every label job,
-// opened before the label's bytes go to the spooler and completed with what
+// committed before the label's bytes go to the spooler and completed with what
 // became of them, so that no label leaves without its row. A register made
 // before the ledger has none, and prints without it.
 class LabelLedger {
 public:
+    // What a row says until its label's job is known.
+    static inline const QString Sending = QStringLiteral("sending, not confirmed");
+    // What a row left at Sending by a program that ended during its print says.
+    static inline const QString EndedDuringPrint = QStringLiteral("not confirmed: the program ended during the print");
+
     explicit LabelLedger(const QSqlDatabase &db);
     bool present() const { return m_present; }
     // What the user is told where the ledger is needed and the register has none.
     static QString missingText();
-    // The new row's key; raises EDatabaseError when it cannot be written.
+    // The new row's key, once it is committed; raises EDatabaseError when it cannot be written.
     qint64 open(const LedgerEntry &entry);
     // Raises EDatabaseError when the row cannot be completed.
     void close(qint64 row, const LabelJob &job);
+    // Closes the rows this station left at Sending before `before` (a program
+    // that ended during a print) as EndedDuringPrint; how many there were.
+    int closeUnfinished(const QString &station, const QDateTime &before);
 
 private:
     QSqlDatabase m_db;
     bool m_present = false;
 };
 
-// Prints one label as PrintLabel does, with its ledger row opened before the bytes
-// go and completed with what became of them; a ledger that is not there is passed
-// by. Shows every error, naming `label`. `job` gets what became of the label: its
-// outcome stays empty when the ledger refused the row and nothing was sent. True
-// while the run may go on: the label was sent and recorded. No printer at all
-// raises to the caller, its row completed.
-bool PrintRecorded(LabelLedger &ledger, const LedgerEntry &entry, const QString &label, LabelJob &job);
+// Prints labels with their ledger rows, one after another: each row is committed
+// before the label's bytes go, so a label that cannot be recorded is not sent. A
+// row that cannot be completed after its job is tried again before the next
+// label and at the end. A ledger that is not there is passed by.
+class RecordedPrinting {
+public:
+    explicit RecordedPrinting(const QSqlDatabase &db) : m_ledger(db) {}
+
+    // Prints one label (PrintLabel) with its row; `label` names it ("X12345, test
+    // CBC"). When the row cannot be written the label is not offered to a printer
+    // and the job's outcome says so.
+    LabelJob print(const LedgerEntry &entry, const QString &label);
+    // Tries the rows that could not be completed once more; what is still
+    // incomplete is returned, one sentence for each label.
+    QStringList finish();
+
+private:
+    struct Pending {
+        qint64 row;
+        LabelJob job;
+        QString label;
+        QString why;
+    };
+    void retryPending();
+
+    LabelLedger m_ledger;
+    QList<Pending> m_pending;
+};
 
 } // namespace Tabrix

@@ -24,14 +24,12 @@ QString TheLabel(const QString &label)
     return label.isEmpty() ? QStringLiteral("The label") : QStringLiteral("The label for %1").arg(label);
 }
 
-bool PrintLabel(const QByteArray &bytes, const QString &label, LabelJob *job)
+LabelJob PrintLabel(const QByteArray &bytes, const QString &label)
 {
-    LabelJob ignored;
-    LabelJob &result = job ? *job : ignored;
+    LabelJob result;
     const auto failed = [&](const QString &why) {
         result.outcome = QStringLiteral("Unable to print.  ") + why;
-        ShowError(result.outcome);
-        return false;
+        return result;
     };
     // Only a failure asks whether the spooler is there at all, so that a spooler
     // that is gone is said so, and each label costs no extra connection.
@@ -43,10 +41,11 @@ bool PrintLabel(const QByteArray &bytes, const QString &label, LabelJob *job)
         device = Printers::CurrentPrinterName().left(32);
         result.printer = device;
     } catch (const ETabrixError &e) {
-        result.outcome = e.message();
         if (!SpoolerReachable())
             return failed(unreachable);
-        throw; // no printer at all: the caller's to show
+        result.outcome = e.message();
+        result.noPrinter = true;
+        return result;
     }
     const QString port;
     try {
@@ -61,12 +60,20 @@ bool PrintLabel(const QByteArray &bytes, const QString &label, LabelJob *job)
         if (!ended)
             return failed(mayNotHavePrinted(label, QStringLiteral("the print spooler did not confirm its job")));
         result.outcome = LabelJob::Sent;
-        return true;
+        return result;
     } catch (const ERawPrinterException &e) {
         return failed(SpoolerReachable() ? e.message() : unreachable);
     } catch (const ETabrixError &e) {
         return failed(e.message());
     }
+}
+
+void ShowPrintFailure(const LabelJob &job)
+{
+    if (job.noPrinter)
+        prompter().generalError(WithFullStop(job.outcome));
+    else
+        ShowError(job.outcome);
 }
 
 void Delay(int milliseconds)

@@ -5,21 +5,29 @@
 namespace Tabrix {
 
 // What became of one label's job: the queue it went to, the spooler's job id (0
-// when it gave none) and Sent, or the error that was shown (none: never tried).
+// when it gave none) and Sent, or why it did not print in the words the user is
+// shown (none: never tried).
 struct LabelJob {
     static inline const QString Sent = QStringLiteral("sent");
     QString printer;
     int jobId = 0;
     QString outcome;
+    bool noPrinter = false;     // there is no printer at all: said by the general error display
+    bool recordRefused = false; // the print ledger could not record it, so it was never sent
     bool sent() const { return outcome == Sent; }
+    bool failed() const { return !outcome.isEmpty() && !sent(); }
 };
 
 // Prints one label: one raw job to the current printer holding exactly these
-// bytes, kept open PrinterWait milliseconds before it is ended. True only when the
-// spooler took every byte and confirmed the job. False after a failure it has
-// shown, naming `label` ("X12345, test CBC") when the label may not have printed;
-// no printer at all raises to the caller. `job`, when given, gets what became of it.
-bool PrintLabel(const QByteArray &bytes, const QString &label = QString(), LabelJob *job = nullptr);
+// bytes, kept open PrinterWait milliseconds before it is ended. Sent only when the
+// spooler took every byte and confirmed the job; otherwise the outcome says why
+// ("Unable to print.  " and the reason, naming `label` ("X12345, test CBC") when
+// the label may not have printed). Shows nothing: the caller does.
+LabelJob PrintLabel(const QByteArray &bytes, const QString &label = QString());
+
+// Shows why a job did not print: the error box, or the general error display when
+// there is no printer at all.
+void ShowPrintFailure(const LabelJob &job);
 
 // "The label for X12345, test CBC" in a message, or "The label" for one with no name.
 QString TheLabel(const QString &label);

@@ -3,7 +3,6 @@
 #include "labels/LabelFields.h"
 #include "labels/LabelLedger.h"
 #include "labels/Labels.h"
-#include "labels/Template.h"
 #include "register/RecordLifecycle.h"
 
 namespace Tabrix {
@@ -17,91 +16,110 @@ struct Finally {
 };
 template <class F>
 Finally(F) -> Finally<F>;
+
+QString keyText(const QVariant &key)
+{
+    return key.toString();
+}
 } // namespace
 
-void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
-                 const PrintRunWindow &window)
+RecordLabel LabelOfTest(const QStringList &htmlDoc, const Registration &record, const TestOrder &test)
 {
-    if (htmlDoc.isEmpty()) {
+    const TagHandler handler = [&](const QString &, const TagParams &params) {
+        return PageProducer1HTMLTag(record, test.code, params);
+    };
+    return {QStringLiteral("%1, test %2").arg(record.accnStr(), test.code), test,
+            RenderLabel(htmlDoc, handler, StationValueBytes())};
+}
+
+QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registration &record)
+{
+    QList<RecordLabel> labels;
+    for (const TestOrder &test : record.tests())
+        labels << LabelOfTest(htmlDoc, record, test);
+    return labels;
+}
+
+PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintRunWindow &window)
+{
+    PrintRunResult result;
+    const auto say = [&](const QString &text) {
+        if (window.showStatus)
+            window.showStatus(text);
+    };
+    if (!definition.fault.isEmpty()) {
+        ShowError(definition.fault);
+        return result;
+    }
+    if (definition.lines.isEmpty()) {
         ShowError(QStringLiteral("No print template available"));
-        return;
+        return result;
     }
     window.setToolbarEnabled(false);
     Finally toolbarBack{[&] { window.setToolbarEnabled(true); }};
-    if (!lifecycle.TryPost())
-        return;
-    Cursor &tests = store.tblTests;
-    if (tests.IsEmpty()) {
+    if (!m_lifecycle.TryPost())
+        return result;
+    // From here on the run works from this value alone.
+    const Registration record = m_store.currentRegistration();
+    if (record.isNull() || record.tests().isEmpty()) {
         ShowError(QStringLiteral("No tests to print"));
-        return;
+        return result;
     }
-    window.suspendTestList(true);
-    Finally listBack{[&] { window.suspendTestList(false); }};
-    const Cursor &patients = store.tblPatients;
-    const QString accession = patients.asString(QStringLiteral("AccnStr"));
-    LabelLedger ledger(patients.database());
-    int sent = 0;
+    result.accnStr = record.accnStr();
+    const QString orderKey = keyText(record.orderId());
+    QList<TestOrder> toPrint;
+    const QSet<QString> sentBefore = m_sentBefore.take(orderKey);
+    for (const TestOrder &test : record.tests())
+        if (!sentBefore.contains(keyText(test.testId)))
+            toPrint << test;
+    if (toPrint.isEmpty()) // what was missing has gone meanwhile: a print of them all
+        toPrint = record.tests();
+
+    RecordedPrinting recorded(m_store.database());
+    QSet<QString> sent = sentBefore;
     QString printer, stoppedAt;
-    Finally report{[&] {
-        if (!window.showStatus)
-            return;
-        const QString done = QStringLiteral("%1 label%2 sent to %3 for %4")
-                                 .arg(sent)
-                                 .arg(sent == 1 ? QString() : QStringLiteral("s"),
-                                      printer.isEmpty() ? QStringLiteral("the printer") : printer, accession);
-        window.showStatus(stoppedAt.isEmpty() ? done : QStringLiteral("Printing stopped at the label for %1; %2.").arg(stoppedAt, done));
-    }};
-    tests.First();
-    while (!tests.Eof()) {
-        const RecordLabel label = LabelOfCurrentTest(htmlDoc, store);
-        stoppedAt = label.name;
-        if (window.showStatus)
-            window.showStatus(QStringLiteral("Printing the label for %1").arg(label.name));
-        LabelJob job;
-        const bool goOn = PrintRecorded(ledger,
-                                        {patients.value(QStringLiteral("Order_id")), patients.value(QStringLiteral("AccnNum")),
-                                         accession, tests.asString(QStringLiteral("TestCode")), label.bytes},
-                                        label.name, job);
-        if (job.outcome.isEmpty())
-            return; // the ledger refused the label before it went out
-        printer = job.printer;
-        sent += job.sent();
-        tests.Next(); // after a failure too: the run ends on the test after it
-        if (!goOn)
-            return;
+    for (const TestOrder &test : std::as_const(toPrint)) {
+        RecordLabel label;
+        try {
+            label = LabelOfTest(definition.lines, record, test);
+        } catch (const ETabrixError &e) {
+            stoppedAt = QStringLiteral("%1, test %2").arg(result.accnStr, test.code);
+            prompter().generalError(WithFullStop(e.message())); // a template that cannot be expanded
+            break;
+        }
+        say(QStringLiteral("Printing the label for %1").arg(label.name));
+        const LabelJob job = recorded.print({record.orderId(), record.value(QStringLiteral("AccnNum")), result.accnStr,
+                                             test.code, label.bytes},
+                                            label.name);
+        if (!job.printer.isEmpty())
+            printer = job.printer;
+        if (!job.sent()) {
+            stoppedAt = label.name;
+            ShowPrintFailure(job);
+            break;
+        }
+        ++result.sent;
+        sent.insert(keyText(test.testId));
     }
-    stoppedAt.clear();
-}
+    for (const QString &incomplete : recorded.finish())
+        ShowError(incomplete);
 
-RecordLabel LabelOfCurrentTest(const QStringList &htmlDoc, const RecordStore &store)
-{
-    const Cursor &tests = store.tblTests;
-    const TagHandler handler = [&](const QString &, const TagParams &params) {
-        return PageProducer1HTMLTag(store.tblPatients, tests, params);
-    };
-    return {QStringLiteral("%1, test %2")
-                .arg(store.tblPatients.asString(QStringLiteral("AccnStr")), tests.asString(QStringLiteral("TestCode"))),
-            RenderLabel(htmlDoc, handler)};
-}
+    for (const TestOrder &test : std::as_const(toPrint))
+        if (!sent.contains(keyText(test.testId)))
+            result.unprinted << test.code;
+    if (result.failed())
+        m_sentBefore.insert(orderKey, sent);
 
-QList<RecordLabel> RecordLabels(const QStringList &htmlDoc, RecordStore &store)
-{
-    Cursor &tests = store.tblTests;
-    const QVariant was = tests.key();
-    const auto back = [&] {
-        if (!was.isNull())
-            tests.Locate(was);
-    };
-    QList<RecordLabel> labels;
-    try {
-        for (tests.First(); !tests.Eof(); tests.Next())
-            labels << LabelOfCurrentTest(htmlDoc, store);
-    } catch (const ETabrixError &) {
-        back();
-        throw;
-    }
-    back();
-    return labels;
+    const QString done = QStringLiteral("%1 label%2 sent to %3 for %4")
+                             .arg(result.sent)
+                             .arg(result.sent == 1 ? QString() : QStringLiteral("s"),
+                                  printer.isEmpty() ? QStringLiteral("the printer") : printer, result.accnStr);
+    if (!result.failed())
+        say(done);
+    else
+        say(QStringLiteral("Printing stopped at the label for %1; %2. Not printed: %3 (Print prints them).")
+                .arg(stoppedAt, done, result.unprinted.join(QStringLiteral(", "))));
+    return result;
 }
 
 } // namespace Tabrix

@@ -1,6 +1,11 @@
 #pragma once
+#include "labels/Template.h"
+#include "register/Registration.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 
@@ -12,29 +17,46 @@ class RecordStore;
 // What a print run asks of the window around it.
 struct PrintRunWindow {
     std::function<void(bool)> setToolbarEnabled;
-    std::function<void(bool)> suspendTestList; // the test list stops following the run
     std::function<void(const QString &)> showStatus = {}; // the label printing, then what the run printed
 };
 
-// Prints one label per test of the current record, in the test cursor's order:
-// the template expanded afresh for each, one raw job each, stopping at the first
-// label that fails. Each label has its row in the register's print ledger before
-// it goes out; a ledger that cannot be written stops the run. An error while a
-// label is produced ends the run and reaches the caller; the toolbar and the test
-// list are back either way. The window's status names each label as it prints,
-// and at the end what went where.
-void PrintLabels(const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store,
-                 const PrintRunWindow &window);
-
-// A label of the current record: which it is ("X12345, test CBC") and its bytes.
+// A label of a registration: which it is ("X12345, test CBC"), its test and its bytes.
 struct RecordLabel {
     QString name;
+    TestOrder test;
     QByteArray bytes;
 };
-// The label of the test cursor's current test, exactly as the print run makes it.
-RecordLabel LabelOfCurrentTest(const QStringList &htmlDoc, const RecordStore &store);
-// Every label a print run would send for the current record, in its order; the test
-// cursor is back on its row afterwards.
-QList<RecordLabel> RecordLabels(const QStringList &htmlDoc, RecordStore &store);
+// The label of one test of a registration, exactly as a print makes it.
+RecordLabel LabelOfTest(const QStringList &htmlDoc, const Registration &record, const TestOrder &test);
+// Every label a print of the registration would send, in its tests' order.
+QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registration &record);
+
+// What a print run did: for which registration, how many labels went, and the
+// tests whose labels did not (the one that failed and those after it).
+struct PrintRunResult {
+    QString accnStr;
+    int sent = 0;
+    QStringList unprinted;
+    bool failed() const { return !unprinted.isEmpty(); }
+};
+
+// Prints the current registration's labels, one per test, one raw job each,
+// stopping at the first label that fails. The run takes the registration and its
+// tests as the register holds them when it starts and prints exactly those,
+// whatever is done on the window meanwhile. Each label has its row in the print
+// ledger before it goes out. After a run that stopped, the next run of that
+// registration prints only the labels still missing. Every failure is shown;
+// the window's status names each label as it prints, and at the end what went
+// where and what did not.
+class PrintRun {
+public:
+    PrintRun(RecordLifecycle &lifecycle, RecordStore &store) : m_lifecycle(lifecycle), m_store(store) {}
+    PrintRunResult print(const PrinterDefinition &definition, const PrintRunWindow &window);
+
+private:
+    RecordLifecycle &m_lifecycle;
+    RecordStore &m_store;
+    QHash<QString, QSet<QString>> m_sentBefore; // by Order_id: the tests a run that stopped did send
+};
 
 } // namespace Tabrix

@@ -1,5 +1,6 @@
 #include "labels/Template.h"
 #include "app/base/IntText.h"
+#include "app/base/TabrixDefs.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -132,6 +133,17 @@ QStringList LoadTemplateLines(const QString &path)
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ETabrixError(file.errorString());
+    // UTF-16 text holds a NUL in every other byte of plain letters, so its first
+    // NUL would end the label after a byte or two: it is said instead.
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+                       || (bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0'));
+    if (utf16)
+        throw ETemplateEncoding(QStringLiteral("The printer definition %1 is saved as UTF-16 text, which a label printer "
+                                               "cannot take: nothing was printed from it. Open it in a text editor, "
+                                               "save it as plain text (UTF-8 or ASCII), then print again.")
+                                    .arg(QFileInfo(path).absoluteFilePath()));
+    if (bytes.startsWith("\xEF\xBB\xBF")) // a UTF-8 byte-order mark is no part of the label
+        bytes.remove(0, 3);
     if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
         bytes.truncate(nul);
 
@@ -172,22 +184,72 @@ QString TemplateText(const QStringList &lines)
     return text;
 }
 
-QByteArray RenderLabel(const QStringList &templateLines, const TagHandler &handler)
+ValueBytes StationValueBytes()
 {
-    return DecodeEscapes(ExpandTemplate(TemplateText(templateLines), handler));
+    return TabrixDefs::LabelUTF8 ? ValueBytes::Utf8 : ValueBytes::Printable;
+}
+
+QByteArray LabelValueBytes(const QString &value, ValueBytes form)
+{
+    QByteArray out;
+    if (form == ValueBytes::Utf8) {
+        for (const char c : value.toUtf8())
+            if (static_cast<unsigned char>(c) >= 32 && c != 127) // no control byte from a value
+                out += c;
+        return out;
+    }
+    out.reserve(value.size());
+    for (const QChar c : value)
+        if (c.unicode() >= 32 && c.unicode() <= 126)
+            out += char(c.unicode());
+    return out;
+}
+
+QString CharactersLabelsCannotCarry(const QString &text, ValueBytes form)
+{
+    QString refused;
+    for (const QChar c : text) {
+        const bool carried = form == ValueBytes::Utf8 ? c.unicode() >= 32 && c.unicode() != 127
+                                                      : c.unicode() >= 32 && c.unicode() <= 126;
+        if (!carried && !refused.contains(c))
+            refused += c;
+    }
+    return refused;
+}
+
+QByteArray RenderLabel(const QStringList &templateLines, const TagHandler &handler, ValueBytes values)
+{
+    QByteArray bytes;
+    QString own; // the template's text since the last value, decoded as one
+    ExpandTemplate(TemplateText(templateLines), handler, [&](QStringView text, bool isValue) {
+        if (!isValue) {
+            own += text;
+            return;
+        }
+        bytes += DecodeEscapes(own);
+        own.clear();
+        bytes += LabelValueBytes(text.toString(), values);
+    });
+    return bytes + DecodeEscapes(own);
 }
 
 QString ExpandTemplate(const QString &templateText, const TagHandler &handler)
 {
-    checkLineLengths(templateText);
     QString out;
     out.reserve(templateText.size());
+    ExpandTemplate(templateText, handler, [&](QStringView text, bool) { out += text; });
+    return out;
+}
+
+void ExpandTemplate(const QString &templateText, const TagHandler &handler, const PieceSink &piece)
+{
+    checkLineLengths(templateText);
     TokenReader r{templateText};
     while (!r.atEnd()) {
         // Text outside tags is copied as it stands, up to the next "<".
         const qsizetype lt = templateText.indexOf(u'<', r.i);
         const qsizetype plainEnd = lt < 0 ? templateText.size() : lt;
-        out += QStringView(templateText).mid(r.i, plainEnd - r.i);
+        piece(QStringView(templateText).mid(r.i, plainEnd - r.i), false);
         r.i = plainEnd;
         if (r.atEnd())
             break;
@@ -195,9 +257,9 @@ QString ExpandTemplate(const QString &templateText, const TagHandler &handler)
         r.blanks(); // not copied
         const QStringView next = r.token();
         if (next != u"#") {
-            out += u'<';
-            out += next;
-            out += r.blanks();
+            piece(u"<", false);
+            piece(next, false);
+            piece(r.blanks(), false);
             continue;
         }
         r.blanks();
@@ -210,10 +272,9 @@ QString ExpandTemplate(const QString &templateText, const TagHandler &handler)
             r.i = close < 0 ? end : close + 1;
             paramText = TrimBlanks(paramText, 1).toString(); // blanks at both ends go
         }
-        out += handler(name, SplitParams(paramText)); // never expanded again
-        out += r.blanks();
+        piece(handler(name, SplitParams(paramText)), true); // never expanded again
+        piece(r.blanks(), false);
     }
-    return out;
 }
 
 TagParams SplitParams(const QString &text)

@@ -41,21 +41,52 @@ private:
 // Fills one tag: gets the tag's name and parameters, returns its replacement.
 using TagHandler = std::function<QString(const QString &tagName, const TagParams &params)>;
 
+// A printer definition saved as UTF-16 text: its bytes are no label.
+class ETemplateEncoding : public ETabrixError {
+public:
+    using ETabrixError::ETabrixError;
+};
+
 // Reads a printer definition file into lines, comments ("//" to the end of the
 // line) removed. A missing file gives no lines; a file that cannot be read
-// raises ETabrixError. A NUL byte ends the text; lines end at CR LF, CR or LF.
+// raises ETabrixError, one saved as UTF-16 ETemplateEncoding naming it. A UTF-8
+// byte-order mark is skipped; a NUL byte ends the text; lines end at CR LF, CR or LF.
 QStringList LoadTemplateLines(const QString &path);
+
+// The printer definition as the program holds it: its lines as loaded, or why
+// the file cannot be used (it is then said at print, and nothing is printed).
+struct PrinterDefinition {
+    QStringList lines;
+    QString fault;
+};
 // Removes every "//" comment of the lines.
 QStringList RemoveComments(QStringList lines);
 // The lines joined, each followed by CR LF.
 QString TemplateText(const QStringList &lines);
 
+// How the values the tags give reach a label's bytes: only the characters 32-126,
+// each as its byte (the label's own character set), or as UTF-8 for printers whose
+// template selects it. Either way a value is never read as escapes.
+enum class ValueBytes { Printable, Utf8 };
+// How this station's values reach its labels (Defaults/LabelUTF8).
+ValueBytes StationValueBytes();
+// A value as the bytes it puts on a label.
+QByteArray LabelValueBytes(const QString &value, ValueBytes form);
+// The characters of `text` that a label cannot carry in that form, each once.
+QString CharactersLabelsCannotCarry(const QString &text, ValueBytes form);
+
 // The bytes of one label, as every print makes them: the template's lines (their
-// comments removed) joined, each tag filled by the handler, the escapes decoded.
-QByteArray RenderLabel(const QStringList &templateLines, const TagHandler &handler);
+// comments removed) joined, each tag filled by the handler; the template's own
+// text has its escapes decoded, each tag's value goes in as its bytes.
+QByteArray RenderLabel(const QStringList &templateLines, const TagHandler &handler,
+                       ValueBytes values = ValueBytes::Printable);
 
 // Replaces every tag of the template text by what the handler returns.
 QString ExpandTemplate(const QString &templateText, const TagHandler &handler);
+// The same, handing each piece of the result to `piece` in order: the template's
+// own text (`isValue` false) and each tag's value (true).
+using PieceSink = std::function<void(QStringView text, bool isValue)>;
+void ExpandTemplate(const QString &templateText, const TagHandler &handler, const PieceSink &piece);
 // Splits a tag's parameter text into its items.
 TagParams SplitParams(const QString &paramText);
 

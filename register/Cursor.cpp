@@ -1,13 +1,9 @@
 #include "register/Cursor.h"
-#include "register/WriterWait.h"
-#include "app/base/Clock.h"
 #include "app/base/IntText.h"
 #include "register/DateText.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <QSqlDriver>
-#include <QUrl>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -24,97 +20,6 @@ void Cursor::setMaster(Cursor *master, const QString &linkField)
     m_master = master;
     m_linkField = linkField;
     connect(master, &Cursor::dataChanged, this, &Cursor::followMaster);
-}
-
-EDatabaseError::EDatabaseError(const QSqlError &error)
-    : ETabrixError(error.databaseText().isEmpty() ? error.text() : error.databaseText()),
-      m_duplicate(error.nativeErrorCode() == QLatin1String("23505")
-                  || error.databaseText().contains(QLatin1String("UNIQUE constraint failed")))
-{
-}
-
-namespace {
-
-// What became of an SQLite register file, when that is why a statement failed.
-QString registerFileFault(const QSqlDatabase &db)
-{
-    if (db.driverName() != QLatin1String("QSQLITE"))
-        return {};
-    const QString file = QUrl(db.databaseName()).toLocalFile();
-    if (file.isEmpty())
-        return {};
-    const QFileInfo info(file);
-    if (!info.exists())
-        return QStringLiteral("The register file %1 is gone: it was deleted or moved while Tabrix was running. "
-                              "Nothing was saved; what you typed is still on screen. Put the file back and save again.")
-            .arg(file);
-    if (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable())
-        return QStringLiteral("The register file %1 cannot be written (check its permissions and its folder's). "
-                              "Nothing was saved; what you typed is still on screen.")
-            .arg(file);
-    return {};
-}
-
-} // namespace
-
-EDatabaseError::EDatabaseError(const QSqlDatabase &db, const QSqlError &error)
-    : EDatabaseError(error)
-{
-    if (const QString fault = registerFileFault(db); !fault.isEmpty())
-        *this = EDatabaseError(fault);
-}
-
-namespace {
-
-// A statement that failed because the connection to the register server is gone
-// (the server restarted, the network dropped).
-bool connectionLost(const QSqlDatabase &db, const QSqlError &error)
-{
-    if (db.driverName() != QLatin1String("QPSQL"))
-        return false;
-    const QString code = error.nativeErrorCode();
-    const QString text = error.text();
-    return error.type() == QSqlError::ConnectionError || code.startsWith(QLatin1String("08"))
-           || code.startsWith(QLatin1String("57P")) || text.contains(QLatin1String("no connection to the server"))
-           || text.contains(QLatin1String("server closed the connection")) || text.contains(QLatin1String("terminating connection"));
-}
-
-} // namespace
-
-QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values)
-{
-    const auto run = [&] {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        q.prepare(sql);
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        q.exec();
-        return q;
-    };
-    // A write-ahead log takes a write even when its register file was deleted
-    // meanwhile, and would lose it: a write first makes sure the file is there.
-    if (!sql.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive))
-        if (const QString fault = registerFileFault(db); !fault.isEmpty())
-            throw EDatabaseError(fault);
-    const bool wasOpen = db.isOpen();
-    QSqlQuery q = wasOpen ? run() : QSqlQuery();
-    if (wasOpen && !q.lastError().isValid())
-        return q;
-    if (wasOpen && !connectionLost(db, q.lastError()))
-        throw EDatabaseError(db, q.lastError());
-    // Once more on a new connection: the same statement with the same values.
-    q = QSqlQuery();
-    db.close();
-    if (!db.open())
-        throw EDatabaseError(QStringLiteral("The register server cannot be reached (%1). Nothing was saved; what you "
-                                            "typed is still on screen: save again once the server is back.")
-                                 .arg(db.lastError().text().trimmed()));
-    WaitForOtherWriters(db); // the new connection waits for other stations as the first did
-    q = run();
-    if (q.lastError().isValid())
-        throw EDatabaseError(db, q.lastError());
-    return q;
 }
 
 QSqlQuery Cursor::exec(const QString &sql, const QVariantList &values) const
@@ -467,11 +372,10 @@ void Cursor::Post()
             marks << QStringLiteral("?");
             values << m_row.value(i);
         }
-        const QSqlQuery q = exec(names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                       .arg(quoted(m_table), names.join(u','), marks.join(u',')),
-                                 values);
-        m_row.setValue(m_keyIndex, q.lastInsertId());
+        const QString insert = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                                               : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                     .arg(quoted(m_table), names.join(u','), marks.join(u','));
+        m_row.setValue(m_keyIndex, InsertReturningKey(m_db, insert, values, quoted(m_row.fieldName(m_keyIndex))));
         if (m_count >= 0)
             ++m_count;
     } else if (!m_changed.isEmpty()) {
@@ -578,10 +482,7 @@ QVariant Cursor::value(const QString &name) const
 
 QString Cursor::asString(const QString &name) const
 {
-    const QVariant v = value(name);
-    if (v.metaType().id() == QMetaType::QDateTime)
-        return v.toDateTime().toString(Qt::ISODate);
-    return v.toString();
+    return StoredText(value(name));
 }
 
 qint32 Cursor::asInteger(const QString &name) const
@@ -598,18 +499,17 @@ qint32 Cursor::asInteger(const QString &name) const
 QDateTime Cursor::asDateTime(const QString &name) const
 {
     const int i = fieldIndex(name);
-    const QVariant v = value(name);
-    if (v.metaType().id() == QMetaType::QDateTime || v.metaType().id() == QMetaType::QDate)
-        return v.toDateTime();
-    const QString text = v.toString();
-    if (m_dateTimeColumns.contains(i)) {
-        const QDateTime stored = QDateTime::fromString(text, Qt::ISODateWithMs);
-        if (stored.isValid())
-            return stored;
-    }
-    if (const auto d = ReadDateText(text, Clock::today()))
+    if (const auto d = StoredDateTime(value(name), m_dateTimeColumns.contains(i)))
         return *d;
-    throw EDatabaseError(QStringLiteral("'%1' is not a valid date").arg(text));
+    throw EDatabaseError(QStringLiteral("'%1' is not a valid date").arg(value(name).toString()));
+}
+
+QSet<QString> Cursor::dateTimeColumns() const
+{
+    QSet<QString> names;
+    for (int i : m_dateTimeColumns)
+        names.insert(m_columns.fieldName(i));
+    return names;
 }
 
 QList<QSqlRecord> Cursor::rows(int limit) const

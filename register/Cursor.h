@@ -1,5 +1,5 @@
 #pragma once
-#include "app/base/TabrixError.h"
+#include "register/RegisterStatement.h"
 
 #include <QObject>
 #include <QSet>
@@ -10,27 +10,6 @@
 #include <QVariant>
 
 namespace Tabrix {
-
-class EDatabaseError : public ETabrixError {
-public:
-    using ETabrixError::ETabrixError;
-    // The database's own words for a failed statement.
-    explicit EDatabaseError(const class QSqlError &error);
-    // The same, unless the register file itself is gone or cannot be written: then
-    // that, in the user's words, naming the file.
-    EDatabaseError(const QSqlDatabase &db, const class QSqlError &error);
-    // The register refused a second row with a number it holds already.
-    bool duplicate() const { return m_duplicate; }
-
-private:
-    bool m_duplicate = false;
-};
-
-// Prepares and runs a statement on the register with these values bound in turn.
-// A connection to a register server that was lost (or closed by an earlier loss)
-// is opened again once and the statement run again; when that fails too,
-// EDatabaseError says that the server cannot be reached.
-QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
 
 // A cursor over one table: a current row, its state, BOF/EOF, moves, edits and the
 // events bound controls and handlers listen to. Rows are reached by their place in
@@ -100,6 +79,8 @@ public:
     // The current row's place in the order, counted from the nearer end.
     qint64 indexOfCurrent() const;
     const QSqlRecord &current() const { return m_row; }
+    // The names of the columns that hold a date and time rather than text.
+    QSet<QString> dateTimeColumns() const;
 
 signals:
     // After open, close, insert, edit, post, cancel, delete, a move and refresh.

@@ -1,4 +1,5 @@
 #include "register/DateText.h"
+#include "app/base/Clock.h"
 
 namespace Tabrix {
 
@@ -103,6 +104,26 @@ std::optional<QDateTime> ReadDateText(QStringView text, QDate today)
         if (!sc.atEnd()) return std::nullopt;
     }
     return QDateTime(date, time);
+}
+
+QString StoredText(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime().toString(Qt::ISODate);
+    return value.toString();
+}
+
+std::optional<QDateTime> StoredDateTime(const QVariant &value, bool dateTimeColumn)
+{
+    if (value.metaType().id() == QMetaType::QDateTime || value.metaType().id() == QMetaType::QDate)
+        return value.toDateTime();
+    const QString text = value.toString();
+    if (dateTimeColumn) {
+        const QDateTime stored = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (stored.isValid())
+            return stored;
+    }
+    return ReadDateText(text, Clock::today());
 }
 
 } // namespace Tabrix

@@ -70,6 +70,19 @@ qint64 RecordStore::getNextTabrix()
     return qNextAccn.value(0).toLongLong() + 1;
 }
 
+Registration RecordStore::currentRegistration() const
+{
+    const Cursor &p = tblPatients;
+    if (!p.active() || p.IsEmpty() || p.editing() || p.key().isNull())
+        return {};
+    QList<TestOrder> tests;
+    QSqlQuery q = ExecRegister(m_db, QStringLiteral("SELECT Test_id, TestCode FROM tests WHERE Order_id = ? ORDER BY Test_id"),
+                               {p.key()});
+    while (q.next())
+        tests << TestOrder{q.value(0), q.value(1).toString()};
+    return Registration(p.current(), p.dateTimeColumns(), tests);
+}
+
 void RecordStore::EmptyPatients()
 {
     ExecRegister(m_db, QStringLiteral("delete from patients"));

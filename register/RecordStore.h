@@ -1,5 +1,6 @@
 #pragma once
 #include "register/Cursor.h"
+#include "register/Registration.h"
 
 #include <QSqlDatabase>
 
@@ -27,6 +28,10 @@ public:
     // station's range [TAccn.MinValue, TAccn.MaxValue] plus one, or MinValue
     // while the range holds no row.
     qint64 getNextTabrix();
+    // The current registration as the register holds it: the patient cursor's
+    // row and its tests read afresh, in the test list's order. Null when there is
+    // no current row or it is being edited (its values are not the register's).
+    Registration currentRegistration() const;
     // Empties the patients table ("delete from patients").
     void EmptyPatients();
 

@@ -7,10 +7,8 @@ TestListModel::TestListModel(Cursor &tests, QObject *parent)
     : QAbstractTableModel(parent), m_tests(tests)
 {
     connect(&tests, &Cursor::stateChange, this, [this](Cursor::Event e) {
-        if (e == Cursor::Event::Scroll) {
-            if (!m_suspended)
-                emit currentMoved();
-        }
+        if (e == Cursor::Event::Scroll)
+            emit currentMoved();
         else if (e != Cursor::Event::Edit && e != Cursor::Event::Insert)
             reload();
     });
@@ -21,13 +19,6 @@ void TestListModel::reload()
     beginResetModel();
     m_rows = m_tests.rows();
     endResetModel();
-}
-
-void TestListModel::setSuspended(bool suspended)
-{
-    m_suspended = suspended;
-    if (!suspended)
-        emit currentMoved();
 }
 
 int TestListModel::rowCount(const QModelIndex &parent) const

@@ -21,9 +21,6 @@ public:
     // The row showing the test cursor's current row, or -1.
     int currentRow() const;
     QVariant keyAt(int row) const;
-    // While suspended the list does not follow the test cursor's moves; it catches
-    // up when resumed.
-    void setSuspended(bool suspended);
 
 signals:
     // The test cursor moved to another of the rows shown.
@@ -32,7 +29,6 @@ signals:
 private:
     void reload();
     Cursor &m_tests;
-    bool m_suspended = false;
     QList<QSqlRecord> m_rows;
 };
 

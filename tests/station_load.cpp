@@ -41,12 +41,13 @@ int main(int argc, char **argv)
             ShowError(failure->message);
         return !failure;
     };
-    QStringList labelTemplate;
+    PrinterDefinition labelTemplate;
+    PrintRun run(life, store);
     TabrixDefs::PrinterWait = 0;
     try {
         store.Connect(args[1]);
         if (args.size() == 7)
-            labelTemplate = LoadTemplateLines(args[6]);
+            labelTemplate.lines = LoadTemplateLines(args[6]);
     } catch (const ETabrixError &e) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(e.message()));
         return 1;
@@ -82,9 +83,9 @@ int main(int argc, char **argv)
                 return 1;
             }
         }
-        if (!labelTemplate.isEmpty()) {
+        if (!labelTemplate.lines.isEmpty()) {
             QString said;
-            PrintLabels(labelTemplate, life, store, {[](bool) {}, [](bool) {}, [&](const QString &text) { said = text; }});
+            run.print(labelTemplate, {[](bool) {}, [&](const QString &text) { said = text; }});
             if (!said.startsWith(QStringLiteral("2 labels sent"))) {
                 std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(said));
                 return 1;

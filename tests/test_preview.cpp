@@ -285,7 +285,7 @@ TEST(Preview, TheSampleTemplateShowsTheNameTheAccessionAsCode128AndTheTest)
     store.tblTests.First();
     const QStringList lines = LoadTemplateLines(qEnvironmentVariable("TABRIX_TEST_DATA") + "/../app/tabrix.tpd");
     const QByteArray bytes = RenderLabel(lines, [&](const QString &, const TagParams &p) {
-        return PageProducer1HTMLTag(store.tblPatients, store.tblTests, p);
+        return PageProducer1HTMLTag(store.currentRegistration(), store.tblTests.asString("TestCode"), p);
     });
     const LabelPreview preview = RenderLabels(bytes);
     ASSERT_EQ(preview.labels.size(), 1);

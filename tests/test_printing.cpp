@@ -84,7 +84,7 @@ int jobsIn(const char *queue, int which)
 TEST_F(PrintingTest, ALabelArrivesByteForByteAsOneJob)
 {
     const QByteArray label("N\0\x1b\r\nA\xff", 7);
-    EXPECT_TRUE(PrintLabel(label));
+    EXPECT_TRUE(PrintLabel(label).sent());
     EXPECT_EQ(spooler.newJobs(1), QList<QByteArray>{label});
     EXPECT_TRUE(prompter.errors.isEmpty());
 }
@@ -92,14 +92,14 @@ TEST_F(PrintingTest, ALabelArrivesByteForByteAsOneJob)
 TEST_F(PrintingTest, ThreeLabelsAreThreeJobsInOrder)
 {
     for (const char *label : {"first", "second", "third"})
-        EXPECT_TRUE(PrintLabel(label));
+        EXPECT_TRUE(PrintLabel(label).sent());
     EXPECT_EQ(spooler.newJobs(3), (QList<QByteArray>{"first", "second", "third"}));
 }
 
 TEST_F(PrintingTest, AnEmptyLabelStillOpensAndEndsAJob)
 {
     const int jobs = jobsIn("tabrix-labels", CUPS_WHICHJOBS_ALL);
-    EXPECT_TRUE(PrintLabel(QByteArray()));
+    EXPECT_TRUE(PrintLabel(QByteArray()).sent());
     EXPECT_EQ(jobsIn("tabrix-labels", CUPS_WHICHJOBS_ALL), jobs + 1);
     // Nothing lingers in the queue: the spooler ends the jobs in its own time.
     for (int i = 0; i < 200 && jobsIn("tabrix-labels", CUPS_WHICHJOBS_ACTIVE) > 0; ++i)
@@ -122,7 +122,7 @@ TEST_F(PrintingTest, TheJobReachesTheSpoolerOnlyAfterTheWait)
     probe.start(100);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(PrintLabel("late"));
+    EXPECT_TRUE(PrintLabel("late").sent());
     const qint64 waited = clock.elapsed();
     probe.stop();
     EXPECT_GE(waited, 1000);
@@ -154,29 +154,30 @@ TEST_F(PrintingTest, FailuresAreReportedAndNeverHang)
         c.arrange();
         QElapsedTimer clock;
         clock.start();
-        EXPECT_FALSE(PrintLabel("never"));
+        const LabelJob job = PrintLabel("never");
         EXPECT_LT(clock.elapsed(), 6000);
         c.undo();
-        ASSERT_FALSE(prompter.errors.isEmpty());
-        EXPECT_EQ(prompter.errors.last(), c.message);
+        EXPECT_FALSE(job.sent());
+        EXPECT_EQ(job.outcome, c.message);
+        EXPECT_TRUE(prompter.errors.isEmpty()); // the caller shows it
         Printers::SetCurrentPrinter(QString());
     }
     EXPECT_TRUE(spooler.newJobs(0).isEmpty());
 }
 
-TEST_F(PrintingTest, WithoutAnyPrinterTheCallerIsTold)
+TEST_F(PrintingTest, WithoutAnyPrinterTheGeneralErrorDisplaySaysSo)
 {
     // A spooler that answers but has no default queue: the default queue is a
     // new one that is then deleted.
     spooler.admin({"-p", "passing-queue", "-E", "-v", "capture:" + spooler.out});
     spooler.admin({"-d", "passing-queue"});
     spooler.admin({"-x", "passing-queue"});
-    try {
-        PrintLabel("x");
-        ADD_FAILURE() << "printed without a printer";
-    } catch (const ETabrixError &e) {
-        EXPECT_EQ(e.message(), "There is no default printer currently selected");
-    }
+    const LabelJob job = PrintLabel("x");
+    EXPECT_TRUE(job.noPrinter);
+    EXPECT_EQ(job.outcome, "There is no default printer currently selected");
+    ShowPrintFailure(job); // by the general error display, not the error box
+    EXPECT_EQ(prompter.generalErrors, QStringList{"There is no default printer currently selected."});
+    EXPECT_TRUE(prompter.errors.isEmpty());
     spooler.admin({"-d", "tabrix-labels"});
 }
 

@@ -41,6 +41,7 @@ inline const Boolean ShowSplash{"Defaults", "ShowSplash", true};
 inline const Integer SplashInterval{"Defaults", "SplashInterval", 5000};
 inline const Text SplashImage{"Defaults", "SplashImage", QString()};
 inline const Integer PrinterWait{"Defaults", "PrinterWait", 1000};
+inline const Boolean LabelUTF8{"Defaults", "LabelUTF8", false}; // values reach the label as UTF-8
 inline const Boolean Colorize{"Defaults", "Colorize", true};
 inline const Boolean LabelPreview{"Defaults", "LabelPreview", false}; // the editor's preview pane
 inline const Text Printer{"Printer", "Printer", QString()};

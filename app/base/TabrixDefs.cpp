@@ -47,6 +47,7 @@ void LoadSettings()
     ShowSplash = Settings::ShowSplash.read();
     SplashInterval = Settings::SplashInterval.read();
     PrinterWait = Settings::PrinterWait.read();
+    LabelUTF8 = Settings::LabelUTF8.read();
     PrinterName = Settings::Printer.read();
     // The label printer named in the settings, if it is installed; else the default.
     if (!Printers::SelectByName(PrinterName))

@@ -45,6 +45,7 @@ inline QString IllegalChars = QStringLiteral("\\#!$");
 inline bool ShowSplash = true;
 inline qint32 SplashInterval = 5000;
 inline qint32 PrinterWait = 1000;
+inline bool LabelUTF8 = false; // values reach the label as UTF-8 (for printers whose template selects it)
 inline QString PrinterName; // Printer/Printer as read at start
 
 // The program file's path with the extension of its name (not of a folder)

@@ -19,6 +19,7 @@
 #include "register/ui/EntryPanel.h"
 #include "register/ui/PatientEntry.h"
 #include "register/ui/TestCodes.h"
+#include "register/ui/TypeAhead.h"
 #include "register/TestListModel.h"
 
 #include <QAction>
@@ -96,7 +97,11 @@ TfrmMain::TfrmMain()
 
 void TfrmMain::attachRecordCommands()
 {
-    m_testCodes = new TestCodes(*m_panel, m_lifecycle, [this] { tbPrintClick(); });
+    m_typeAhead = new TypeAhead(this, [this](const QString &text, bool after) {
+        const QString now = statusBar()->currentMessage();
+        statusBar()->showMessage(after && !now.isEmpty() ? now + QStringLiteral("  ") + text : text, 30000);
+    });
+    m_testCodes = new TestCodes(*m_panel, m_lifecycle, *m_typeAhead, [this] { return tbPrintClick(); });
     m_entry = new PatientEntry(*m_panel, m_lifecycle, *m_testCodes);
     m_lifecycle.CheckFields = [this] { return m_entry->CheckFields(); };
     m_lifecycle.FocusLastName = [this] { m_panel->lastName()->setFocus(Qt::OtherFocusReason); };
@@ -112,7 +117,7 @@ void TfrmMain::attachRecordCommands()
     attach({tbSave, Save1}, [this] { m_lifecycle.tbSaveClick(); });
     attach({tbPrint, Print1}, [this] { tbPrintClick(); });
     attach({PreviewLabels1}, [this] {
-        if (PreviewLabels1Click(this, m_htmlDoc, m_lifecycle, m_store))
+        if (PreviewLabels1Click(this, m_printerDefinition, m_lifecycle, m_store))
             tbPrintClick();
     });
     attach({tbPrev, Previous1}, [this] { m_lifecycle.tbPrevClick(); });
@@ -143,23 +148,24 @@ void TfrmMain::tblPatientsStateChange()
 
 void TfrmMain::LoadTemplate()
 {
-    m_htmlDoc.clear();
+    m_printerDefinition = {};
     try {
-        m_htmlDoc = LoadTemplateLines(TabrixDefs::PrinterDefFile);
+        m_printerDefinition.lines = LoadTemplateLines(TabrixDefs::PrinterDefFile);
+    } catch (const ETemplateEncoding &e) {
+        m_printerDefinition.fault = e.message(); // said when a label is to be printed
     } catch (const ETabrixError &) {
         ShowError(QStringLiteral("Unable to load print template."));
     }
 }
 
-void TfrmMain::tbPrintClick()
+bool TfrmMain::tbPrintClick()
 {
-    PrintLabels(m_htmlDoc, m_lifecycle, m_store,
-                {[this](bool on) { ToolBar1->setEnabled(on); },
-                 [this](bool suspended) {
-                     m_panel->testGrid()->setUpdatesEnabled(!suspended);
-                     m_panel->testList()->setSuspended(suspended);
-                 },
-                 [this](const QString &text) { statusBar()->showMessage(text, 30000); }});
+    TypeAhead::Hold hold(*m_typeAhead,
+                         QStringLiteral("the labels for %1").arg(m_store.tblPatients.asString(QStringLiteral("AccnStr"))));
+    return !m_printRun
+                .print(m_printerDefinition, {[this](bool on) { ToolBar1->setEnabled(on); },
+                                             [this](const QString &text) { statusBar()->showMessage(text, 30000); }})
+                .failed();
 }
 
 TfrmMain::~TfrmMain()
@@ -322,6 +328,11 @@ void TfrmMain::keepOnAScreen()
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
+    if (m_typeAhead->held()) { // labels are printing: the program does not end under them
+        statusBar()->showMessage(m_typeAhead->busyText(), 30000);
+        event->ignore();
+        return;
+    }
     bool mayClose = false;
     RunGuarded([&] { mayClose = m_lifecycle.FormCloseQuery(); });
     if (!mayClose) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "labels/PrintRun.h"
 #include "register/RecordLifecycle.h"
 #include "register/RecordStore.h"
 
@@ -14,6 +15,7 @@ class EntryPanel;
 class PatientEntry;
 class TfrmPatientLog;
 class TestCodes;
+class TypeAhead;
 
 // The main window: patient entry with its menus, toolbar, entry panel and status
 // bar. It owns the register for the whole run.
@@ -29,11 +31,11 @@ public:
     RecordLifecycle &lifecycle() { return m_lifecycle; }
     EntryPanel &entryPanel() const { return *m_panel; }
 
-    // Prints one label per test of the current record.
-    void tbPrintClick();
+    // Prints one label per test of the current record; false when one was not printed.
+    bool tbPrintClick();
     // Reads the printer definition anew.
     void LoadTemplate();
-    const QStringList &HTMLDoc() const { return m_htmlDoc; }
+    const QStringList &HTMLDoc() const { return m_printerDefinition.lines; }
     // The other copy asked to be shown: restore when minimised, else bring to the front.
     void bringToFront();
     // The folder the export's file dialog starts in.
@@ -63,7 +65,9 @@ private:
     EntryPanel *m_panel = nullptr;
     TestCodes *m_testCodes = nullptr;
     PatientEntry *m_entry = nullptr;
-    QStringList m_htmlDoc; // the printer definition's lines as loaded, comments removed
+    TypeAhead *m_typeAhead = nullptr;
+    PrinterDefinition m_printerDefinition; // the lines as loaded, comments removed
+    PrintRun m_printRun{m_lifecycle, m_store};
     QString m_exportDir;
     TfrmPatientLog *m_patientLog = nullptr;
     bool m_shown = false;

@@ -396,7 +396,8 @@ QByteArray TfrmCodeEditor::testLabel() const
 {
     // A working copy of the lines: the editor text itself never changes.
     const QStringList lines = RemoveComments(toEditor(text()).split(u'\n'));
-    return RenderLabel(lines, [this](const QString &, const TagParams &p) { return SampleValues1.TagValue(p); });
+    return RenderLabel(lines, [this](const QString &, const TagParams &p) { return SampleValues1.TagValue(p); },
+                       StationValueBytes());
 }
 
 void TfrmCodeEditor::tbTestPrintClick()
@@ -404,10 +405,13 @@ void TfrmCodeEditor::tbTestPrintClick()
     if (RichEdit1->document()->isEmpty())
         return;
     // A test label has its ledger row with no patient, accession number or test.
-    LabelLedger ledger(m_ledgerRegister);
-    LabelJob job;
-    PrintRecorded(ledger, {QVariant(), QVariant(), QString(), QString(), testLabel()}, QString(), job);
-    if (!job.outcome.isEmpty() && !job.sent()) // tried, and did not print
+    RecordedPrinting recorded(m_ledgerRegister);
+    const LabelJob job = recorded.print({QVariant(), QVariant(), QString(), QString(), testLabel()}, QString());
+    if (job.failed())
+        ShowPrintFailure(job);
+    for (const QString &incomplete : recorded.finish())
+        ShowError(incomplete);
+    if (job.failed() && !job.noPrinter && !job.recordRefused) // tried, and did not print
         ShowError(QStringLiteral("Error printing label"));
 }
 

@@ -3,6 +3,7 @@
 #include "labels/preview/LabelPreview.h"
 #include "labels/ui/LabelPictures.h"
 #include "register/RecordLifecycle.h"
+#include "register/RecordStore.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -51,20 +52,26 @@ void TfrmLabelPreview::showLabels(const QList<RecordLabel> &labels)
     m_pictures->showPreview(all, names);
 }
 
-bool PreviewLabels1Click(QWidget *parent, const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store)
+bool PreviewLabels1Click(QWidget *parent, const PrinterDefinition &definition, RecordLifecycle &lifecycle,
+                         RecordStore &store)
 {
-    if (htmlDoc.isEmpty()) {
+    if (!definition.fault.isEmpty()) {
+        ShowError(definition.fault);
+        return false;
+    }
+    if (definition.lines.isEmpty()) {
         ShowError(QStringLiteral("No print template available"));
         return false;
     }
     if (!lifecycle.TryPost())
         return false;
-    if (store.tblTests.IsEmpty()) {
+    const Registration record = store.currentRegistration();
+    if (record.isNull() || record.tests().isEmpty()) {
         ShowError(QStringLiteral("No tests to print"));
         return false;
     }
     TfrmLabelPreview preview(parent);
-    preview.showLabels(RecordLabels(htmlDoc, store));
+    preview.showLabels(RegistrationLabels(definition.lines, record));
     return preview.exec() == QDialog::Accepted;
 }
 

@@ -26,6 +26,7 @@ private:
 
 // Record > Preview Labels: saves the record as Print does, then shows its labels;
 // true when the user chose to print them.
-bool PreviewLabels1Click(QWidget *parent, const QStringList &htmlDoc, RecordLifecycle &lifecycle, RecordStore &store);
+bool PreviewLabels1Click(QWidget *parent, const PrinterDefinition &definition, RecordLifecycle &lifecycle,
+                         RecordStore &store);
 
 } // namespace Tabrix

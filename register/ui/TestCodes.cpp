@@ -4,6 +4,7 @@
 #include "app/ui/InputRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/TestListModel.h"
+#include "register/ui/TypeAhead.h"
 
 #include <QFocusEvent>
 #include <QItemSelectionModel>
@@ -14,8 +15,9 @@
 
 namespace Tabrix {
 
-TestCodes::TestCodes(EntryPanel &panel, RecordLifecycle &lifecycle, std::function<void()> tbPrintClick)
-    : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_print(std::move(tbPrintClick))
+TestCodes::TestCodes(EntryPanel &panel, RecordLifecycle &lifecycle, TypeAhead &typeAhead,
+                     std::function<bool()> tbPrintClick)
+    : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_typeAhead(typeAhead), m_print(std::move(tbPrintClick))
 {
     panel.testCode()->installEventFilter(this);
     panel.testGrid()->installEventFilter(this);
@@ -71,11 +73,17 @@ void TestCodes::Button1Click()
         addTest(code);
         return;
     }
-    // The registration is done: save, print its labels, start the next one.
+    // The registration is done: save, print its labels, start the next one. What
+    // the clerk types meanwhile waits for the next record; a label that was not
+    // printed keeps the registration on screen.
     if (!m_lifecycle.TryPost())
         return;
-    m_print();
-    m_panel.patients().Append();
+    Cursor &patients = m_panel.patients();
+    TypeAhead::Hold hold(m_typeAhead, QStringLiteral("the labels for %1").arg(patients.asString(QStringLiteral("AccnStr"))));
+    if (!m_print())
+        return;
+    patients.Append();
+    hold.giveBack(patients.state() == Cursor::State::Insert);
 }
 
 void TestCodes::addTest(const QString &code)

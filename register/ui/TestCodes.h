@@ -8,6 +8,7 @@ namespace Tabrix {
 
 class EntryPanel;
 class RecordLifecycle;
+class TypeAhead;
 
 // The test codes of the current record: the code box, where each code ended with
 // Enter becomes a test of the saved record and Enter on the empty box finishes the
@@ -15,7 +16,8 @@ class RecordLifecycle;
 class TestCodes : public QObject {
     Q_OBJECT
 public:
-    TestCodes(EntryPanel &panel, RecordLifecycle &lifecycle, std::function<void()> tbPrintClick);
+    // `tbPrintClick` prints the record's labels: false when one was not printed.
+    TestCodes(EntryPanel &panel, RecordLifecycle &lifecycle, TypeAhead &typeAhead, std::function<bool()> tbPrintClick);
 
     // Enter in the code box.
     void Button1Click();
@@ -32,7 +34,8 @@ private:
 
     EntryPanel &m_panel;
     RecordLifecycle &m_lifecycle;
-    std::function<void()> m_print;
+    TypeAhead &m_typeAhead;
+    std::function<bool()> m_print;
 };
 
 } // namespace Tabrix

@@ -1,0 +1,38 @@
+#pragma once
+#include "app/base/TabrixError.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+// The one way into the register: running a statement, and the error it raises.
+namespace Tabrix {
+
+class EDatabaseError : public ETabrixError {
+public:
+    using ETabrixError::ETabrixError;
+    // The database's own words for a failed statement.
+    explicit EDatabaseError(const class QSqlError &error);
+    // The same, unless the register file itself is gone or cannot be written: then
+    // that, in the user's words, naming the file.
+    EDatabaseError(const QSqlDatabase &db, const class QSqlError &error);
+    // The register refused a second row with a number it holds already.
+    bool duplicate() const { return m_duplicate; }
+
+private:
+    bool m_duplicate = false;
+};
+
+// Prepares and runs a statement on the register with these values bound in turn.
+// A connection to a register server that was lost (or closed by an earlier loss)
+// is opened again once and the statement run again; when that fails too,
+// EDatabaseError says that the server cannot be reached.
+QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
+
+// Runs an INSERT and gives the new row's key (the column `keyColumn`), known only
+// once the row is committed: a write that the register could not finish (a full
+// disk, say) raises EDatabaseError rather than giving a key.
+QVariant InsertReturningKey(QSqlDatabase db, const QString &insert, const QVariantList &values,
+                            const QString &keyColumn);
+
+} // namespace Tabrix

@@ -6,7 +6,7 @@ namespace Tabrix {
 void CaptureBuffer::clear()
 {
     m_text.clear();
-    m_converted.clear();
+    m_converted = 0;
 }
 
 bool CaptureBuffer::append(QByteArrayView bytes)
@@ -19,13 +19,13 @@ bool CaptureBuffer::append(QByteArrayView bytes)
 
 bool CaptureBuffer::convert()
 {
+    const QByteArray received = m_text.mid(m_converted);
+    m_text.truncate(m_converted);
     // Measured before it is made: a refused text is never built.
-    if (EncodedLength(m_text) > m_bound) {
-        m_text = m_converted;
+    if (m_converted + EncodedLength(received) > m_bound)
         return false;
-    }
-    m_text = EncodeEscapes(m_text).toLatin1();
-    m_converted = m_text;
+    m_text += EncodeEscapes(received).toLatin1();
+    m_converted = m_text.size();
     return true;
 }
 

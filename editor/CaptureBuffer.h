@@ -19,14 +19,16 @@ public:
 
     // Adds bytes a sender wrote; false (nothing taken) when they would pass the bound.
     bool append(QByteArrayView bytes);
-    // Converts the whole capture into template text. When the text would pass the
-    // bound, false: the capture goes back to what it was after the last conversion.
+    // Converts the bytes taken since the last conversion into template text after
+    // what that one made (text already converted is never converted again). When
+    // the text would pass the bound, false: the capture goes back to what the last
+    // conversion left.
     bool convert();
 
 private:
     qsizetype m_bound;
     QByteArray m_text;
-    QByteArray m_converted; // the capture as the last conversion left it
+    qsizetype m_converted = 0; // how much of m_text is template text already
 };
 
 } // namespace Tabrix

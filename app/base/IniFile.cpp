@@ -14,9 +14,10 @@ namespace {
 // The file's lines without their line ends, and each line's own end, so a write
 // gives back every line it does not change byte for byte.
 struct Lines {
+    QByteArray bom; // a UTF-8 byte-order mark the file starts with, kept as it is
     QList<QByteArray> lines;
-    QList<QByteArray> ends; // "\r\n", "\n", or "" for a last line without one
-    QByteArray eol = "\n";  // for new lines: the file's CR LF when it has any
+    QList<QByteArray> ends; // "\r\n", "\n", "\r", or "" for a last line without one
+    QByteArray eol = "\n";  // for new lines: the file's own line end
 
     void insert(qsizetype i, const QByteArray &line)
     {
@@ -27,24 +28,38 @@ struct Lines {
     }
 };
 
+const QByteArray Utf8Bom = "\xEF\xBB\xBF";
+
 Lines readLines(const QString &path)
 {
     Lines result;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return result;
-    const QByteArray all = f.readAll();
-    if (all.contains("\r\n"))
-        result.eol = "\r\n";
+    QByteArray all = f.readAll();
+    if (IsUtf16(all))
+        return result; // unreadable: every key takes its default (the program says so at start)
+    if (all.startsWith(Utf8Bom)) {
+        result.bom = Utf8Bom;
+        all.remove(0, Utf8Bom.size());
+    }
+    // Lines end at CR LF, LF or a lone CR; new lines end as the file's do (CR LF when it has any).
     qsizetype start = 0;
     while (start < all.size()) {
-        const qsizetype lf = all.indexOf('\n', start);
-        const qsizetype end = lf < 0 ? all.size() : lf;
-        const bool cr = end > start && all[end - 1] == '\r' && lf >= 0;
-        result.lines << all.mid(start, end - start - (cr ? 1 : 0));
-        result.ends << (lf < 0 ? QByteArray() : cr ? QByteArray("\r\n") : QByteArray("\n"));
-        start = end + 1;
+        qsizetype end = start;
+        while (end < all.size() && all[end] != '\n' && all[end] != '\r')
+            ++end;
+        result.lines << all.mid(start, end - start);
+        QByteArray lineEnd;
+        if (end < all.size())
+            lineEnd = all[end] == '\r' && end + 1 < all.size() && all[end + 1] == '\n' ? "\r\n" : all.mid(end, 1);
+        result.ends << lineEnd;
+        start = end + lineEnd.size();
     }
+    if (result.ends.contains("\r\n"))
+        result.eol = "\r\n";
+    else if (result.ends.contains("\r") && !result.ends.contains("\n"))
+        result.eol = "\r";
     return result;
 }
 
@@ -78,6 +93,22 @@ bool sameName(const QString &a, const QString &b)
 }
 
 } // namespace
+
+bool IsUtf16(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+           || (bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0'));
+}
+
+QString EncodingFault(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || !IsUtf16(f.read(2)))
+        return QString();
+    return QStringLiteral("Tabrix cannot read its settings file %1: it is saved as UTF-16 text. Open it in a text editor, "
+                          "save it as UTF-8 (or plain ASCII) text, then start Tabrix again.")
+        .arg(QFileInfo(path).absoluteFilePath());
+}
 
 QString ReadString(const QString &path, const QString &section, const QString &key,
                    const QString &defaultValue)
@@ -143,7 +174,9 @@ void WriteString(const QString &path, const QString &section, const QString &key
         file.insert(file.lines.size(), newLine);
     }
 
-    QByteArray text;
+    if (const QString fault = EncodingFault(path); !fault.isEmpty())
+        throw ETabrixError(QStringLiteral("Unable to write to %1").arg(path)); // never rewritten as something else
+    QByteArray text = file.bom;
     for (qsizetype i = 0; i < file.lines.size(); ++i)
         text += file.lines[i] + file.ends[i];
     // A read-only file stays unwritten, even for a user whom the system would let through.

@@ -6,12 +6,19 @@ namespace Tabrix {
 // The settings file, read and written one key at a time with nothing cached, so
 // every read sees the file as it is now. Section and key names match without
 // regard to case; a missing file, section or key gives the caller's default; at
-// most 2047 characters of a value come back. A write creates file, section and
+// most 2047 characters of a value come back. Lines end at CR LF, LF or CR; a
+// UTF-8 byte-order mark is skipped (and kept). A write creates file, section and
 // key as needed, replaces an existing value in place, leaves every other line
 // as it was, and replaces the file atomically.
 namespace IniFile {
 
 constexpr int MaxValueLength = 2047;
+
+// Text saved as UTF-16 (with a byte-order mark, or a NUL in the first two bytes).
+bool IsUtf16(const QByteArray &bytes);
+// Why the settings file cannot be read at all (it is UTF-16 text), naming it and
+// what to do; empty when it can. Such a file reads as if empty and is never written.
+QString EncodingFault(const QString &path);
 
 QString ReadString(const QString &path, const QString &section, const QString &key,
                    const QString &defaultValue);

@@ -1,4 +1,5 @@
 #include "app/ui/Startup.h"
+#include "app/base/IniFile.h"
 #include "app/base/Prompter.h"
 #include "app/base/SingleInstance.h"
 #include "app/base/StationAccess.h"
@@ -66,9 +67,11 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     installPrompter(&prompter);
     const std::unique_ptr<Prompter, void (*)(Prompter *)> uninstall(&prompter, [](Prompter *) { installPrompter(nullptr); });
 
-    if (const QString refusal = GroupWriteRefusal({TabrixDefs::SettingsFile, TabrixDefs::ProgramFileWithExt(QStringLiteral(".udl")),
-                                                   TabrixDefs::PrinterDefFile});
-        !refusal.isEmpty()) {
+    QString refusal = GroupWriteRefusal({TabrixDefs::SettingsFile, TabrixDefs::ProgramFileWithExt(QStringLiteral(".udl")),
+                                         TabrixDefs::PrinterDefFile});
+    if (refusal.isEmpty())
+        refusal = IniFile::EncodingFault(TabrixDefs::SettingsFile); // its range and defaults would all be lost
+    if (!refusal.isEmpty()) {
         std::fprintf(stderr, "tabrix: %s\n", qPrintable(refusal)); // for the administrator at a terminal too
         ShowError(refusal);
         return 2;

@@ -1,4 +1,5 @@
 #include "app/ui/TfrmMain.h"
+#include "app/base/Clock.h"
 #include "app/base/Settings.h"
 #include "app/ui/Pictures.h"
 #include "app/base/Prompter.h"
@@ -8,6 +9,7 @@
 #include "app/ui/TfrmHelp.h"
 #include "app/ui/TfrmOptions.h"
 #include "editor/ui/TfrmCodeEditor.h"
+#include "labels/LabelLedger.h"
 #include "labels/PrintRun.h"
 #include "log/ui/ExportCommand.h"
 #include "log/ui/TfrmPatientLog.h"
@@ -299,12 +301,30 @@ void TfrmMain::FormShow()
         keepOnAScreen();
         StatusText->setText(TabrixDefs::StationID);
     });
+    RunGuarded([this] { closeUnfinishedLabels(); });
     // The about box greets the user once, closing by itself after a minute.
     QTimer::singleShot(0, this, [this] {
         TfrmAbout about(this);
         about.Timer1.start();
         about.exec();
     });
+}
+
+// Labels whose print an earlier run of this station never finished (the program
+// ended meanwhile) are closed as such, and said.
+void TfrmMain::closeUnfinishedLabels()
+{
+    LabelLedger ledger(m_store.database());
+    if (!m_store.connected() || !ledger.present())
+        return;
+    const int n = ledger.closeUnfinished(TabrixDefs::StationID, Clock::now());
+    if (n > 0)
+        statusBar()->showMessage(QStringLiteral("%1 label%2 of an earlier run %3 left unconfirmed: the program ended during "
+                                                "%4 print. Label History shows %5 as \"%6\"; check those tubes.")
+                                     .arg(n)
+                                     .arg(n == 1 ? "" : "s", n == 1 ? "was" : "were", n == 1 ? "its" : "their",
+                                          n == 1 ? "it" : "them", LabelLedger::EndedDuringPrint),
+                                 60000);
 }
 
 // A stored place off every screen (another monitor, another scale) would leave the

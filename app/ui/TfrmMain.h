@@ -54,6 +54,7 @@ private:
     void FormShow();
     void FormClose();
     void keepOnAScreen();
+    void closeUnfinishedLabels();
     void PrinterTemplate1Click();
     void AccnList1Click();
     void Preferences1Click();

@@ -1,4 +1,5 @@
 #include "app/ui/TfrmOptions.h"
+#include "labels/Template.h"
 #include "app/base/Settings.h"
 #include "app/base/Prompter.h"
 #include "app/base/TabrixDefs.h"
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace Tabrix {
@@ -174,9 +176,20 @@ void TfrmOptions::FormCreate()
 // Station ID and Location refuse a character of the illegal characters box, as it stands now.
 bool TfrmOptions::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == eStationID || watched == eLocation)
-        && IsRefusedCharacter(static_cast<QKeyEvent *>(event), eChars->text()))
-        return true;
+    if (event->type() == QEvent::KeyPress && (watched == eStationID || watched == eLocation)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (IsRefusedCharacter(key, eChars->text()))
+            return true;
+        // Both reach the labels (the location through every new record): what a
+        // label cannot carry is said at the box and not taken.
+        if (!key->text().isEmpty() && key->text().front().isPrint()
+            && !CharactersLabelsCannotCarry(key->text(), StationValueBytes()).isEmpty()) {
+            auto *box = static_cast<QWidget *>(watched);
+            QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
+                               QStringLiteral("%1 cannot be printed on this station's labels.").arg(key->text()), box);
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

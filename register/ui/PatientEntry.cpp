@@ -8,6 +8,7 @@
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/ui/TestCodes.h"
+#include "labels/Template.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +25,16 @@ PatientEntry::PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCo
     : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_testCodes(testCodes)
 {
     qApp->installEventFilter(this);
+    // Text that arrives without a typed key (a paste, a drop) is checked as a whole.
+    for (QWidget *w : panel.ring())
+        if (auto *box = qobject_cast<QLineEdit *>(w)) {
+            m_before.insert(box, box->text());
+            connect(box, &QLineEdit::textChanged, this, [this, box](const QString &text) {
+                if (!box->isModified() || notCarriedNewly(box, text).isEmpty())
+                    m_before[box] = text;
+            });
+            connect(box, &QLineEdit::textEdited, this, [this, box] { refusePasted(box); });
+        }
 }
 
 bool PatientEntry::eventFilter(QObject *watched, QEvent *event)
@@ -118,7 +129,51 @@ void PatientEntry::moveFocus(QWidget *from, int step)
 
 bool PatientEntry::dbeKeyPress(QKeyEvent *key) const
 {
-    return IsRefusedCharacter(key, TabrixDefs::IllegalChars);
+    if (IsRefusedCharacter(key, TabrixDefs::IllegalChars))
+        return true;
+    // What the label cannot carry never reaches the register either: the two agree.
+    const QString typed = key->text();
+    if (typed.isEmpty() || !typed.front().isPrint())
+        return false;
+    const QString refused = CharactersLabelsCannotCarry(typed, StationValueBytes());
+    if (refused.isEmpty())
+        return false;
+    sayNotCarried(refused);
+    return true;
+}
+
+// The characters of `text` that a label cannot carry and the box did not hold
+// before (a value stored before keeps what it has).
+QString PatientEntry::notCarriedNewly(QLineEdit *box, const QString &text) const
+{
+    QString refused = CharactersLabelsCannotCarry(text, StationValueBytes());
+    for (const QChar c : CharactersLabelsCannotCarry(m_before.value(box), StationValueBytes()))
+        refused.remove(c);
+    return refused;
+}
+
+void PatientEntry::refusePasted(QLineEdit *box)
+{
+    const QString refused = notCarriedNewly(box, box->text());
+    if (refused.isEmpty())
+        return;
+    box->setText(m_before.value(box));
+    sayNotCarried(refused);
+}
+
+// Names each refused character, with the plain letter it stands on where it has one.
+void PatientEntry::sayNotCarried(const QString &characters) const
+{
+    QStringList named;
+    for (const QChar c : characters) {
+        const QString base = c.decomposition().left(1);
+        named << (base.isEmpty() || !CharactersLabelsCannotCarry(base, StationValueBytes()).isEmpty()
+                      ? QString(c)
+                      : QStringLiteral("%1 (type %2 instead)").arg(c).arg(base.toUpper()));
+    }
+    m_lifecycle.ShowStatus(QStringLiteral("%1 cannot be printed on this station's labels, so it was not taken: %2.")
+                               .arg(characters.size() == 1 ? QStringLiteral("This character") : QStringLiteral("These characters"),
+                                    named.join(QStringLiteral(", "))));
 }
 
 void PatientEntry::DBEditFieldEnter(QLineEdit *box)

@@ -1,5 +1,7 @@
 #pragma once
+#include <QHash>
 #include <QObject>
+#include <QString>
 
 class QKeyEvent;
 class QLineEdit;
@@ -32,6 +34,9 @@ private:
     void Button1Click(QWidget *focused);
     void DBEFieldKeyUp(QWidget *control, QKeyEvent *key);
     bool dbeKeyPress(QKeyEvent *key) const;
+    void refusePasted(QLineEdit *box);
+    QString notCarriedNewly(QLineEdit *box, const QString &text) const;
+    void sayNotCarried(const QString &characters) const;
     void DBEditFieldEnter(QLineEdit *box);
     void DBEDateFieldExit(QLineEdit *box);
     void DBETimeFieldExit(QLineEdit *box);
@@ -41,6 +46,7 @@ private:
     EntryPanel &m_panel;
     RecordLifecycle &m_lifecycle;
     TestCodes &m_testCodes;
+    QHash<QLineEdit *, QString> m_before; // each box's text before its latest edit
 };
 
 } // namespace Tabrix

@@ -6,6 +6,9 @@
 #include "app/ui/TfrmOptions.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
+#include "tests/MainWindowFixture.h"
+#include "labels/LabelFields.h"
+#include "labels/PrintRun.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,90 +26,9 @@
 
 using namespace Tabrix;
 
-namespace {
-
-const QDateTime Now(QDate(2026, 6, 15), QTime(10, 0));
-constexpr qint32 Min = 100012345;
-
-// The real main window over a register of its own, shown and active.
-struct Window {
-    Support::ProgramFolder folder;
-    Support::RecordingPrompter prompter;
-    std::unique_ptr<TfrmMain> main;
-
-    explicit Window(int savedPatients = 0)
-    {
-        Clock::setFixed(Now);
-        folder.createRegister();
-        TAccn = {Min, Min + 100, 0};
-        TabrixDefs::Location.clear();
-        TabrixDefs::Gender = u'M';
-        TabrixDefs::IllegalChars = "\\#!$";
-        main = std::make_unique<TfrmMain>();
-        main->store().Connect(folder.path("tabrix.udl"));
-        Support::closeAboutBoxes();
-        main->show();
-        QTest::qWait(50);
-        main->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
-        for (int i = 0; i < savedPatients; ++i) {
-            main->lifecycle().tbNewClick();
-            fillValid(QStringLiteral("P%1").arg(i));
-            EXPECT_TRUE(main->lifecycle().TryPost());
-        }
-    }
-    ~Window() { Clock::setFixed({}); }
-
-    Cursor &patients() { return main->store().tblPatients; }
-
-    void fillValid(const QString &last)
-    {
-        const std::pair<const char *, QString> values[] = {
-            {"Last_Name", last}, {"First_Name", "OSKA"}, {"Patient_id", "MRN1"}, {"DOB", "01/19/1970"},
-            {"Location", "W1"}, {"Collection_date", "06/15/2026"}, {"Collection_Time", "0930"},
-            {"Recieve_date", "06/15/2026"}, {"Recieve_Time", "1000"}};
-        for (const auto &[column, value] : values)
-            patients().setValue(column, value);
-    }
-
-    // Keys go through the window system path, shortcuts and the window's own filter included.
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QTest::keyClick(main->windowHandle(), k, mods);
-        QApplication::processEvents();
-    }
-    void type(const QString &text)
-    {
-        for (QChar c : text)
-            QTest::keyClick(main->windowHandle(), c.toLatin1());
-        QApplication::processEvents();
-    }
-    void typeAndEnter(const QString &text)
-    {
-        type(text);
-        key(Qt::Key_Return);
-    }
-    QWidget *focus() const { return QApplication::focusWidget(); }
-
-    int count(const QString &sql)
-    {
-        QSqlQuery q(main->store().database());
-        q.exec(sql);
-        return q.next() ? q.value(0).toInt() : -1;
-    }
-    QStringList enabled() const
-    {
-        QStringList on;
-        for (const char *name : {"tbNew", "New1", "tbCancel", "Cancel1", "tbSave", "Save1", "tbPrint", "Print1",
-                                 "tbPrev", "Previous1", "tbNext", "Next1", "Delete1", "EmptyDatabase1", "Export1",
-                                 "AccnList1", "ExportLabelHistory1", "LabelHistory1"})
-            if (QAction *a = Support::Control<QAction>(*main, name); a->isEnabled())
-                on << a->objectName();
-        return on;
-    }
-};
-
-} // namespace
+using Support::MainWindowFixture;
+using Window = MainWindowFixture;
+constexpr qint32 Min = MainWindowFixture::Min;
 
 TEST(EntryWindow, AWholeRegistrationTypedWithKeysOnly)
 {
@@ -429,4 +351,72 @@ TEST(EntryWindow, F1OpensTheHelp)
     poll->start(10);
     w.key(Qt::Key_F1);
     EXPECT_TRUE(shown);
+}
+
+TEST(EntryWindow, WhatIsTypedIsWhatTheRegisterHoldsAndTheLabelPrints)
+{
+    // Each value typed into its box, in both label forms: the box, the register
+    // and the label's bytes agree, or the box refused the character and said so.
+    struct Case { const char *box, *column; QString typed; ValueBytes form; QString shown; QByteArray label; const char *refused; };
+    const auto u8 = [](const char *s) { return QString::fromUtf8(s); };
+    const ValueBytes P = ValueBytes::Printable, U = ValueBytes::Utf8;
+    const Case cases[] = {
+        {"DBEPatient_id", "Patient_id", "77[94]XZ", P, "77[94]XZ", "77[94]XZ", nullptr},
+        {"DBEPatient_id", "Patient_id", "[13][10]", P, "[13][10]", "[13][10]", nullptr},
+        {"DBEPatient_id", "Patient_id", "[2]", P, "[2]", "[2]", nullptr},
+        {"dbeLast", "Last_Name", u8("müller"), P, "MLLER", "MLLER", "ü (type U instead)"},
+        {"dbeFirst", "First_Name", u8("łukasz"), P, "UKASZ", "UKASZ", "ł"},
+        {"dbeLast", "Last_Name", u8("weißmann"), P, "WEIMANN", "WEIMANN", "ß"},
+        {"DBEPatient_id", "Patient_id", u8("ß123"), P, "123", "123", "ß"},
+        {"eTestCode", "TestCode", u8("é-glu"), P, "-GLU", "-GLU", "é (type E instead)"},
+        {"DBEPatient_id", "Patient_id", "[13][10]", U, "[13][10]", "[13][10]", nullptr},
+        {"dbeLast", "Last_Name", u8("müller"), U, u8("MÜLLER"), "M\xC3\x9CLLER", nullptr},
+        {"dbeFirst", "First_Name", u8("łukasz"), U, u8("ŁUKASZ"), "\xC5\x81UKASZ", nullptr},
+        {"dbeLast", "Last_Name", u8("weißmann"), U, u8("WEIßMANN"), "WEI\xC3\x9FMANN", nullptr},
+        {"DBEPatient_id", "Patient_id", u8("ß123"), U, u8("ß123"), "\xC3\x9F" "123", nullptr},
+        {"eTestCode", "TestCode", u8("é-glu"), U, u8("É-GLU"), "\xC3\x89-GLU", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString() + (c.form == U ? " as UTF-8" : ""));
+        Window w(1);
+        TabrixDefs::LabelUTF8 = c.form == U; // as the settings file would say
+        auto *box = Support::Control(*w.main, c.box);
+        box->setFocus();
+        QApplication::processEvents();
+        box->clear();
+        w.type(c.typed);
+        EXPECT_EQ(box->text(), c.shown);
+        EXPECT_EQ(box->cursorPosition(), c.shown.size()); // the caret stays after what was typed
+        if (c.refused)
+            EXPECT_TRUE(w.said.last().endsWith(u8(c.refused) + ".")) << w.said.last().toStdString();
+        else
+            EXPECT_TRUE(w.said.isEmpty()) << w.said.join('|').toStdString();
+        w.key(Qt::Key_Return); // the test box adds its test; a patient box moves on
+        w.key(Qt::Key_F7);
+        EXPECT_TRUE(w.prompter.errors.isEmpty()) << w.prompter.errors.join('|').toStdString();
+        const bool test = QString(c.column) == "TestCode";
+        const QString table = test ? "tests" : "patients";
+        QSqlQuery stored(w.main->store().database());
+        ASSERT_TRUE(stored.exec(QString("SELECT %1 FROM %2").arg(c.column, table)) && stored.next());
+        EXPECT_EQ(stored.value(0).toString(), c.shown);
+        const Registration record = w.main->store().currentRegistration();
+        const QStringList labelTemplate{QString("<#Field Name=%1>").arg(test ? "TestCode" : c.column)};
+        ASSERT_FALSE(record.tests().isEmpty() && test);
+        const QByteArray label = test ? RegistrationLabels(labelTemplate, record).value(0).bytes
+                                      : RenderLabel(labelTemplate, [&](const QString &, const TagParams &p) {
+                                            return PageProducer1HTMLTag(record, QString(), p);
+                                        }, StationValueBytes());
+        EXPECT_EQ(label, c.label);
+    }
+    TabrixDefs::LabelUTF8 = false;
+
+    // A paste that holds such a character is not taken either.
+    Window w(1);
+    auto *last = Support::Control(*w.main, "dbeLast");
+    last->setFocus();
+    QApplication::processEvents();
+    QApplication::clipboard()->setText(QString::fromUtf8("MÜLLER"));
+    w.key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(last->text(), "P0");
+    EXPECT_TRUE(w.said.last().endsWith(QString::fromUtf8("Ü (type U instead).")));
 }

@@ -1,0 +1,108 @@
+// A print run in the real main window, with keys and clicks arriving while its
+// labels wait at the spooler: it prints exactly the registration it began with.
+#include "labels/Printers.h"
+#include "tests/MainWindowFixture.h"
+
+#include <QComboBox>
+#include <QMenuBar>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace Tabrix;
+
+namespace {
+
+// A station whose template names the accession number, the last name and the test.
+struct Station : Support::MainWindowFixture {
+    Station()
+        : MainWindowFixture(0, [](Support::ProgramFolder &f) {
+              f.writeFile("tabrix.tpd", "<#Field Name=AccnStr> <#Field Name=Last_Name> <#Field Name=TestCode>[CR][LF]");
+          })
+    {
+        TabrixDefs::PrinterWait = 1000; // the default: the window takes keys meanwhile
+        Printers::SetCurrentPrinter(QString());
+    }
+    ~Station() { TabrixDefs::PrinterWait = 0; }
+
+    // A saved registration with its tests typed into the test box, which keeps the focus.
+    void registration(const QString &last, const QStringList &tests)
+    {
+        key(Qt::Key_F5);
+        fillValid(last);
+        Support::Control(*main, "eTestCode")->setFocus(); // reaching the test box saves the record
+        QApplication::processEvents();
+        for (const QString &code : tests)
+            typeAndEnter(code);
+    }
+    QList<QVariantList> rows(const QString &sql) { return Support::QueryRows(main->store().database(), sql); }
+    QString box(const char *name) { return Support::Control(*main, name)->text(); }
+};
+
+} // namespace
+
+TEST(PrintRun, KeysAndClicksDuringTheRunNeverReachTheRegistrationBeingPrinted)
+{
+    Station s;
+    s.registration("ALPHA", {"AAA", "BBB"});
+    s.key(Qt::Key_F8);
+    s.registration("BRAVO", {"CBC", "TSH", "BMP"});
+    const QStringList before = Support::SpoolerJobs();
+
+    // While BRAVO's labels print: Page Up, F5, a click on the menu, the next
+    // patient typed ahead, and a second Enter.
+    QTimer::singleShot(400, [&] {
+        s.key(Qt::Key_PageUp);
+        s.key(Qt::Key_F5);
+        QMenuBar *menu = s.main->menuBar();
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().value(2)).center());
+        s.type("charlie");
+        s.key(Qt::Key_Return);
+        s.type("chuck");
+    });
+    QTimer::singleShot(700, [&] { s.key(Qt::Key_Return); });
+    s.key(Qt::Key_Return); // Enter on the empty test box: save, print, next record
+
+    EXPECT_EQ(Support::CapturedJobs(before, 3),
+              (QList<QByteArray>{"X12346 BRAVO CBC\r\n", "X12346 BRAVO TSH\r\n", "X12346 BRAVO BMP\r\n"}));
+    QTest::qWait(300);
+    EXPECT_EQ(Support::SpoolerJobs().size(), before.size() + 3);
+    EXPECT_EQ(s.rows("SELECT AccnStr, TestCode, Outcome FROM label_log WHERE AccnStr = 'X12346' ORDER BY Label_id"),
+              (QList<QVariantList>{{"X12346", "CBC", "sent"}, {"X12346", "TSH", "sent"}, {"X12346", "BMP", "sent"}}));
+    EXPECT_EQ(s.rows("SELECT p.AccnStr, p.Last_Name, p.First_Name, t.TestCode FROM patients p JOIN tests t ON t.Order_id = "
+                     "p.Order_id ORDER BY t.Test_id"),
+              (QList<QVariantList>{{"X12345", "ALPHA", "OSKA", "AAA"}, {"X12345", "ALPHA", "OSKA", "BBB"},
+                                   {"X12346", "BRAVO", "OSKA", "CBC"}, {"X12346", "BRAVO", "OSKA", "TSH"},
+                                   {"X12346", "BRAVO", "OSKA", "BMP"}}));
+    // What was typed ahead is the next record's; the refused keys said so.
+    EXPECT_EQ(s.patients().state(), Cursor::State::Insert);
+    EXPECT_EQ(s.patients().asString("AccnStr"), "X12347");
+    EXPECT_EQ(s.box("dbeLast"), "CHARLIE");
+    EXPECT_EQ(s.box("dbeFirst"), "CHUCK");
+    EXPECT_EQ(s.focus(), Support::Control<QComboBox>(*s.main, "dbcGender")); // the second Enter moved on
+    const QString busy = "Printing the labels for X12346: wait until they are printed.";
+    EXPECT_TRUE(s.said.contains("PgUp was not taken. " + busy)) << s.said.join('\n').toStdString();
+    EXPECT_TRUE(s.said.contains("F5 was not taken. " + busy));
+    EXPECT_TRUE(s.said.contains(busy)); // the click
+    EXPECT_EQ(s.said.last(), "3 labels sent to tabrix-labels for X12346");
+    EXPECT_TRUE(s.prompter.errors.isEmpty()) << s.prompter.errors.join('|').toStdString();
+}
+
+TEST(PrintRun, KeysTypedDuringAPrintThatStartsNoRecordAreRefusedWithAWord)
+{
+    Station s;
+    s.registration("BRAVO", {"CBC", "TSH"});
+    const QStringList before = Support::SpoolerJobs();
+    QTimer::singleShot(400, [&] {
+        s.type("xy");
+        s.main->close(); // the program does not end under its labels
+    });
+    s.key(Qt::Key_F8);
+    EXPECT_EQ(Support::CapturedJobs(before, 2), (QList<QByteArray>{"X12345 BRAVO CBC\r\n", "X12345 BRAVO TSH\r\n"}));
+    EXPECT_TRUE(s.main->isVisible());
+    EXPECT_TRUE(s.said.contains("Printing the labels for X12345: wait until they are printed."));
+    EXPECT_EQ(s.said.last(), "2 labels sent to tabrix-labels for X12345  2 keys typed while the labels for X12345 printed "
+                             "were not taken: no new record was started. Type them again.");
+    EXPECT_EQ(s.box("eTestCode"), "");
+    EXPECT_EQ(s.rows("SELECT count(*) FROM tests"), (QList<QVariantList>{{2}}));
+    EXPECT_FALSE(s.patients().editing());
+}

@@ -54,7 +54,7 @@ void LabelLedger::close(qint64 row, const LabelJob &job)
 
 int LabelLedger::closeUnfinished(const QString &station, const QDateTime &before)
 {
-    const QSqlQuery q = ExecRegister(m_db, QStringLiteral("UPDATE label_log SET Outcome = ? WHERE Outcome = ? AND Station = ? AND Printed < ?"),
+    const QSqlQuery q = ExecRegister(m_db, QStringLiteral("UPDATE label_log SET Outcome = ? WHERE Outcome = ? AND Station = ? AND Printed <= ?"),
                                      {EndedDuringPrint, Sending, text(station), before});
     return q.numRowsAffected();
 }

@@ -35,7 +35,7 @@ public:
     qint64 open(const LedgerEntry &entry);
     // Raises EDatabaseError when the row cannot be completed.
     void close(qint64 row, const LabelJob &job);
-    // Closes the rows this station left at Sending before `before` (a program
+    // Closes the rows this station left at Sending up to `before` (a program
     // that ended during a print) as EndedDuringPrint; how many there were.
     int closeUnfinished(const QString &station, const QDateTime &before);
 

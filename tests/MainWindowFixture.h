@@ -25,7 +25,10 @@ struct MainWindowFixture {
     std::unique_ptr<TfrmMain> main;
     QStringList said; // every text the status bar showed
 
-    explicit MainWindowFixture(int savedPatients = 0, const std::function<void(ProgramFolder &)> &prepare = {})
+    // `prepare` sees the program folder before the register is made, `beforeShow`
+    // the window once its register is open.
+    explicit MainWindowFixture(int savedPatients = 0, const std::function<void(ProgramFolder &)> &prepare = {},
+                               const std::function<void(TfrmMain &)> &beforeShow = {})
     {
         Clock::setFixed(Now);
         if (prepare)
@@ -41,6 +44,8 @@ struct MainWindowFixture {
                 said << text;
         });
         main->store().Connect(folder.path("tabrix.udl"));
+        if (beforeShow)
+            beforeShow(*main);
         closeAboutBoxes();
         main->show();
         QTest::qWait(50);

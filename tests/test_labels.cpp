@@ -2,6 +2,7 @@
 #include "app/base/TabrixDefs.h"
 #include "labels/DateFormat.h"
 #include "labels/LabelFields.h"
+#include "labels/LabelLedger.h"
 #include "labels/PrintRun.h"
 #include "labels/Printers.h"
 #include "register/RecordLifecycle.h"
@@ -91,11 +92,13 @@ struct LabelStation {
     PrintRun run{lifecycle, store};
     QList<bool> toolbar;
 
-    explicit LabelStation(const QStringList &codes)
+    explicit LabelStation(const QStringList &codes, const std::function<void(Support::ProgramFolder &)> &prepare = {})
     {
         Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
         TabrixDefs::StationID = "Tabrix Station";
         TAccn = {100012345, 100020000, 0}; // the station's range, as a registration needs
+        if (prepare)
+            prepare(folder);
         folder.createRegister();
         store.Connect(folder.path("tabrix.udl"));
         Support::AddPatient(store,
@@ -425,4 +428,107 @@ TEST(Ledger, ARegisterWithoutTheLedgerPrintsAsBefore)
     EXPECT_TRUE(s.prompter.errors.isEmpty()) << qPrintable(s.prompter.errors.join('|'));
     EXPECT_EQ(Support::CapturedJobs(before, 2),
               WorkedExampleJobs);
+}
+
+namespace {
+
+// A small file system of its own mounted on a folder (as root), unmounted at the end.
+struct SmallDisk {
+    QString at;
+    bool mounted = false;
+    explicit SmallDisk(const QString &folder) : at(folder)
+    {
+        mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", at}) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            QProcess::execute("umount", {"-l", at});
+    }
+    // Takes every byte that is left.
+    void fill() const { QProcess::execute("sh", {"-c", "cat /dev/zero > '" + at + "/filler' 2>/dev/null"}); }
+    void free() const { QFile::remove(at + "/filler"); }
+};
+
+} // namespace
+
+TEST(Ledger, OnAFullDiskNoLabelGoesWithoutItsRow)
+{
+    std::unique_ptr<SmallDisk> disk;
+    LabelStation s({"CBC", "BMP", "TSH"}, [&](Support::ProgramFolder &f) { disk = std::make_unique<SmallDisk>(f.path("")); });
+    if (!disk->mounted)
+        GTEST_SKIP() << "mounting a file system needs root";
+    TabrixDefs::PrinterWait = 0;
+    Printers::SetCurrentPrinter(QString());
+    const QStringList before = Support::SpoolerJobs();
+    disk->fill();
+    const PrintRunResult full = s.print(WorkedExample);
+    EXPECT_EQ(full.unprinted, (QStringList{"CBC", "BMP", "TSH"}));
+    ASSERT_EQ(s.prompter.errors.size(), 1);
+    EXPECT_TRUE(s.prompter.errors[0].startsWith("The label for X12345, test CBC was not printed: the print ledger cannot "
+                                                "record it (database or disk is full)")) << qPrintable(s.prompter.errors[0]);
+    QThread::msleep(300);
+    EXPECT_EQ(Support::SpoolerJobs(), before); // nothing went out
+
+    disk->free();
+    EXPECT_FALSE(s.print(WorkedExample).failed());
+    EXPECT_EQ(Support::CapturedJobs(before, 3).size(), 3);
+    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"), (QList<QVariantList>{{"CBC", "sent"}, {"BMP", "sent"}, {"TSH", "sent"}}));
+}
+
+TEST(Ledger, ACompletionALockKeptOutIsTriedAgainBeforeTheNextLabelAndAtTheEnd)
+{
+    Support::ShortWriterWait shortWait(300);
+    TabrixDefs::PrinterWait = 1000;
+    Printers::SetCurrentPrinter(QString());
+    const QString queue = Printers::CurrentPrinterName();
+    struct Case { const char *name; const char *releaseAt; QList<QVariantList> rows; QStringList errors; };
+    const Case cases[] = {
+        {"freed before the next label", "Printing the label for X12345, test BMP",
+         {{"CBC", "sent"}, {"BMP", "sent"}}, {}},
+        {"held to the end", nullptr, {{"CBC", "sending, not confirmed"}},
+         {"The label for X12345, test BMP was not printed: the print ledger cannot record it (database is locked). "
+          "Printing stopped.",
+          "The label for X12345, test CBC was sent to " + queue + ", but its record in the print ledger is incomplete: "
+          "what became of it could not be written (database is locked). The label history shows it as \"sending, not "
+          "confirmed\"."}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        LabelStation s({"CBC", "BMP"});
+        // Another process takes the register's write lock while the first label's job is open.
+        QProcess locker;
+        whileTheFirstJobIsOpen([&] {
+            locker.start("sqlite3", {s.folder.path("tabrix.db")});
+            locker.write("BEGIN IMMEDIATE;\n.print locked\n");
+            while (!locker.readAllStandardOutput().contains("locked"))
+                ASSERT_TRUE(locker.waitForReadyRead(10000)) << "the other process took no lock";
+        });
+        const auto release = [&] {
+            locker.closeWriteChannel(); // its transaction ends with it
+            locker.waitForFinished(10000);
+        };
+        s.print(WorkedExample, [&](const QString &text) {
+            if (c.releaseAt && text == c.releaseAt)
+                release();
+        });
+        release();
+        EXPECT_EQ(s.prompter.errors, c.errors);
+        EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"), c.rows);
+    }
+    TabrixDefs::PrinterWait = 0;
+}
+
+TEST(Ledger, RowsAProgramLeftUnfinishedAreClosedAtTheNextStart)
+{
+    LabelStation s({"CBC"});
+    LabelLedger ledger(s.store.database());
+    ledger.open({1, 100012345, "X12345", "CBC", "left by a program that ended"});
+    TabrixDefs::StationID = "Another Station";
+    ledger.open({1, 100012345, "X12345", "BMP", "another station's, still printing"});
+    EXPECT_EQ(ledger.closeUnfinished("Tabrix Station", Clock::now().addSecs(1)), 1);
+    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"),
+              (QList<QVariantList>{{"CBC", "not confirmed: the program ended during the print"},
+                                   {"BMP", "sending, not confirmed"}}));
+    TabrixDefs::StationID = "Tabrix Station";
 }

@@ -320,3 +320,18 @@ TEST(Startup, ARegisterThatCannotOpenEndsTheProgramWithoutSavingThePosition)
         EXPECT_EQ(folder.readFile("tabrix.ini"), "[Defaults]\nShowSplash=0\n");
     }
 }
+
+TEST(Startup, ASettingsFileSavedAsUtf16EndsTheStartWithWhatToDo)
+{
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    const QByteArray utf16("\xFF\xFE[\0R\0a\0n\0g\0e\0s\0]\0", 18);
+    folder.writeFile("tabrix.ini", utf16);
+    Support::RecordingPrompter prompter;
+    EXPECT_EQ(RunTabrix(*qApp, prompter, folder.programFile()), 2);
+    ASSERT_EQ(prompter.errors.size(), 1);
+    EXPECT_EQ(prompter.errors[0], "Tabrix cannot read its settings file " + folder.path("tabrix.ini") +
+                                      ": it is saved as UTF-16 text. Open it in a text editor, save it as UTF-8 (or plain "
+                                      "ASCII) text, then start Tabrix again.");
+    EXPECT_EQ(folder.readFile("tabrix.ini"), utf16); // untouched
+}

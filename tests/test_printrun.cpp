@@ -1,5 +1,6 @@
 // A print run in the real main window, with keys and clicks arriving while its
 // labels wait at the spooler: it prints exactly the registration it began with.
+#include "labels/LabelLedger.h"
 #include "labels/Printers.h"
 #include "tests/MainWindowFixture.h"
 
@@ -14,10 +15,8 @@ namespace {
 
 // A station whose template names the accession number, the last name and the test.
 struct Station : Support::MainWindowFixture {
-    Station()
-        : MainWindowFixture(0, [](Support::ProgramFolder &f) {
-              f.writeFile("tabrix.tpd", "<#Field Name=AccnStr> <#Field Name=Last_Name> <#Field Name=TestCode>[CR][LF]");
-          })
+    explicit Station(const QByteArray &labelTemplate = "<#Field Name=AccnStr> <#Field Name=Last_Name> <#Field Name=TestCode>[CR][LF]")
+        : MainWindowFixture(0, [&](Support::ProgramFolder &f) { f.writeFile("tabrix.tpd", labelTemplate); })
     {
         TabrixDefs::PrinterWait = 1000; // the default: the window takes keys meanwhile
         Printers::SetCurrentPrinter(QString());
@@ -105,4 +104,33 @@ TEST(PrintRun, KeysTypedDuringAPrintThatStartsNoRecordAreRefusedWithAWord)
     EXPECT_EQ(s.box("eTestCode"), "");
     EXPECT_EQ(s.rows("SELECT count(*) FROM tests"), (QList<QVariantList>{{2}}));
     EXPECT_FALSE(s.patients().editing());
+}
+
+TEST(PrintRun, APrinterDefinitionSavedAsUtf16IsSaidAndNothingPrints)
+{
+    Station s(QByteArray("\xFF\xFE/\0/\0 \0N\0", 10));
+    s.registration("BRAVO", {"CBC"});
+    const QStringList before = Support::SpoolerJobs();
+    s.key(Qt::Key_F8);
+    ASSERT_EQ(s.prompter.errors.size(), 1);
+    EXPECT_EQ(s.prompter.errors[0], "The printer definition " + s.folder.path("tabrix.tpd") + " is saved as UTF-16 text, "
+              "which a label printer cannot take: nothing was printed from it. Open it in a text editor, save it as plain "
+              "text (UTF-8 or ASCII), then print again.");
+    QTest::qWait(300);
+    EXPECT_EQ(Support::SpoolerJobs(), before);
+}
+
+TEST(PrintRun, LabelsAnEndedProgramLeftUnconfirmedAreClosedAndSaidAtStart)
+{
+    Support::MainWindowFixture w(0, {}, [](TfrmMain &main) {
+        LabelLedger ledger(main.store().database());
+        ledger.open({1, 100012345, "X12345", "CBC", "CBC"});
+        ledger.open({1, 100012345, "X12345", "TSH", "TSH"});
+    });
+    EXPECT_EQ(Support::QueryRows(w.main->store().database(), "SELECT DISTINCT Outcome FROM label_log"),
+              (QList<QVariantList>{{"not confirmed: the program ended during the print"}}));
+    EXPECT_TRUE(w.said.contains("2 labels of an earlier run were left unconfirmed: the program ended during their print. "
+                                "Label History shows them as \"not confirmed: the program ended during the print\"; check "
+                                "those tubes."))
+        << w.said.join('|').toStdString();
 }

@@ -177,3 +177,35 @@ TEST(Settings, AReadOnlyFileRefusesTheWrite)
     }
     EXPECT_EQ(folder.readFile("tabrix.ini"), before);
 }
+
+TEST(Settings, FilesInAnotherEncodingAreReadOrSaid)
+{
+    // The range of the station, in files as editors save them.
+    Support::ProgramFolder folder;
+    const QString file = folder.path("tabrix.ini");
+    const QByteArray utf16 = QByteArray("\xFF\xFE", 2) + QByteArray("[\0R\0a\0n\0g\0e\0s\0]\0\r\0\n\0M\0i\0n\0V\0a\0l\0u\0e\0=\0"
+                                                                     "1\0\r\0\n\0", 38);
+    struct Case { const char *name; QByteArray bytes; qint32 min; bool said; };
+    const Case cases[] = {
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF[Ranges]\r\nMinValue=100012345\r\n", 100012345, false},
+        {"lines ending in CR alone", "[Defaults]\rStationID=A\r[Ranges]\rMinValue=100012345\r", 100012345, false},
+        {"UTF-16 with its byte-order mark", utf16, 0, true},
+        {"UTF-16 without one", utf16.mid(2), 0, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.writeFile("tabrix.ini", c.bytes);
+        EXPECT_EQ(IniFile::ReadInteger(file, "Ranges", "MinValue", 0), c.min);
+        const QString fault = IniFile::EncodingFault(file);
+        EXPECT_EQ(!fault.isEmpty(), c.said);
+        if (!c.said)
+            continue;
+        EXPECT_TRUE(fault.contains(file) && fault.contains("UTF-16") && fault.contains("save it as UTF-8")) << qPrintable(fault);
+        EXPECT_THROW(IniFile::WriteInteger(file, "Ranges", "MaxValue", 1), ETabrixError); // never rewritten
+        EXPECT_EQ(folder.readFile("tabrix.ini"), c.bytes);
+    }
+    // A write keeps the mark and the file's own line ends.
+    folder.writeFile("tabrix.ini", "\xEF\xBB\xBF[Ranges]\rMinValue=1\r");
+    IniFile::WriteInteger(file, "Ranges", "MaxValue", 2);
+    EXPECT_EQ(folder.readFile("tabrix.ini"), "\xEF\xBB\xBF[Ranges]\rMinValue=1\rMaxValue=2\r");
+}

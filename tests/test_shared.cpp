@@ -1,6 +1,8 @@
 #include "app/base/Clock.h"
 #include "app/base/TabrixDefs.h"
 #include "labels/LabelLedger.h"
+#include "labels/Printers.h"
+#include "labels/PrintRun.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/SQUtils.h"
@@ -10,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -221,39 +224,63 @@ TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
     EXPECT_TRUE(execOnFile(file, {"SELECT Label_id, Digest, Reprint FROM label_log"})); // and the ledger is there
 }
 
+namespace {
+
+// A register server of the test's own, with a register in it, that the test stops
+// and starts again; the data link file of `folder` names it.
+struct PrivateServer {
+    QTemporaryDir dir{"/tmp/tabrix-pgr-XXXXXX"};
+    QString port;
+    explicit PrivateServer(int portNumber) : port(QString::number(portNumber)) {}
+    ~PrivateServer() { run("stop"); }
+
+    int run(const char *command)
+    {
+        QProcess cluster; // in the machine's own locale, as initdb wants
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("LC_ALL");
+        cluster.setProcessEnvironment(env);
+        cluster.setProcessChannelMode(QProcess::ForwardedChannels);
+        cluster.start("bash", {qEnvironmentVariable("TABRIX_TEST_DATA") + "/pg/cluster.sh", command, dir.path(), port});
+        return cluster.waitForFinished(60000) ? cluster.exitCode() : -1;
+    }
+    // Starts the server with an empty register; false when it could not.
+    bool startWithRegister(const Support::ProgramFolder &folder)
+    {
+        if (run("start") != 0)
+            return false;
+        bool created = false;
+        {
+            QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "admin");
+            admin.setHostName(dir.path());
+            admin.setPort(port.toInt());
+            admin.setUserName("postgres");
+            admin.setDatabaseName("postgres");
+            created = admin.open() && QSqlQuery(admin).exec("CREATE DATABASE tabrix");
+            admin.close();
+        }
+        QSqlDatabase::removeDatabase("admin");
+        if (!created)
+            return false;
+        RegisterSetup::CreatePostgresRegister(dir.path(), port.toInt(), "tabrix", "postgres", QString());
+        RegisterSetup::WriteDataLink(folder.path("tabrix.udl"),
+                                     QString("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=tabrix;User ID=postgres")
+                                         .arg(dir.path(), port));
+        return true;
+    }
+};
+
+} // namespace
+
 TEST(SharedRegister, ASaveAfterTheServerRestartedReconnectsAndSavesOnce)
 {
     if (!Support::ProgramFolder::onPostgres())
         GTEST_SKIP() << "a register server";
     // A server of this test's own, stopped and started while a record is typed.
-    QTemporaryDir dir("/tmp/tabrix-pgr-XXXXXX");
-    const QString script = qEnvironmentVariable("TABRIX_TEST_DATA") + "/pg/cluster.sh";
-    const auto cluster = [&](const char *command) {
-        QProcess run; // in the machine's own locale, as initdb wants
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("LC_ALL");
-        run.setProcessEnvironment(env);
-        run.setProcessChannelMode(QProcess::ForwardedChannels);
-        run.start("bash", {script, command, dir.path(), "55433"});
-        return run.waitForFinished(60000) ? run.exitCode() : -1;
-    };
-    ASSERT_EQ(cluster("start"), 0);
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase("QPSQL", "admin");
-        admin.setHostName(dir.path());
-        admin.setPort(55433);
-        admin.setUserName("postgres");
-        admin.setDatabaseName("postgres");
-        ASSERT_TRUE(admin.open());
-        ASSERT_TRUE(QSqlQuery(admin).exec("CREATE DATABASE tabrix"));
-        admin.close();
-    }
-    QSqlDatabase::removeDatabase("admin");
-    RegisterSetup::CreatePostgresRegister(dir.path(), 55433, "tabrix", "postgres", QString());
+    PrivateServer server(55433);
+    const auto cluster = [&](const char *command) { return server.run(command); };
     Support::ProgramFolder folder;
-    RegisterSetup::WriteDataLink(folder.path("tabrix.udl"),
-                                 QString("Provider=PostgreSQL;Data Source=%1;Port=55433;Initial Catalog=tabrix;User ID=postgres")
-                                     .arg(dir.path()));
+    ASSERT_TRUE(server.startWithRegister(folder));
     Support::RecordingPrompter prompter;
     TAccn = {100012345, 100020000, 0};
     {
@@ -298,5 +325,54 @@ TEST(SharedRegister, ASaveAfterTheServerRestartedReconnectsAndSavesOnce)
         ASSERT_TRUE(rows.exec("SELECT string_agg(AccnStr || ':' || Last_Name, ',' ORDER BY AccnNum) FROM patients") && rows.next());
         EXPECT_EQ(rows.value(0).toString(), "X12345:RESTARTED,X12346:WAITING"); // none lost, none doubled
     }
-    cluster("stop");
+}
+
+TEST(SharedRegister, AServerDownDuringAPrintRunLeavesNoLabelWithoutItsRowAndSaysWhatIsIncomplete)
+{
+    if (!Support::ProgramFolder::onPostgres() || qEnvironmentVariableIsEmpty("TABRIX_CUPS_DIR"))
+        GTEST_SKIP() << "a register server and the private print spooler";
+    PrivateServer server(55434);
+    Support::ProgramFolder folder;
+    ASSERT_TRUE(server.startWithRegister(folder));
+    Support::RecordingPrompter prompter;
+    Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    TAccn = {100012345, 100020000, 0};
+    TabrixDefs::PrinterWait = 1000;
+    Printers::SetCurrentPrinter(QString());
+    const QString queue = Printers::CurrentPrinterName();
+    {
+        RecordStore store;
+        RecordLifecycle life(store);
+        PrintRun run(life, store);
+        store.Connect(folder.path("tabrix.udl"));
+        Support::AddPatient(store, {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", Clock::now()},
+                                    {"Last_Name", "PINDLE"}, {"First_Name", "OSKA"}, {"Location", "W1"}},
+                            {"CBC", "BMP", "TSH"});
+        const PrinterDefinition definition{{"<#Field Name=AccnStr> <#Field Name=TestCode>[CR][LF]"}, {}};
+        const QStringList before = Support::SpoolerJobs();
+        // The server stops while the first label's job is open, and stays down to the run's end.
+        const PrintRunResult down = run.print(definition, {[](bool) {}, [&](const QString &text) {
+                                                   if (text == "Printing the label for X12345, test CBC")
+                                                       QTimer::singleShot(300, [&] { server.run("halt"); });
+                                               }});
+        EXPECT_EQ(down.unprinted, (QStringList{"BMP", "TSH"}));
+        ASSERT_EQ(prompter.errors.size(), 2);
+        EXPECT_TRUE(prompter.errors[0].startsWith("The label for X12345, test BMP was not printed: the print ledger cannot "
+                                                  "record it (The register server cannot be reached"))
+            << qPrintable(prompter.errors[0]);
+        EXPECT_TRUE(prompter.errors[1].startsWith("The label for X12345, test CBC was sent to " + queue +
+                                                  ", but its record in the print ledger is incomplete"))
+            << qPrintable(prompter.errors[1]);
+        EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{"X12345 CBC\r\n"});
+
+        // Back again: the next print sends only the labels still missing.
+        ASSERT_EQ(server.run("resume"), 0);
+        EXPECT_FALSE(run.print(definition, {[](bool) {}}).failed());
+        EXPECT_EQ(Support::CapturedJobs(before, 3),
+                  (QList<QByteArray>{"X12345 CBC\r\n", "X12345 BMP\r\n", "X12345 TSH\r\n"}));
+        EXPECT_EQ(Support::QueryRows(store.database(), "SELECT TestCode, Outcome FROM label_log ORDER BY Label_id"),
+                  (QList<QVariantList>{{"CBC", "sending, not confirmed"}, {"BMP", "sent"}, {"TSH", "sent"}}));
+    }
+    TabrixDefs::PrinterWait = 0;
+    Clock::setFixed({});
 }

@@ -124,6 +124,19 @@ TEST(Template, LoadingRemovesCommentsAndKeepsEveryByte)
         EXPECT_EQ(LoadTemplateLines(folder.filePath("t.tpd")), c.lines) << c.file.toStdString();
     }
     EXPECT_TRUE(LoadTemplateLines(folder.filePath("missing.tpd")).isEmpty());
+    // A UTF-8 byte-order mark is no part of the label; UTF-16 text is said, naming the file.
+    write("\xEF\xBB\xBFN[CR][LF]\r\n");
+    EXPECT_EQ(LoadTemplateLines(folder.filePath("t.tpd")), QStringList{"N[CR][LF]"});
+    for (const QByteArray &utf16 : {QByteArray("\xFF\xFE/\0/\0 \0x\0", 10), QByteArray("N\0[\0", 4)}) {
+        write(utf16);
+        try {
+            LoadTemplateLines(folder.filePath("t.tpd"));
+            ADD_FAILURE() << "read as a label";
+        } catch (const ETemplateEncoding &e) {
+            EXPECT_TRUE(e.message().startsWith("The printer definition " + folder.filePath("t.tpd") + " is saved as UTF-16"))
+                << qPrintable(e.message());
+        }
+    }
     EXPECT_THROW(LoadTemplateLines(folder.path()), ETabrixError); // a folder cannot be read
 
     // A comment-only template is CR LF, which decodes to no bytes at all.

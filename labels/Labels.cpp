@@ -62,7 +62,13 @@ LabelJob PrintLabel(const QByteArray &bytes, const QString &label)
         result.outcome = LabelJob::Sent;
         return result;
     } catch (const ERawPrinterException &e) {
-        return failed(SpoolerReachable() ? e.message() : unreachable);
+        if (!SpoolerReachable())
+            return failed(unreachable);
+        // The printer and the spooler's own reason follow the words of the failure.
+        const QString reason = LastSpoolerReason();
+        return failed(QStringLiteral("%1. Printer: %2.%3")
+                          .arg(e.message(), device,
+                               reason.isEmpty() ? QString() : QStringLiteral(" The print spooler says: ") + reason));
     } catch (const ETabrixError &e) {
         return failed(e.message());
     }

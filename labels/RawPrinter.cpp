@@ -16,6 +16,7 @@ struct Job {
 };
 std::map<int, Job> openJobs;
 int lastHandle = 0;
+QString lastReason;
 
 constexpr int ConnectTimeoutMs = 5000;
 constexpr double ReplyTimeoutS = 5.0;
@@ -30,10 +31,36 @@ void close(Job &job)
     httpClose(job.http);
 }
 
+// The spooler's reason for the last refusal, in its words; a queue it does not
+// know it reports only as a missing file, so that is asked of it.
+QString spoolerReason(http_t *http, const QByteArray &printer)
+{
+    const QString said = QString::fromUtf8(cupsLastErrorString());
+    cups_dest_t *dest = cupsGetNamedDest(http, printer.constData(), nullptr);
+    if (!dest)
+        return QStringLiteral("There is no such printer.");
+    cupsFreeDests(1, dest);
+    return said;
+}
+
+// Fails a start, keeping the spooler's reason.
+int refused(http_t *http, const QByteArray &printer)
+{
+    lastReason = spoolerReason(http, printer);
+    httpClose(http);
+    return -1;
+}
+
 } // namespace
+
+QString LastSpoolerReason()
+{
+    return lastReason;
+}
 
 int StartRawPrintJob(const QString &printerName, const QString &, const QString &documentName)
 {
+    lastReason.clear();
     http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ConnectTimeoutMs, nullptr);
     if (!http)
         return -1;
@@ -41,11 +68,10 @@ int StartRawPrintJob(const QString &printerName, const QString &, const QString 
     const QByteArray printer = printerName.toUtf8();
     const QByteArray title = documentName.toUtf8();
     const int id = cupsCreateJob(http, printer.constData(), title.constData(), 0, nullptr);
-    if (id <= 0) {
-        httpClose(http);
-        return -1;
-    }
+    if (id <= 0)
+        return refused(http, printer);
     if (cupsStartDocument(http, printer.constData(), id, title.constData(), CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
+        lastReason = spoolerReason(http, printer);
         cupsCancelJob2(http, printer.constData(), id, 0);
         httpClose(http);
         return -1;

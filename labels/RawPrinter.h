@@ -23,6 +23,9 @@ int EndRawPrintPage(int handle);
 int EndRawPrintJob(int handle);
 // The spooler's id of an open job, 0 for none.
 int RawJobId(int handle);
+// The spooler's own words for why the last StartRawPrintJob failed ("The printer
+// or class is not accepting jobs."), empty when it gave none.
+QString LastSpoolerReason();
 
 // One open raw job with one open page, from construction to destruction.
 class TWinRawPrinter {

@@ -1,6 +1,8 @@
 #include "register/RecordLifecycle.h"
 #include "app/base/Clock.h"
+#include "app/base/IniFile.h"
 #include "app/base/Prompter.h"
+#include "app/base/Settings.h"
 #include "app/base/TabrixDefs.h"
 #include "register/SQUtils.h"
 
@@ -37,12 +39,38 @@ const char *const NoRange = "This station has no accession range yet. Set the ra
                             "start the registration again.";
 } // namespace
 
+QString RangeFault()
+{
+    const std::pair<const Settings::Integer *, qint32> ends[] = {{&Settings::MinValue, TAccn.MinValue},
+                                                                 {&Settings::MaxValue, TAccn.MaxValue}};
+    for (const auto &[key, value] : ends) {
+        if (!AccnNumToStr(value).isEmpty())
+            continue;
+        const QString written = IniFile::ReadString(TabrixDefs::SettingsFile, QString::fromLatin1(key->section()),
+                                                    QString::fromLatin1(key->name()), QString::number(value));
+        return QStringLiteral("The accession range in the settings file %1 cannot be used: %2/%3 is \"%4\", which reads "
+                              "as %5, no accession number. Write each end of the range there as its number (for example "
+                              "MinValue=100012345 for X12345 and MaxValue=100020000 for X20000), or set the range in "
+                              "Edit > Preferences > Accn Range.")
+            .arg(TabrixDefs::SettingsFile, QString::fromLatin1(key->section()), QString::fromLatin1(key->name()), written)
+            .arg(value);
+    }
+    return QString();
+}
+
 void RecordLifecycle::tblPatientsNewRecord()
 {
     Cursor &p = m_store.tblPatients;
     // Without a range there is no number to give: the record could never be saved.
     if (TAccn.MinValue == 0) {
         ShowError(QString::fromLatin1(NoRange));
+        p.Cancel();
+        return;
+    }
+    // A range written into the settings file by hand may hold no accession number
+    // at all (X12345 reads as the hexadecimal 74565): said before anything is typed.
+    if (const QString fault = RangeFault(); !fault.isEmpty()) {
+        ShowError(fault);
         p.Cancel();
         return;
     }
@@ -179,9 +207,17 @@ void RecordLifecycle::Delete1Click()
         return;
     const qint32 accn = p.asInteger(QStringLiteral("AccnNum"));
     try {
-        p.Delete();
+        m_store.DeleteCurrent();
     } catch (const ETabrixError &e) {
         ShowError(e.message());
+        RunGuarded([&] { p.Refresh(); }); // what the register holds after all
+        return;
+    }
+    if (m_store.keepsGivenNumbers()) {
+        try {
+            TAccn.NextNum = m_store.getNextTabrix(); // the register kept or gave back the number
+        } catch (const ETabrixError &) {
+        }
         return;
     }
     // The newest number comes back for the next record.

@@ -8,6 +8,16 @@
 
 namespace Tabrix {
 
+namespace {
+bool hasTable(const QSqlDatabase &db, const QString &name)
+{
+    for (const QString &table : db.tables())
+        if (table.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+} // namespace
+
 RecordStore::RecordStore(QObject *parent)
     : QObject(parent),
       m_connectionName(QStringLiteral("tabrix-%1").arg(reinterpret_cast<quintptr>(this)))
@@ -42,6 +52,7 @@ void RecordStore::Connect(const QString &dataLinkFile)
             c->setDatabase(m_db);
         tblPatients.Open();
         tblTests.Open();
+        m_keepsGivenNumbers = hasTable(m_db, QStringLiteral("accn_given"));
         TAccn.NextNum = getNextTabrix();
     } catch (...) {
         Disconnect();
@@ -63,11 +74,33 @@ qint64 RecordStore::getNextTabrix()
     // station's range, or of an older one, neither block nor shift the numbering.
     // 1 is added here, in 64 bits: after 2147483647 comes 2147483648 (refused as
     // above the range), never a wrapped number.
-    QSqlQuery qNextAccn = ExecRegister(m_db, QStringLiteral("select max(AccnNum)\nfrom patients\nwhere AccnNum >= ? and AccnNum <= ?"),
+    const QString table = m_keepsGivenNumbers ? QStringLiteral("accn_given") : QStringLiteral("patients");
+    QSqlQuery qNextAccn = ExecRegister(m_db, QStringLiteral("select max(AccnNum)\nfrom %1\nwhere AccnNum >= ? and AccnNum <= ?").arg(table),
                                        {TAccn.MinValue, TAccn.MaxValue});
     if (!qNextAccn.next() || qNextAccn.value(0).isNull())
         return TAccn.MinValue;
     return qNextAccn.value(0).toLongLong() + 1;
+}
+
+void RecordStore::DeleteCurrent()
+{
+    if (!m_keepsGivenNumbers) {
+        tblPatients.Delete();
+        return;
+    }
+    const qint32 accn = tblPatients.asInteger(QStringLiteral("AccnNum"));
+    RegisterTransaction transaction(m_db);
+    tblPatients.Delete();
+    // Labels may carry a number the ledger knows of, even one that failed: such
+    // a number is never given again.
+    const bool ledger = hasTable(m_db, QStringLiteral("label_log"));
+    ExecRegister(m_db,
+                 QStringLiteral("DELETE FROM accn_given WHERE AccnNum = ? AND AccnNum >= ? AND AccnNum <= ? "
+                                "AND NOT EXISTS (SELECT 1 FROM accn_given WHERE AccnNum > ? AND AccnNum <= ?)%1")
+                     .arg(ledger ? QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM label_log WHERE AccnNum = ?)") : QString()),
+                 ledger ? QVariantList{accn, TAccn.MinValue, TAccn.MaxValue, accn, TAccn.MaxValue, accn}
+                        : QVariantList{accn, TAccn.MinValue, TAccn.MaxValue, accn, TAccn.MaxValue});
+    transaction.commit();
 }
 
 Registration RecordStore::currentRegistration() const
@@ -85,7 +118,11 @@ Registration RecordStore::currentRegistration() const
 
 void RecordStore::EmptyPatients()
 {
+    RegisterTransaction transaction(m_db);
     ExecRegister(m_db, QStringLiteral("delete from patients"));
+    if (m_keepsGivenNumbers)
+        ExecRegister(m_db, QStringLiteral("delete from accn_given"));
+    transaction.commit();
 }
 
 } // namespace Tabrix

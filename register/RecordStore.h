@@ -26,13 +26,20 @@ public:
 
     // The first accession number that may be handed out: the largest in the
     // station's range [TAccn.MinValue, TAccn.MaxValue] plus one, or MinValue
-    // while the range holds no row.
+    // while the range holds none. A register that keeps every number it gave
+    // (accn_given) counts those, deleted registrations' included; an older one
+    // counts its rows.
     qint64 getNextTabrix();
+    bool keepsGivenNumbers() const { return m_keepsGivenNumbers; }
+    // Deletes the current registration. The number it had stays given, unless it
+    // is the newest of the station's range and the print ledger holds no label of
+    // it; both in one transaction.
+    void DeleteCurrent();
     // The current registration as the register holds it: the patient cursor's
     // row and its tests read afresh, in the test list's order. Null when there is
     // no current row or it is being edited (its values are not the register's).
     Registration currentRegistration() const;
-    // Empties the patients table ("delete from patients").
+    // Empties the register ("delete from patients"); numbering starts again.
     void EmptyPatients();
 
     Cursor tblPatients{QStringLiteral("patients"), QStringLiteral("Order_id")};
@@ -42,6 +49,7 @@ private:
     void release();
     QString m_connectionName;
     QSqlDatabase m_db;
+    bool m_keepsGivenNumbers = false;
 };
 
 } // namespace Tabrix

@@ -113,4 +113,28 @@ QVariant InsertReturningKey(QSqlDatabase db, const QString &insert, const QVaria
     return ExecRegister(db, insert, values).lastInsertId();
 }
 
+// Transactions are begun and ended unprepared: PostgreSQL prepares no BEGIN.
+RegisterTransaction::RegisterTransaction(QSqlDatabase db)
+    : m_db(std::move(db))
+{
+    const bool sqlite = m_db.driverName() == QLatin1String("QSQLITE");
+    QSqlQuery begin(m_db);
+    if (sqlite ? !begin.exec(QStringLiteral("BEGIN IMMEDIATE")) : !m_db.transaction())
+        throw EDatabaseError(m_db, sqlite ? begin.lastError() : m_db.lastError());
+    m_open = true;
+}
+
+RegisterTransaction::~RegisterTransaction()
+{
+    if (m_open)
+        m_db.rollback();
+}
+
+void RegisterTransaction::commit()
+{
+    if (!m_db.commit())
+        throw EDatabaseError(m_db, m_db.lastError());
+    m_open = false;
+}
+
 } // namespace Tabrix

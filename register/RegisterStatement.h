@@ -35,4 +35,22 @@ QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &
 QVariant InsertReturningKey(QSqlDatabase db, const QString &insert, const QVariantList &values,
                             const QString &keyColumn);
 
+// Statements run between its start and commit() take effect together or not at
+// all: a transaction that is not committed is rolled back when it ends. On SQLite
+// it takes the register's write lock at once (waiting for other stations as any
+// write does), so it never fails halfway for a lock.
+class RegisterTransaction {
+public:
+    explicit RegisterTransaction(QSqlDatabase db);
+    ~RegisterTransaction();
+    RegisterTransaction(const RegisterTransaction &) = delete;
+    RegisterTransaction &operator=(const RegisterTransaction &) = delete;
+    // Raises EDatabaseError when the register could not keep the changes.
+    void commit();
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
+
 } // namespace Tabrix

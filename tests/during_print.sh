@@ -8,9 +8,6 @@ set -euo pipefail
 TABRIX=$1
 SETUP=$2
 source "$(dirname "$0")/xsession.sh"
-keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
-typed() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
-field() { typed "$1"; keys Return; }
 # A registration from F5 to its test box; the tests follow.
 patient() { keys F5; field "$1"; field oska; keys Return; field mrn1; field 011970; field w1; field t; field -5; field t; keys Return; }
 

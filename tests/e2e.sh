@@ -6,9 +6,6 @@ set -euo pipefail
 TABRIX=$1
 SETUP=$2
 source "$(dirname "$0")/xsession.sh"
-keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
-typed() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
-field() { typed "$1"; keys Return; }
 
 prog=$work/prog
 mkdir "$prog"

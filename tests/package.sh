@@ -15,9 +15,6 @@ if dpkg-query -W -f='${Status}' tabrix 2>/dev/null | grep -q installed; then
   exit 1
 fi
 source "$(dirname "$0")/xsession.sh"
-keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
-typed() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
-field() { typed "$1"; keys Return; }
 
 member=tabrix-test-member
 outsider=tabrix-test-outsider

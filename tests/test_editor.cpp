@@ -209,7 +209,9 @@ TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
 
     Printers::SetCurrentPrinter("no-such-queue");
     editor.tbTestPrint->trigger();
-    EXPECT_EQ(prompter.errors, (QStringList{"Unable to print.  StartRawPrintJob failed", "Error printing label"}));
+    const QString refused = "Unable to print.  StartRawPrintJob failed. Printer: no-such-queue. The print spooler says: There "
+                            "is no such printer.";
+    EXPECT_EQ(prompter.errors, (QStringList{refused, "Error printing label"}));
     Printers::SetCurrentPrinter(QString());
 
     // Both test labels are in the ledger, with no patient, accession number or test.
@@ -219,7 +221,7 @@ TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
                                  "Outcome, Reprint FROM label_log ORDER BY Label_id"),
               (QList<QVariantList>{
                   {1, "", "", Printers::CurrentPrinterName(), int(job.size()), digest, "sent", 0},
-                  {1, "", "", "no-such-queue", int(job.size()), digest, "Unable to print.  StartRawPrintJob failed", 0}}));
+                  {1, "", "", "no-such-queue", int(job.size()), digest, refused, 0}}));
 }
 
 namespace {

@@ -420,3 +420,61 @@ TEST(EntryWindow, WhatIsTypedIsWhatTheRegisterHoldsAndTheLabelPrints)
     EXPECT_EQ(last->text(), "P0");
     EXPECT_TRUE(w.said.last().endsWith(QString::fromUtf8("Ü (type U instead).")));
 }
+
+TEST(EntryWindow, OnlyAKeyPressedInTheTestGridAsksToDeleteATest)
+{
+    Window w(1);
+    auto *grid = Support::Control<QTableView>(*w.main, "DBGrid1");
+    Support::Control(*w.main, "eTestCode")->setFocus();
+    QApplication::processEvents();
+    for (const char *code : {"cbc", "tsh", "bmp"})
+        w.typeAndEnter(code);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
+    ASSERT_EQ(w.focus(), grid);
+    const auto pressAndRelease = [&](Qt::Key key, Qt::KeyboardModifiers mods = {}) {
+        QTest::keyPress(w.main->windowHandle(), key, mods);
+        QTest::keyRelease(w.main->windowHandle(), key, mods);
+        QApplication::processEvents();
+    };
+    // Each key pressed here asks once (No keeps the test); the release of the key
+    // that answered a question, pressed in its box, asks nothing.
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_N, Qt::Key_Down}) {
+        SCOPED_TRACE(key);
+        const qsizetype asked = w.prompter.questions.size();
+        pressAndRelease(key);
+        EXPECT_EQ(w.prompter.questions.size(), asked + 1);
+        QTest::keyRelease(w.main->windowHandle(), Qt::Key_Return); // the answer's release
+        QApplication::processEvents();
+        EXPECT_EQ(w.prompter.questions.size(), asked + 1);
+    }
+    EXPECT_EQ(w.prompter.questions.last(), "Delete BMP"); // Down moved on, as an arrow does
+    // The command keys run their command and ask nothing.
+    const qsizetype asked = w.prompter.questions.size();
+    pressAndRelease(Qt::Key_F8);
+    EXPECT_EQ(w.prompter.errors.last(), "No print template available"); // F8 ran the print
+    pressAndRelease(Qt::Key_PageUp);
+    EXPECT_EQ(w.prompter.questions.size(), asked);
+    // Ctrl+Delete asks its own question, and its release asks as any key does.
+    grid->setFocus();
+    w.prompter.answers = {true, false};
+    pressAndRelease(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(w.prompter.questions.mid(asked), (QStringList{"Delete record?", "Delete TSH"})); // CBC went
+    EXPECT_EQ(w.count("select count(*) from tests"), 2);
+}
+
+TEST(EntryWindow, ARangeThatIsNoAccessionNumberIsSaidBeforeAnythingIsTyped)
+{
+    Window w;
+    w.folder.writeFile("tabrix.ini", "[Ranges]\nMinValue=X12345\nMaxValue=X20000\n");
+    TabrixDefs::LoadSettings();
+    w.key(Qt::Key_F5);
+    ASSERT_EQ(w.prompter.errors.size(), 1);
+    EXPECT_EQ(w.prompter.errors[0], "The accession range in the settings file " + w.folder.path("tabrix.ini") +
+                                        " cannot be used: Ranges/MinValue is \"X12345\", which reads as 74565, no accession "
+                                        "number. Write each end of the range there as its number (for example "
+                                        "MinValue=100012345 for X12345 and MaxValue=100020000 for X20000), or set the range "
+                                        "in Edit > Preferences > Accn Range.");
+    EXPECT_EQ(w.patients().state(), Cursor::State::Browse);
+    EXPECT_EQ(w.count("select count(*) from patients"), 0);
+    EXPECT_EQ(Support::Control<QLabel>(*w.main, "lblAccnStr")->text(), "");
+}

@@ -246,7 +246,8 @@ TEST(Labels, TheRunStopsAtTheFirstLabelThatFails)
     EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{"FIRST\r\n"});
     QThread::msleep(300);
     EXPECT_EQ(Support::SpoolerJobs().size(), before.size() + 1); // the third never went
-    EXPECT_EQ(s.prompter.errors, QStringList{"Unable to print.  StartRawPrintJob failed"});
+    EXPECT_EQ(s.prompter.errors, QStringList{"Unable to print.  StartRawPrintJob failed. Printer: tabrix-labels. The print "
+                                             "spooler says: Destination \"tabrix-labels\" is not accepting jobs."});
     EXPECT_EQ(s.toolbar, (QList<bool>{false, true}));
     EXPECT_EQ(run.sent, 1);
     EXPECT_EQ(run.unprinted, (QStringList{"SECOND", "THIRD"}));
@@ -373,6 +374,8 @@ TEST(Ledger, EveryLabelHasItsRowWithTheSpoolersBytesJobAndReprintCount)
 
 TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
 {
+    const QString NoSuchQueue = "Unable to print.  StartRawPrintJob failed. Printer: no-such-queue. The print spooler says: "
+                                "There is no such printer.";
     LabelStation s({"CBC", "BMP"});
     TabrixDefs::PrinterWait = 0;
     Printers::SetCurrentPrinter("no-such-queue");
@@ -381,12 +384,12 @@ TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
               printing({"CBC"}, "Printing stopped at the label for X12345, test CBC; 0 labels sent to no-such-queue for "
                                 "X12345. Not printed: CBC, BMP (Print prints them)."));
     EXPECT_EQ(ledgerRows(s.store, "TestCode, Job_id IS NULL, Outcome, Reprint"),
-              (QList<QVariantList>{{"CBC", 1, "Unable to print.  StartRawPrintJob failed", 0}}));
+              (QList<QVariantList>{{"CBC", 1, NoSuchQueue, 0}}));
     Printers::SetCurrentPrinter(QString());
     printAndSay(s, WorkedExample);
     EXPECT_EQ(Support::CapturedJobs(before, 2).size(), 2);
     EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome, Reprint"),
-              (QList<QVariantList>{{"CBC", "Unable to print.  StartRawPrintJob failed", 0}, {"CBC", "sent", 0}, {"BMP", "sent", 0}}));
+              (QList<QVariantList>{{"CBC", NoSuchQueue, 0}, {"CBC", "sent", 0}, {"BMP", "sent", 0}}));
 }
 
 TEST(Ledger, ALedgerLockedByAnotherProcessStopsTheRunBeforeTheNextLabel)
@@ -474,6 +477,7 @@ TEST(Ledger, OnAFullDiskNoLabelGoesWithoutItsRow)
     EXPECT_FALSE(s.print(WorkedExample).failed());
     EXPECT_EQ(Support::CapturedJobs(before, 3).size(), 3);
     EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"), (QList<QVariantList>{{"CBC", "sent"}, {"BMP", "sent"}, {"TSH", "sent"}}));
+    disk.reset(); // unmounted before the folder goes
 }
 
 TEST(Ledger, ACompletionALockKeptOutIsTriedAgainBeforeTheNextLabelAndAtTheEnd)

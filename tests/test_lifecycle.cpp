@@ -3,6 +3,7 @@
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/SQUtils.h"
+#include "register/setup/RegisterSetup.h"
 #include "tests/TestSupport.h"
 
 #include <QFile>
@@ -343,4 +344,86 @@ TEST(Lifecycle, ANumberAnotherStationSavedFirstIsNeverSavedTwice)
     play(s, {{"Save", Min + 2, 3, "Save Cancel", RangeUsedUp}});
     EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
     EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "TYPED");
+}
+
+namespace {
+
+// A register as versions before the kept numbers made it.
+void forgetGivenNumbers(Station &s)
+{
+    const bool pg = Support::ProgramFolder::onPostgres();
+    for (const char *sql : {pg ? "DROP TRIGGER patients_accn_given ON patients" : "DROP TRIGGER patients_accn_given",
+                            "DROP TABLE accn_given"}) {
+        QSqlQuery q(s.store.database());
+        ASSERT_TRUE(q.exec(sql)) << qPrintable(q.lastError().text());
+    }
+    s.store.Connect(s.folder.path("tabrix.udl"));
+}
+
+// A label of this number in the print ledger, as a print run leaves it.
+void labelPrinted(Station &s, qint32 accn)
+{
+    QSqlQuery q(s.store.database());
+    q.prepare("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Bytes, Digest, Outcome) "
+              "VALUES (NULL, ?, ?, 'CBC', ?, 1, 'd', 'sent')");
+    q.addBindValue(accn);
+    q.addBindValue(AccnNumToStr(accn));
+    q.addBindValue(Now);
+    ASSERT_TRUE(q.exec()) << qPrintable(q.lastError().text());
+}
+
+} // namespace
+
+TEST(Lifecycle, ANumberIsNeverGivenToASecondRegistration)
+{
+    Station s(Min, Min + 10, {Min, Min + 1, Min + 2});
+    s.store.tblPatients.Locate(2); // Min + 1, an older record
+    play(s, {
+        {"Delete", Min + 3, 2, "New Print Prev Next Others"}, // a gap, never filled
+        {"Delete", Min + 2, 1, "New Print Prev Next Others"}, // Min + 2, the newest, no label: its number again
+    });
+    // After a restart, and on a second station, the same.
+    s.store.Connect(s.folder.path("tabrix.udl"));
+    EXPECT_EQ(TAccn.NextNum, Min + 2);
+    {
+        RecordStore second;
+        second.Connect(s.folder.path("tabrix.udl"));
+        EXPECT_EQ(second.getNextTabrix(), Min + 2);
+    }
+    s.store.Connect(s.folder.path("tabrix.udl"));
+    play(s, {{"New Fill Save", Min + 3, 2, "New Print Prev Next Others"}});
+    EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min + 2);
+
+    // The newest, once a label of it was sent, keeps its number for good.
+    labelPrinted(s, Min + 2);
+    play(s, {{"Delete", Min + 3, 1, "New Print Prev Next Others"}, {"New Fill Save", Min + 4, 2, "New Print Prev Next Others"}});
+    EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min + 3);
+
+    // Reset Accns empties the register: numbering starts at the range's first number.
+    play(s, {{"Reset", Min, 0, "New"}});
+    EXPECT_EQ(s.store.getNextTabrix(), Min);
+}
+
+TEST(Lifecycle, ARegisterWithoutTheKeptNumbersNumbersAsBefore)
+{
+    Station s(Min, Min + 10, {Min, Min + 1, Min + 2});
+    forgetGivenNumbers(s);
+    s.store.tblPatients.Locate(2);
+    play(s, {{"Delete", Min + 3, 2, "New Print Prev Next Others"}, {"Delete", Min + 2, 1, "New Print Prev Next Others"}});
+    s.store.Connect(s.folder.path("tabrix.udl"));
+    EXPECT_EQ(TAccn.NextNum, Min + 1); // worked out from the rows left, as before
+}
+
+TEST(Lifecycle, TheUpgradeKeepsTheNumbersOfTheRegisterAndOfItsLabels)
+{
+    Station s(Min, Min + 10, {Min, Min + 1});
+    forgetGivenNumbers(s);
+    labelPrinted(s, Min + 2); // a registration deleted after its labels were printed
+    EXPECT_EQ(TAccn.NextNum, Min + 2);
+    EXPECT_TRUE(RegisterSetup::UpgradeRegister(s.store.database()).isEmpty());
+    s.store.Connect(s.folder.path("tabrix.udl"));
+    EXPECT_TRUE(s.store.keepsGivenNumbers());
+    EXPECT_EQ(TAccn.NextNum, Min + 3);
+    EXPECT_TRUE(RegisterSetup::UpgradeRegister(s.store.database()).isEmpty()); // again: nothing changes
+    play(s, {{"New Fill Save", Min + 4, 3, "New Print Prev Next Others"}});
 }

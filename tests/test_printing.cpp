@@ -135,12 +135,16 @@ TEST_F(PrintingTest, TheJobReachesTheSpoolerOnlyAfterTheWait)
 TEST_F(PrintingTest, FailuresAreReportedAndNeverHang)
 {
     struct Case { const char *name; std::function<void()> arrange; std::function<void()> undo; const char *message; };
-    const char *const notStarted = "Unable to print.  StartRawPrintJob failed";
+    // The printer and the spooler's own reason follow the failure's words.
     const Case cases[] = {
-        {"a queue that does not exist", [] { Printers::SetCurrentPrinter("no-such-queue"); }, [] {}, notStarted},
+        {"a queue that does not exist", [] { Printers::SetCurrentPrinter("no-such-queue"); }, [] {},
+         "Unable to print.  StartRawPrintJob failed. Printer: no-such-queue. The print spooler says: There is no such "
+         "printer."},
         {"a queue that rejects jobs",
          [&] { QProcess::execute("cupsreject", {"-h", spooler.dir + "/cups.sock", "tabrix-labels"}); },
-         [&] { QProcess::execute("cupsaccept", {"-h", spooler.dir + "/cups.sock", "tabrix-labels"}); }, notStarted},
+         [&] { QProcess::execute("cupsaccept", {"-h", spooler.dir + "/cups.sock", "tabrix-labels"}); },
+         "Unable to print.  StartRawPrintJob failed. Printer: tabrix-labels. The print spooler says: Destination "
+         "\"tabrix-labels\" is not accepting jobs."},
         {"a spooler that is down",
          [] { Printers::SetCurrentPrinter("tabrix-labels"); cupsSetServer("/nonexistent/cups.sock"); },
          [] { cupsSetServer(nullptr); },

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -133,4 +134,43 @@ TEST(PrintRun, LabelsAnEndedProgramLeftUnconfirmedAreClosedAndSaidAtStart)
                                 "Label History shows them as \"not confirmed: the program ended during the print\"; check "
                                 "those tubes."))
         << w.said.join('|').toStdString();
+}
+
+TEST(PrintRun, ACodeLeftInTheTestBoxIsAddedBeforeThePrint)
+{
+    Station s;
+    s.registration("BRAVO", {"TSH"});
+    s.type("lipid"); // no Enter
+    const QStringList before = Support::SpoolerJobs();
+    s.key(Qt::Key_F8);
+    EXPECT_EQ(s.rows("SELECT TestCode FROM tests ORDER BY Test_id"), (QList<QVariantList>{{"TSH"}, {"LIPID"}}));
+    EXPECT_EQ(Support::CapturedJobs(before, 2), (QList<QByteArray>{"X12345 BRAVO TSH\r\n", "X12345 BRAVO LIPID\r\n"}));
+    EXPECT_EQ(s.box("eTestCode"), "");
+}
+
+TEST(PrintRun, AFailedLabelKeepsTheRegistrationOnScreenAndPrintSendsWhatIsMissing)
+{
+    Station s;
+    s.registration("BRAVO", {"CBC", "TSH", "BMP"});
+    const QString sock = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/cups.sock";
+    const QStringList before = Support::SpoolerJobs();
+    // The queue stops taking jobs while the first label waits at the spooler.
+    QTimer::singleShot(300, [&] { QProcess::execute("cupsreject", {"-h", sock, "tabrix-labels"}); });
+    s.key(Qt::Key_Return); // Enter on the empty test box
+    EXPECT_EQ(s.prompter.errors, QStringList{"Unable to print.  StartRawPrintJob failed. Printer: tabrix-labels. The print "
+                                             "spooler says: Destination \"tabrix-labels\" is not accepting jobs."});
+    EXPECT_EQ(s.patients().state(), Cursor::State::Browse); // still BRAVO, no new record
+    EXPECT_EQ(s.patients().asString("AccnStr"), "X12345");
+    EXPECT_EQ(s.said.last(), "Printing stopped at the label for X12345, test TSH; 1 label sent to tabrix-labels for X12345. "
+                             "Not printed: TSH, BMP (Print prints them).");
+    s.key(Qt::Key_Return); // again: still there
+    EXPECT_EQ(s.patients().asString("AccnStr"), "X12345");
+
+    QProcess::execute("cupsaccept", {"-h", sock, "tabrix-labels"});
+    s.key(Qt::Key_F8);
+    EXPECT_EQ(Support::CapturedJobs(before, 3),
+              (QList<QByteArray>{"X12345 BRAVO CBC\r\n", "X12345 BRAVO TSH\r\n", "X12345 BRAVO BMP\r\n"}));
+    EXPECT_EQ(s.said.last(), "2 labels sent to tabrix-labels for X12345");
+    s.key(Qt::Key_Return); // all printed: the next registration begins
+    EXPECT_EQ(s.patients().state(), Cursor::State::Insert);
 }

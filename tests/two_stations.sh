@@ -7,8 +7,6 @@ set -euo pipefail
 TABRIX=$1
 SETUP=$2
 source "$(dirname "$0")/xsession.sh"
-keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
-field() { xdotool type --delay 40 -- "$1"; sleep 0.1; keys Return; }
 
 register=$work/shared
 mkdir "$register"

@@ -59,6 +59,11 @@ gone() {
   return 1
 }
 
+# Keys and text as a person types them, to the focused window.
+keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
+typed() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
+field() { typed "$1"; keys Return; }
+
 # The project's version, as CMakeLists.txt names it.
 project_version() {
   sed -n 's/^project(tabrix VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt"

@@ -119,7 +119,7 @@ void TfrmMain::attachRecordCommands()
     attach({tbSave, Save1}, [this] { m_lifecycle.tbSaveClick(); });
     attach({tbPrint, Print1}, [this] { tbPrintClick(); });
     attach({PreviewLabels1}, [this] {
-        if (PreviewLabels1Click(this, m_printerDefinition, m_lifecycle, m_store))
+        if (m_testCodes->takeTypedCode() && PreviewLabels1Click(this, m_printerDefinition, m_lifecycle, m_store))
             tbPrintClick();
     });
     attach({tbPrev, Previous1}, [this] { m_lifecycle.tbPrevClick(); });
@@ -162,6 +162,9 @@ void TfrmMain::LoadTemplate()
 
 bool TfrmMain::tbPrintClick()
 {
+    // A code still in the test box is the clerk's: it is added first, as Enter would.
+    if (!m_testCodes->takeTypedCode())
+        return false;
     TypeAhead::Hold hold(*m_typeAhead,
                          QStringLiteral("the labels for %1").arg(m_store.tblPatients.asString(QStringLiteral("AccnStr"))));
     return !m_printRun

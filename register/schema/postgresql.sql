@@ -38,6 +38,10 @@ CREATE TABLE tests (
 );
 CREATE INDEX tests_Order_id ON tests (Order_id, Test_id);
 
+-- What can run again on a register that has it ("IF NOT EXISTS", "OR REPLACE",
+-- "ON CONFLICT DO NOTHING") is also what "tabrix-register upgrade" adds to an older
+-- register: keep it so.
+
 -- The print ledger: one row for every label job, written before its bytes go to
 -- the spooler and completed with what became of them. It outlives deleted
 -- registrations and an emptied register: it is the record of what was printed.
@@ -59,3 +63,25 @@ CREATE TABLE IF NOT EXISTS label_log (
 );
 CREATE INDEX IF NOT EXISTS label_log_Order_id ON label_log (Order_id, TestCode, Label_id);
 CREATE INDEX IF NOT EXISTS label_log_Printed ON label_log (Printed, Label_id);
+CREATE INDEX IF NOT EXISTS label_log_AccnNum ON label_log (AccnNum);
+
+-- Every accession number given to a saved registration, kept when the
+-- registration is deleted, so that no number is ever given to a second one: the
+-- next number comes after the largest of the station's range here. The program
+-- takes a number back (in the same transaction as the delete) only for the newest
+-- registration of the range when no label of it was ever sent; Reset Accns
+-- empties it with the register.
+CREATE TABLE IF NOT EXISTS accn_given (
+  AccnNum INTEGER PRIMARY KEY
+);
+CREATE OR REPLACE FUNCTION patients_accn_given() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+  INSERT INTO accn_given (AccnNum) VALUES (NEW.AccnNum) ON CONFLICT DO NOTHING;
+  RETURN NEW;
+END;
+$$;
+CREATE OR REPLACE TRIGGER patients_accn_given AFTER INSERT ON patients
+  FOR EACH ROW EXECUTE FUNCTION patients_accn_given();
+INSERT INTO accn_given (AccnNum)
+  SELECT AccnNum FROM patients UNION SELECT AccnNum FROM label_log WHERE AccnNum IS NOT NULL
+  ON CONFLICT DO NOTHING;

@@ -25,7 +25,8 @@ QStringList SchemaStatements(const QString &kind)
         throw ETabrixError(QStringLiteral("There is no schema for \"%1\"").arg(kind));
     QStringList statements;
     QString current;
-    bool inBody = false; // a trigger body holds ";" of its own
+    bool inBody = false;   // a trigger body holds ";" of its own
+    bool inDollars = false; // so does a function body between $$ and $$
     for (QString line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         if (const qsizetype c = line.indexOf(QLatin1String("--")); c >= 0)
             line.truncate(c);
@@ -33,6 +34,10 @@ QStringList SchemaStatements(const QString &kind)
         if (line.isEmpty())
             continue;
         current += line + u'\n';
+        if (line.count(QLatin1String("$$")) % 2 == 1)
+            inDollars = !inDollars;
+        if (inDollars)
+            continue;
         if (line.compare(u"BEGIN", Qt::CaseInsensitive) == 0 || line.endsWith(QLatin1String(" BEGIN"), Qt::CaseInsensitive))
             inBody = true;
         const bool ends = line.endsWith(u';') && (!inBody || line.compare(u"END;", Qt::CaseInsensitive) == 0);
@@ -159,6 +164,15 @@ void CreatePostgresRegister(const QString &host, int port, const QString &databa
         [](QSqlDatabase &db) { CreateTables(db, QStringLiteral("postgresql")); });
 }
 
+// A schema statement that leaves a register that has what it makes as it is.
+static bool isRepeatable(const QString &statement)
+{
+    for (const char *phrase : {"IF NOT EXISTS", "OR REPLACE", "OR IGNORE", "ON CONFLICT DO NOTHING"})
+        if (statement.contains(QLatin1String(phrase), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 QStringList UpgradeRegister(QSqlDatabase db)
 {
     const auto fail = [](const QSqlQuery &q) { return ETabrixError(q.lastError().text()); };
@@ -180,9 +194,10 @@ QStringList UpgradeRegister(QSqlDatabase db)
                          QStringLiteral("CREATE UNIQUE INDEX AccnNum ON patients (AccnNum)")};
     if (postgres)
         steps << QStringLiteral("CREATE INDEX IF NOT EXISTS patients_AccnNum_Order_id ON patients (AccnNum, Order_id)");
-    // The print ledger, when the register has none yet.
+    // What later versions added (the print ledger, the numbers given): every
+    // statement of the schema that can run again on a register that has it.
     for (const QString &statement : SchemaStatements(postgres ? QStringLiteral("postgresql") : QStringLiteral("sqlite")))
-        if (statement.contains(QLatin1String(" label_log")))
+        if (isRepeatable(statement))
             steps << statement;
     if (!db.transaction())
         throw ETabrixError(db.lastError().text());

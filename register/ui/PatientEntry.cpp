@@ -49,6 +49,8 @@ bool PatientEntry::eventFilter(QObject *watched, QEvent *event)
             auto *key = static_cast<QKeyEvent *>(event);
             if (widget != QApplication::focusWidget())
                 break; // the window sees each key once, through the focused control
+            if (widget == m_panel.testGrid() && !key->isAutoRepeat())
+                m_testCodes.gridKeyPressed(key->key());
             consumed = FormKeyDown(key);
             if (!consumed && m_panel.ringIndex(widget) >= 0)
                 consumed = dbeKeyPress(key);

@@ -53,9 +53,30 @@ bool TestCodes::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (watched == m_panel.testGrid() && event->type() == QEvent::KeyRelease
                && !static_cast<QKeyEvent *>(event)->isAutoRepeat()) {
-        RunGuarded([this] { DBGrid1KeyUp(); });
+        // Only a key pressed here asks: the Enter or N that answered the question
+        // was pressed in its box. The command keys only run their command, and a
+        // modifier (the Ctrl of Ctrl+Delete) is no key of its own.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        static const QSet<int> silent = {Qt::Key_F5,     Qt::Key_F6,       Qt::Key_F7,      Qt::Key_F8,
+                                         Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Control, Qt::Key_Shift,
+                                         Qt::Key_Alt,    Qt::Key_AltGr,    Qt::Key_Meta};
+        if (m_pressedInGrid.remove(key) && !silent.contains(key))
+            RunGuarded([this] { DBGrid1KeyUp(); });
+    } else if (watched == m_panel.testGrid() && event->type() == QEvent::FocusOut) {
+        m_pressedInGrid.clear(); // their releases go elsewhere
     }
     return false;
+}
+
+void TestCodes::gridKeyPressed(int key)
+{
+    m_pressedInGrid.insert(key);
+}
+
+bool TestCodes::takeTypedCode()
+{
+    const QString code = m_panel.testCode()->text();
+    return code.isEmpty() || addTest(code);
 }
 
 // Reaching the code box saves the record, so its tests have a patient to belong to.
@@ -86,7 +107,7 @@ void TestCodes::Button1Click()
     hold.giveBack(patients.state() == Cursor::State::Insert);
 }
 
-void TestCodes::addTest(const QString &code)
+bool TestCodes::addTest(const QString &code)
 {
     Cursor &patients = m_panel.patients();
     Cursor &tests = m_panel.tests();
@@ -95,7 +116,7 @@ void TestCodes::addTest(const QString &code)
     if (patients.IsEmpty() || patients.state() == Cursor::State::Insert
         || patients.value(QStringLiteral("Order_id")).isNull()) {
         ShowError(QStringLiteral("The test %1 was not added: there is no saved patient record to add it to.").arg(code));
-        return;
+        return false;
     }
     try {
         tests.Append();
@@ -105,9 +126,10 @@ void TestCodes::addTest(const QString &code)
     } catch (const ETabrixError &e) {
         tests.Cancel();
         ShowError(e.message());
-        return;
+        return false;
     }
     m_panel.testCode()->clear();
+    return true;
 }
 
 void TestCodes::DBGrid1KeyUp()

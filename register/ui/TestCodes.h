@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QSet>
 #include <functional>
 
 class QKeyEvent;
@@ -21,13 +22,18 @@ public:
 
     // Enter in the code box.
     void Button1Click();
+    // A key was pressed while the grid had the focus (the window sees it first).
+    void gridKeyPressed(int key);
+    // A code typed into the box and not yet added is added, as Enter adds it;
+    // false when it could not be (the box keeps it and the reason was shown).
+    bool takeTypedCode();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void eTestCodeEnter();
-    void addTest(const QString &code);
+    bool addTest(const QString &code);
     void DBGrid1KeyUp();
     void deleteCurrentTest();
     void showCurrentTest();
@@ -36,6 +42,7 @@ private:
     RecordLifecycle &m_lifecycle;
     TypeAhead &m_typeAhead;
     std::function<bool()> m_print;
+    QSet<int> m_pressedInGrid; // keys pressed in the grid and not released yet
 };
 
 } // namespace Tabrix

@@ -227,7 +227,12 @@ TEST(Lifecycle, TheNumberAfterTheLargestIsRefusedNeverWrapped)
     // A range up to the largest 32-bit number, and a row there written by another tool.
     Station s(Min, INT32_MAX, {Min, INT32_MAX});
     EXPECT_EQ(TAccn.NextNum, 2147483648LL);
-    play(s, {{"New", 2147483648LL, 2, "New Print Next Others", RangeUsedUp}});
+    s.run("New"); // such an end is no accession number: said before any number is given
+    EXPECT_EQ(TAccn.NextNum, 2147483648LL);
+    EXPECT_EQ(s.rows(), 2);
+    EXPECT_EQ(s.enabled(), "New Print Next Others");
+    ASSERT_EQ(s.prompter.errors.size(), 1);
+    EXPECT_TRUE(s.prompter.errors[0].contains("Ranges/MaxValue is \"2147483647\"")) << qPrintable(s.prompter.errors[0]);
     QSqlQuery count(s.store.database());
     ASSERT_TRUE(count.exec(QString("SELECT count(*) FROM patients WHERE AccnNum = %1").arg(Min)) && count.next());
     EXPECT_EQ(count.value(0).toInt(), 1);

@@ -1,6 +1,6 @@
 // Time from a keystroke to the finished recolouring in the real template editor
 // (offscreen), for templates of 10 KB, 100 KB and 1 MiB, and the colouring scan alone.
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "editor/ColorScan.h"
 #include "editor/ui/TfrmCodeEditor.h"
 

@@ -1,7 +1,7 @@
 // Label pictures per second: the sample label filled with the test print's sample
 // values, and a label with a Data Matrix and a QR code; then what a preview refresh
 // costs after a keystroke in a template of 10 KB (fill the tags, decode, draw).
-#include "editor/SampleValues.h"
+#include "labels/SampleValues.h"
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
 

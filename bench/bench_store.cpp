@@ -1,7 +1,7 @@
 // Opening the register and moving through it, for 10,000 and 1,000,000 patients
 // with three tests each. Every move is one indexed query, so the figures for the
 // large register should stay close to those for the small one.
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "register/RecordStore.h"
 #include "bench/BenchRegister.h"
 #include "register/setup/RegisterSetup.h"

@@ -1,8 +1,8 @@
 #include "labels/LabelFields.h"
-#include "app/base/Clock.h"
-#include "app/base/IntText.h"
-#include "app/base/TabrixDefs.h"
-#include "labels/DateFormat.h"
+#include "base/Clock.h"
+#include "base/IntText.h"
+#include "base/TabrixDefs.h"
+#include "base/DateFormat.h"
 #include "register/Registration.h"
 
 #include <QLocale>

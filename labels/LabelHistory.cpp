@@ -1,5 +1,5 @@
 #include "labels/LabelHistory.h"
-#include "app/base/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "labels/Labels.h"
 #include "register/Cursor.h"
 

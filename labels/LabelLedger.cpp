@@ -1,6 +1,6 @@
 #include "labels/LabelLedger.h"
-#include "app/base/Clock.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Clock.h"
+#include "base/TabrixDefs.h"
 #include "register/RegisterStatement.h"
 
 #include <QCryptographicHash>

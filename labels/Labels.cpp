@@ -1,6 +1,6 @@
 #include "labels/Labels.h"
-#include "app/base/Prompter.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Prompter.h"
+#include "base/TabrixDefs.h"
 #include "labels/Printers.h"
 #include "labels/RawPrinter.h"
 

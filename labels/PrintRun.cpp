@@ -1,5 +1,5 @@
 #include "labels/PrintRun.h"
-#include "app/base/Prompter.h"
+#include "base/Prompter.h"
 #include "labels/LabelFields.h"
 #include "labels/LabelLedger.h"
 #include "labels/Labels.h"

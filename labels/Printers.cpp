@@ -1,5 +1,5 @@
 #include "labels/Printers.h"
-#include "app/base/TabrixError.h"
+#include "base/TabrixError.h"
 #include "labels/RawPrinter.h"
 
 #include <cups/cups.h>

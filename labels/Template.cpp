@@ -1,6 +1,6 @@
 #include "labels/Template.h"
-#include "app/base/IntText.h"
-#include "app/base/TabrixDefs.h"
+#include "base/IntText.h"
+#include "base/TabrixDefs.h"
 
 #include <QFile>
 #include <QFileInfo>

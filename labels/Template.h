@@ -1,5 +1,5 @@
 #pragma once
-#include "app/base/TabrixError.h"
+#include "base/TabrixError.h"
 
 #include <QByteArray>
 #include <QString>

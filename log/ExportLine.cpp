@@ -1,5 +1,5 @@
 #include "log/ExportLine.h"
-#include "labels/DateFormat.h"
+#include "base/DateFormat.h"
 
 #include <QTime>
 #include <algorithm>

@@ -1,5 +1,5 @@
 #include "log/PatientLogModel.h"
-#include "labels/DateFormat.h"
+#include "base/DateFormat.h"
 #include "register/Cursor.h"
 
 #include <QLocale>

@@ -1,5 +1,5 @@
 #include "log/RegisterExport.h"
-#include "app/base/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "log/ExportLine.h"
 #include "register/Cursor.h"
 #include "register/SqliteHandle.h"

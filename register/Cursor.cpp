@@ -1,5 +1,5 @@
 #include "register/Cursor.h"
-#include "app/base/IntText.h"
+#include "base/IntText.h"
 #include "register/DateText.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #include "register/DataLink.h"
-#include "app/base/TabrixError.h"
+#include "base/TabrixError.h"
 #include "register/WriterWait.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "register/DateText.h"
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 namespace Tabrix {
 

@@ -1,5 +1,5 @@
 #include "register/EntryRules.h"
-#include "app/base/IntText.h"
+#include "base/IntText.h"
 #include "register/Cursor.h"
 #include "register/DateText.h"
 

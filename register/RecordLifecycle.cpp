@@ -1,9 +1,9 @@
 #include "register/RecordLifecycle.h"
-#include "app/base/Clock.h"
-#include "app/base/IniFile.h"
-#include "app/base/Prompter.h"
-#include "app/base/Settings.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Clock.h"
+#include "base/IniFile.h"
+#include "base/Prompter.h"
+#include "base/Settings.h"
+#include "base/TabrixDefs.h"
 #include "register/SQUtils.h"
 
 namespace Tabrix {

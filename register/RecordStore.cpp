@@ -1,5 +1,5 @@
 #include "register/RecordStore.h"
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "register/DataLink.h"
 
 #include <QFileInfo>

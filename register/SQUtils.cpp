@@ -1,5 +1,5 @@
 #include "register/SQUtils.h"
-#include "app/base/IntText.h"
+#include "base/IntText.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The real main window over a register of its own, shown and active (offscreen),
 // for the tests that drive it with keys.
-#include "app/base/Clock.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Clock.h"
+#include "base/TabrixDefs.h"
 #include "app/ui/TfrmMain.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"

@@ -1,5 +1,5 @@
 #include "tests/TestSupport.h"
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "register/RecordStore.h"
 #include "register/WriterWait.h"
 #include "register/setup/RegisterSetup.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/base/Prompter.h"
+#include "base/Prompter.h"
 
 #include <QMap>
 #include <QSqlDatabase>

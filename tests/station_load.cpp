@@ -6,9 +6,9 @@
 //   saved N collisions C p50 T50 p99 T99 max TMAX   (times of one save in milliseconds)
 //
 //   station_load DATA_LINK_FILE MIN_VALUE MAX_VALUE COUNT NAME [TEMPLATE]
-#include "app/base/Clock.h"
-#include "app/base/Prompter.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Clock.h"
+#include "base/Prompter.h"
+#include "base/TabrixDefs.h"
 #include "labels/PrintRun.h"
 #include "labels/Template.h"
 #include "register/EntryRules.h"

@@ -1,5 +1,5 @@
-#include "app/base/TabrixDefs.h"
-#include "app/base/TabrixError.h"
+#include "base/TabrixDefs.h"
+#include "base/TabrixError.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 

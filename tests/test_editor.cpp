@@ -1,5 +1,5 @@
-#include "app/base/IniFile.h"
-#include "app/base/TabrixDefs.h"
+#include "base/IniFile.h"
+#include "base/TabrixDefs.h"
 #include "app/ui/TfrmMain.h"
 #include "editor/ColorScan.h"
 #include "editor/ui/TemplateHighlighter.h"

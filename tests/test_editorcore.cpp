@@ -1,7 +1,7 @@
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 #include "editor/ColorScan.h"
 #include "editor/LabelCapture.h"
-#include "editor/SampleValues.h"
+#include "labels/SampleValues.h"
 #include "tests/TestSupport.h"
 
 #include <QCoreApplication>

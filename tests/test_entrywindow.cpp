@@ -1,5 +1,5 @@
-#include "app/base/Clock.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Clock.h"
+#include "base/TabrixDefs.h"
 #include "app/ui/MessageBoxPrompter.h"
 #include "app/ui/TfrmMain.h"
 #include "app/ui/TfrmHelp.h"

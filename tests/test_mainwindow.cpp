@@ -1,6 +1,6 @@
-#include "app/base/IniFile.h"
+#include "base/IniFile.h"
 #include "app/ui/Startup.h"
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/TfrmMain.h"
 #include "app/ui/TfrmSplash.h"

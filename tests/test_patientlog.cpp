@@ -1,4 +1,4 @@
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "app/ui/TfrmMain.h"
 #include "labels/Printers.h"
 #include "log/ui/PatientLogReport.h"

@@ -1,4 +1,4 @@
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "labels/ui/PrinterSetup.h"
 #include "labels/Printers.h"
 #include "tests/TestSupport.h"

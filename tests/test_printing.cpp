@@ -1,4 +1,4 @@
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "labels/Labels.h"
 #include "labels/Printers.h"
 #include "labels/RawPrinter.h"

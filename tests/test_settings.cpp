@@ -1,7 +1,7 @@
-#include "app/base/IniFile.h"
-#include "app/base/IntText.h"
-#include "app/base/TabrixDefs.h"
-#include "app/base/TabrixError.h"
+#include "base/IniFile.h"
+#include "base/IntText.h"
+#include "base/TabrixDefs.h"
+#include "base/TabrixError.h"
 #include "tests/TestSupport.h"
 
 #include <QFile>

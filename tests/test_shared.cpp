@@ -1,5 +1,5 @@
-#include "app/base/Clock.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Clock.h"
+#include "base/TabrixDefs.h"
 #include "labels/LabelLedger.h"
 #include "labels/Printers.h"
 #include "labels/PrintRun.h"

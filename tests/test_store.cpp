@@ -1,4 +1,4 @@
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "log/PatientLogModel.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"

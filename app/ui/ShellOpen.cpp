@@ -1,5 +1,5 @@
 #include "app/ui/ShellOpen.h"
-#include "app/base/Prompter.h"
+#include "base/Prompter.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "app/ui/TfrmAbout.h"
-#include "app/ui/Pictures.h"
+#include "base/ui/Pictures.h"
 #include "app/ui/CenteredButtonBar.h"
 #include "app/ui/ShellOpen.h"
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "app/ui/TfrmHelp.h"
-#include "app/base/Prompter.h"
-#include "app/base/TabrixDefs.h"
-#include "app/base/TabrixError.h"
+#include "base/Prompter.h"
+#include "base/TabrixDefs.h"
+#include "base/TabrixError.h"
 #include "app/ui/CenteredButtonBar.h"
 
 #include <QFileInfo>

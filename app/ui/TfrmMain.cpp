@@ -1,10 +1,10 @@
 #include "app/ui/TfrmMain.h"
-#include "app/base/Clock.h"
-#include "app/base/Settings.h"
-#include "app/ui/Pictures.h"
-#include "app/base/Prompter.h"
+#include "base/Clock.h"
+#include "base/Settings.h"
+#include "base/ui/Pictures.h"
+#include "base/Prompter.h"
 #include "app/ui/ShellOpen.h"
-#include "app/base/TabrixDefs.h"
+#include "base/TabrixDefs.h"
 #include "app/ui/TfrmAbout.h"
 #include "app/ui/TfrmHelp.h"
 #include "app/ui/TfrmOptions.h"
@@ -402,6 +402,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 void TfrmMain::PrinterTemplate1Click()
 {
     TfrmCodeEditor editor(this, m_store.tblPatients.database());
+    connect(&editor, &TfrmCodeEditor::helpRequested, &editor, [&editor] { Help1Click(&editor); });
     if (editor.exec() == QDialog::Accepted)
         LoadTemplate();
 }

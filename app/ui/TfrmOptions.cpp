@@ -1,10 +1,10 @@
 #include "app/ui/TfrmOptions.h"
 #include "labels/Template.h"
-#include "app/base/Settings.h"
-#include "app/base/Prompter.h"
-#include "app/base/TabrixDefs.h"
-#include "app/ui/InputRules.h"
-#include "app/ui/UpperCaseValidator.h"
+#include "base/Settings.h"
+#include "base/Prompter.h"
+#include "base/TabrixDefs.h"
+#include "base/ui/InputRules.h"
+#include "base/ui/UpperCaseValidator.h"
 #include "register/SQUtils.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "app/ui/TfrmSplash.h"
-#include "app/ui/Pictures.h"
+#include "base/ui/Pictures.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,10 +1,9 @@
 #include "editor/ui/TfrmCodeEditor.h"
-#include "app/base/AtomicFile.h"
-#include "app/base/Settings.h"
-#include "app/ui/TfrmHelp.h"
-#include "app/ui/Pictures.h"
-#include "app/base/Prompter.h"
-#include "app/base/TabrixDefs.h"
+#include "base/AtomicFile.h"
+#include "base/Settings.h"
+#include "base/ui/Pictures.h"
+#include "base/Prompter.h"
+#include "base/TabrixDefs.h"
 #include "editor/ui/TemplateHighlighter.h"
 #include "editor/ui/TfrmGetLabel.h"
 #include "labels/LabelLedger.h"
@@ -151,7 +150,7 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent, const QSqlDatabase &ledgerRegist
     connect(btnOK, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { RunGuarded([this] { btnCancelClick(); }); });
     connect(RichEdit1, &QPlainTextEdit::selectionChanged, this, &TfrmCodeEditor::RichEdit1SelectionChange);
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] { Help1Click(this); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, &TfrmCodeEditor::helpRequested);
     FormCreate();
 }
 

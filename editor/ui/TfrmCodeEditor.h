@@ -1,5 +1,5 @@
 #pragma once
-#include "editor/SampleValues.h"
+#include "labels/SampleValues.h"
 
 #include <QDialog>
 #include <QSqlDatabase>
@@ -34,6 +34,11 @@ public:
     const SampleValues &samples() const { return SampleValues1; }
     bool colorize() const;
 
+signals:
+    // F1: the program's help, which the shell shows.
+    void helpRequested();
+
+public:
     QPlainTextEdit *RichEdit1;
     QToolBar *ToolBar1;
     QAction *tbNew, *tbOpen, *tbSave, *tbCut, *tbCopy, *tbPaste, *tbTestPrint, *tbField, *tbChar, *tbListen;

@@ -1,6 +1,6 @@
 #include "editor/ui/TfrmGetLabel.h"
-#include "app/ui/Pictures.h"
-#include "app/base/Prompter.h"
+#include "base/ui/Pictures.h"
+#include "base/Prompter.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

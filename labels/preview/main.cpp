@@ -4,9 +4,9 @@
 // The first label goes to OUTPUT.png, the second to OUTPUT-2.png and so on; what a
 // picture leaves out is listed on standard error. Exit status: 0 pictures written,
 // 1 nothing could be shown, 2 wrong arguments.
-#include "app/base/InfoOptions.h"
-#include "app/base/TabrixError.h"
-#include "editor/SampleValues.h"
+#include "base/InfoOptions.h"
+#include "base/TabrixError.h"
+#include "labels/SampleValues.h"
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
 

@@ -1,6 +1,6 @@
 #include "labels/ui/ExportLabelHistoryCommand.h"
-#include "app/base/Prompter.h"
-#include "app/ui/ExportProgress.h"
+#include "base/Prompter.h"
+#include "base/ui/ExportProgress.h"
 #include "labels/LabelHistory.h"
 #include "labels/LabelLedger.h"
 

@@ -1,6 +1,6 @@
 #include "labels/ui/PrinterSetup.h"
-#include "app/base/Settings.h"
-#include "app/base/TabrixError.h"
+#include "base/Settings.h"
+#include "base/TabrixError.h"
 #include "labels/Printers.h"
 
 #include <QPrintDialog>

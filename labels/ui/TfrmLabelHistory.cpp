@@ -1,5 +1,5 @@
 #include "labels/ui/TfrmLabelHistory.h"
-#include "app/base/Prompter.h"
+#include "base/Prompter.h"
 #include "labels/LabelHistory.h"
 #include "labels/LabelLedger.h"
 #include "register/RecordStore.h"

@@ -1,5 +1,5 @@
 #include "labels/ui/TfrmLabelPreview.h"
-#include "app/base/Prompter.h"
+#include "base/Prompter.h"
 #include "labels/preview/LabelPreview.h"
 #include "labels/ui/LabelPictures.h"
 #include "register/RecordLifecycle.h"

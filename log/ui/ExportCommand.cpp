@@ -1,6 +1,6 @@
 #include "log/ui/ExportCommand.h"
-#include "app/base/Prompter.h"
-#include "app/ui/ExportProgress.h"
+#include "base/Prompter.h"
+#include "base/ui/ExportProgress.h"
 #include "register/RecordLifecycle.h"
 #include "log/RegisterExport.h"
 

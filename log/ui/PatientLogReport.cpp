@@ -1,9 +1,9 @@
 #include "log/ui/PatientLogReport.h"
-#include "app/base/Clock.h"
-#include "app/base/CommaText.h"
-#include "app/base/Prompter.h"
-#include "app/base/TabrixDefs.h"
-#include "labels/DateFormat.h"
+#include "base/Clock.h"
+#include "base/CommaText.h"
+#include "base/Prompter.h"
+#include "base/TabrixDefs.h"
+#include "base/DateFormat.h"
 #include "labels/Printers.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "log/ui/TfrmPatientLog.h"
-#include "app/ui/Pictures.h"
-#include "app/base/Prompter.h"
+#include "base/ui/Pictures.h"
+#include "base/Prompter.h"
 #include "log/PatientLogModel.h"
 #include "log/ui/PatientLogReport.h"
 #include "register/Cursor.h"

@@ -1,5 +1,5 @@
 #include "register/setup/RegisterSetup.h"
-#include "app/base/TabrixError.h"
+#include "base/TabrixError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -9,8 +9,8 @@
 //     lists the accession numbers held twice, and changes nothing, when there are any
 //   tabrix-register count DB_FILE
 //     prints how many registrations the SQLite register DB_FILE holds
-#include "app/base/InfoOptions.h"
-#include "app/base/TabrixError.h"
+#include "base/InfoOptions.h"
+#include "base/TabrixError.h"
 #include "register/DataLink.h"
 #include "register/setup/RegisterSetup.h"
 

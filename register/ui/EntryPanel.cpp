@@ -1,6 +1,6 @@
 #include "register/ui/EntryPanel.h"
-#include "app/ui/Pictures.h"
-#include "app/ui/UpperCaseValidator.h"
+#include "base/ui/Pictures.h"
+#include "base/ui/UpperCaseValidator.h"
 #include "register/Cursor.h"
 #include "register/TestListModel.h"
 #include "register/ui/FieldBinding.h"

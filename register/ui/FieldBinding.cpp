@@ -1,5 +1,5 @@
 #include "register/ui/FieldBinding.h"
-#include "app/base/Prompter.h"
+#include "base/Prompter.h"
 #include "register/Cursor.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
 // The data link file reader on any file content.
-#include "app/base/TabrixError.h"
+#include "base/TabrixError.h"
 #include "register/DataLink.h"
 #include "tests/fuzz/FuzzFile.h"
 

@@ -1,6 +1,6 @@
 // The settings file reader and writer on any file content.
-#include "app/base/IniFile.h"
-#include "app/base/TabrixError.h"
+#include "base/IniFile.h"
+#include "base/TabrixError.h"
 #include "tests/fuzz/FuzzFile.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "app/base/Settings.h"
-#include "app/base/IniFile.h"
-#include "app/base/TabrixDefs.h"
+#include "base/Settings.h"
+#include "base/IniFile.h"
+#include "base/TabrixDefs.h"
 
 namespace Tabrix::Settings {
 

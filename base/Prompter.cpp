@@ -1,5 +1,5 @@
-#include "app/base/Prompter.h"
-#include "app/base/TabrixError.h"
+#include "base/Prompter.h"
+#include "base/TabrixError.h"
 
 #include <cstdio>
 

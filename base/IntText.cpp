@@ -1,4 +1,4 @@
-#include "app/base/IntText.h"
+#include "base/IntText.h"
 
 namespace Tabrix {
 

@@ -1,4 +1,4 @@
-#include "labels/DateFormat.h"
+#include "base/DateFormat.h"
 
 namespace Tabrix {
 

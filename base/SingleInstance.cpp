@@ -1,4 +1,4 @@
-#include "app/base/SingleInstance.h"
+#include "base/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "app/base/TabrixDefs.h"
-#include "app/base/Settings.h"
+#include "base/TabrixDefs.h"
+#include "base/Settings.h"
 #include "labels/Printers.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "app/base/IniFile.h"
-#include "app/base/AtomicFile.h"
-#include "app/base/IntText.h"
-#include "app/base/TabrixError.h"
+#include "base/IniFile.h"
+#include "base/AtomicFile.h"
+#include "base/IntText.h"
+#include "base/TabrixError.h"
 
 #include <QFile>
 #include <QFileInfo>

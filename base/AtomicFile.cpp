@@ -1,4 +1,4 @@
-#include "app/base/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <QFileInfo>
 

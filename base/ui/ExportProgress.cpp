@@ -1,4 +1,4 @@
-#include "app/ui/ExportProgress.h"
+#include "base/ui/ExportProgress.h"
 
 #include <QCoreApplication>
 #include <algorithm>

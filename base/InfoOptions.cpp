@@ -1,4 +1,4 @@
-#include "app/base/InfoOptions.h"
+#include "base/InfoOptions.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/ui/Pictures.h"
+#include "base/ui/Pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

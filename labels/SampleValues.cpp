@@ -1,7 +1,7 @@
-#include "editor/SampleValues.h"
-#include "app/base/Clock.h"
-#include "app/base/IntText.h"
-#include "labels/DateFormat.h"
+#include "labels/SampleValues.h"
+#include "base/Clock.h"
+#include "base/IntText.h"
+#include "base/DateFormat.h"
 #include "register/DateText.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/base/StationAccess.h"
+#include "base/StationAccess.h"
 
 #include <QFileInfo>
 #include <pwd.h>

@@ -1,4 +1,4 @@
-#include "app/base/CommaText.h"
+#include "base/CommaText.h"
 
 namespace Tabrix {
 

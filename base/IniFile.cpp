@@ -1,6 +1,7 @@
 #include "base/IniFile.h"
 #include "base/AtomicFile.h"
 #include "base/IntText.h"
+#include "base/TextEncoding.h"
 #include "base/TabrixError.h"
 
 #include <QFile>
@@ -37,7 +38,7 @@ Lines readLines(const QString &path)
     if (!f.open(QIODevice::ReadOnly))
         return result;
     QByteArray all = f.readAll();
-    if (IsUtf16(all))
+    if (IsUtf16Text(all))
         return result; // unreadable: every key takes its default (the program says so at start)
     if (all.startsWith(Utf8Bom)) {
         result.bom = Utf8Bom;
@@ -94,16 +95,10 @@ bool sameName(const QString &a, const QString &b)
 
 } // namespace
 
-bool IsUtf16(const QByteArray &bytes)
-{
-    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
-           || (bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0'));
-}
-
 QString EncodingFault(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || !IsUtf16(f.read(2)))
+    if (!f.open(QIODevice::ReadOnly) || !IsUtf16Text(f.read(4)))
         return QString();
     return QStringLiteral("Tabrix cannot read its settings file %1: it is saved as UTF-16 text. Open it in a text editor, "
                           "save it as UTF-8 (or plain ASCII) text, then start Tabrix again.")

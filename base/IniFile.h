@@ -14,8 +14,6 @@ namespace IniFile {
 
 constexpr int MaxValueLength = 2047;
 
-// Text saved as UTF-16 (with a byte-order mark, or a NUL in the first two bytes).
-bool IsUtf16(const QByteArray &bytes);
 // Why the settings file cannot be read at all (it is UTF-16 text), naming it and
 // what to do; empty when it can. Such a file reads as if empty and is never written.
 QString EncodingFault(const QString &path);

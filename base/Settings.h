@@ -3,7 +3,8 @@
 
 // Every key of the settings file, declared once: its section, its name, its
 // default and its value form. Each read and write goes to the file at that moment
-// (nothing is cached), through the settings file reader of IniFile.
+// (nothing is cached), through the settings file reader of IniFile. The station
+// (register/Station) reads and writes them in its own settings file.
 namespace Tabrix::Settings {
 
 template <class T>
@@ -14,12 +15,13 @@ public:
 
     const char *section() const { return m_section; }
     const char *name() const { return m_name; }
-    // The stored value, or the key's default when it is absent or not of its form.
-    T read() const { return read(m_default); }
+    // The value stored in the settings file `file`, or the key's default when it
+    // is absent or not of its form.
+    T read(const QString &file) const { return read(file, m_default); }
     // The same with a default of the caller's (the value in force, a screen-centred place).
-    T read(const T &defaultValue) const;
+    T read(const QString &file, const T &defaultValue) const;
     // Raises ETabrixError "Unable to write to <file>" when the write is refused.
-    void write(const T &value) const;
+    void write(const QString &file, const T &value) const;
 
 private:
     const char *m_section;

@@ -1,6 +1,6 @@
 // Time from a keystroke to the finished recolouring in the real template editor
 // (offscreen), for templates of 10 KB, 100 KB and 1 MiB, and the colouring scan alone.
-#include "base/TabrixDefs.h"
+#include "register/Station.h"
 #include "editor/ColorScan.h"
 #include "editor/ui/TfrmCodeEditor.h"
 
@@ -29,14 +29,14 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    TabrixDefs::Initialise(dir.filePath("tabrix"));
+    const Station station(dir.filePath("tabrix"));
     const QString line = "^FO20,15^A0N,28,28^FD<#Field Name=FullName Length=24>^FS[CR][LF] // name line\r\n";
     std::printf("%-10s %14s %18s %14s\n", "template", "plain key (ms)", "quote key (ms)", "scan (ms)");
     for (int size : {10 * 1024, 100 * 1024, 1024 * 1024}) {
         QString text;
         while (text.size() < size)
             text += line;
-        TfrmCodeEditor editor;
+        TfrmCodeEditor editor(station);
         editor.setText(text);
         editor.show();
         QApplication::processEvents();

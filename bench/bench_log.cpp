@@ -137,7 +137,8 @@ int main(int argc, char **argv)
     std::printf("patients    open (ms)  sort (ms)  end (ms)  page at end (ms)  on last (ms)  middle (ms)  drag, slowest screen (ms)\n");
     QList<LogFigures> figures;
     QTemporaryDir dir;
-    RecordStore store;
+    Station station(dir.filePath("tabrix"));
+    RecordStore store{station};
     for (int patients : sizes) {
         store.Disconnect();
         const QString db = dir.filePath(QStringLiteral("tabrix%1.db").arg(patients));

@@ -1,7 +1,6 @@
 // Opening the register and moving through it, for 10,000 and 1,000,000 patients
 // with three tests each. Every move is one indexed query, so the figures for the
 // large register should stay close to those for the small one.
-#include "base/TabrixDefs.h"
 #include "register/RecordStore.h"
 #include "bench/BenchRegister.h"
 #include "register/setup/RegisterSetup.h"
@@ -24,9 +23,12 @@ int main(int argc, char **argv)
         const QString dbFile = dir.filePath("tabrix.db");
         Bench::fill(dbFile, patients);
         RegisterSetup::WriteDataLink(dir.filePath("tabrix.udl"), "Provider=SQLite;Data Source=tabrix.db");
-        TAccn.MinValue = 100000001;
+        Station station(dir.filePath("tabrix"));
+        StationSettings range = station.settings();
+        range.TAccn.MinValue = 100000001;
+        station.putInForce(range);
 
-        RecordStore store;
+        RecordStore store{station};
         QElapsedTimer clock;
         clock.start();
         store.Connect(dir.filePath("tabrix.udl"));

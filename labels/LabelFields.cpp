@@ -1,7 +1,6 @@
 #include "labels/LabelFields.h"
 #include "base/Clock.h"
 #include "base/IntText.h"
-#include "base/TabrixDefs.h"
 #include "base/DateFormat.h"
 #include "register/Registration.h"
 
@@ -36,7 +35,8 @@ QString fieldValue(const Registration &patients, const QString &name, const QStr
 
 } // namespace
 
-QString PageProducer1HTMLTag(const Registration &patients, const QString &testCode, const TagParams &params)
+QString PageProducer1HTMLTag(const Registration &patients, const QString &testCode, const QString &stationID,
+                             const TagParams &params)
 {
     try {
         const QString name = params.value(QStringLiteral("Name")).toUpper();
@@ -53,7 +53,7 @@ QString PageProducer1HTMLTag(const Registration &patients, const QString &testCo
             return tooLong ? cut(code.mid(comma), length) : QString();
         }
         if (name == u"STATIONID")
-            return cut(TabrixDefs::StationID, length);
+            return cut(stationID, length);
         try {
             return fieldValue(patients, name, params.value(QStringLiteral("Format")), length);
         } catch (const ETabrixError &) {

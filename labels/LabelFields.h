@@ -9,6 +9,8 @@ class Registration;
 // 40 unless given), Format (for dates). TESTCODE and TESTCODE2 split a long test
 // code at its last comma that fits; AGE is never cut; a tag that cannot be
 // filled prints "?????".
-QString PageProducer1HTMLTag(const Registration &record, const QString &testCode, const TagParams &params);
+// STATIONID is `stationID`, the station's name.
+QString PageProducer1HTMLTag(const Registration &record, const QString &testCode, const QString &stationID,
+                             const TagParams &params);
 
 } // namespace Tabrix

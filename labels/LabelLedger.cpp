@@ -1,6 +1,5 @@
 #include "labels/LabelLedger.h"
 #include "base/Clock.h"
-#include "base/TabrixDefs.h"
 #include "register/RegisterStatement.h"
 
 #include <QCryptographicHash>
@@ -39,7 +38,7 @@ qint64 LabelLedger::open(const LedgerEntry &e)
                               "Outcome, Reprint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
                               "(SELECT count(*) FROM label_log WHERE Order_id = ? AND AccnNum = ? AND TestCode = ? "
                               "AND Outcome = ?))"),
-               {e.orderId, e.accnNum, text(e.accnStr), text(e.testCode), Clock::now(), text(TabrixDefs::StationID),
+               {e.orderId, e.accnNum, text(e.accnStr), text(e.testCode), Clock::now(), text(e.station),
                 qint64(e.bytes.size()), QString::fromLatin1(QCryptographicHash::hash(e.bytes, QCryptographicHash::Sha256).toHex()),
                 Sending, e.orderId, e.accnNum, text(e.testCode), LabelJob::Sent},
                QStringLiteral("Label_id"))
@@ -62,7 +61,7 @@ int LabelLedger::closeUnfinished(const QString &station, const QDateTime &before
 LabelJob RecordedPrinting::print(const LedgerEntry &entry, const QString &label)
 {
     if (!m_ledger.present())
-        return PrintLabel(entry.bytes, label);
+        return PrintLabel(entry.bytes, m_printerWait, label);
     retryPending();
     qint64 row = 0;
     try {
@@ -74,7 +73,7 @@ LabelJob RecordedPrinting::print(const LedgerEntry &entry, const QString &label)
                               .arg(TheLabel(label), e.message());
         return refused;
     }
-    const LabelJob job = PrintLabel(entry.bytes, label);
+    const LabelJob job = PrintLabel(entry.bytes, m_printerWait, label);
     try {
         m_ledger.close(row, job);
     } catch (const ETabrixError &e) {

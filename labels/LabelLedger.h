@@ -14,6 +14,7 @@ struct LedgerEntry {
     QVariant orderId, accnNum; // none for the editor's test label
     QString accnStr, testCode;
     QByteArray bytes;
+    QString station; // the station that prints it
 };
 
 // The register's print ledger (table label_log): a row for every label job,
@@ -50,7 +51,8 @@ private:
 // label and at the end. A ledger that is not there is passed by.
 class RecordedPrinting {
 public:
-    explicit RecordedPrinting(const QSqlDatabase &db) : m_ledger(db) {}
+    // Each job waits `printerWait` milliseconds at the spooler (PrintLabel).
+    RecordedPrinting(const QSqlDatabase &db, int printerWait) : m_ledger(db), m_printerWait(printerWait) {}
 
     // Prints one label (PrintLabel) with its row; `label` names it ("X12345, test
     // CBC"). When the row cannot be written the label is not offered to a printer
@@ -70,6 +72,7 @@ private:
     void retryPending();
 
     LabelLedger m_ledger;
+    int m_printerWait;
     QList<Pending> m_pending;
 };
 

@@ -1,6 +1,5 @@
 #include "labels/Labels.h"
 #include "base/Prompter.h"
-#include "base/TabrixDefs.h"
 #include "labels/Printers.h"
 #include "labels/RawPrinter.h"
 
@@ -24,7 +23,7 @@ QString TheLabel(const QString &label)
     return label.isEmpty() ? QStringLiteral("The label") : QStringLiteral("The label for %1").arg(label);
 }
 
-LabelJob PrintLabel(const QByteArray &bytes, const QString &label)
+LabelJob PrintLabel(const QByteArray &bytes, int printerWait, const QString &label)
 {
     LabelJob result;
     const auto failed = [&](const QString &why) {
@@ -52,7 +51,7 @@ LabelJob PrintLabel(const QByteArray &bytes, const QString &label)
         TWinRawPrinter printer(device, port);
         result.jobId = printer.JobId;
         const bool written = printer.WriteString(bytes);
-        Delay(TabrixDefs::PrinterWait);
+        Delay(printerWait);
         // Only a job that the spooler took whole and confirmed counts as printed.
         const bool ended = printer.End();
         if (!written)

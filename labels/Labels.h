@@ -19,11 +19,11 @@ struct LabelJob {
 };
 
 // Prints one label: one raw job to the current printer holding exactly these
-// bytes, kept open PrinterWait milliseconds before it is ended. Sent only when the
+// bytes, kept open `printerWait` milliseconds (the station's PrinterWait) before it is ended. Sent only when the
 // spooler took every byte and confirmed the job; otherwise the outcome says why
 // ("Unable to print.  " and the reason, naming `label` ("X12345, test CBC") when
 // the label may not have printed). Shows nothing: the caller does.
-LabelJob PrintLabel(const QByteArray &bytes, const QString &label = QString());
+LabelJob PrintLabel(const QByteArray &bytes, int printerWait, const QString &label = QString());
 
 // Shows why a job did not print: the error box, or the general error display when
 // there is no printer at all.

@@ -23,20 +23,22 @@ QString keyText(const QVariant &key)
 }
 } // namespace
 
-RecordLabel LabelOfTest(const QStringList &htmlDoc, const Registration &record, const TestOrder &test)
+RecordLabel LabelOfTest(const QStringList &htmlDoc, const Registration &record, const TestOrder &test,
+                        const StationSettings &station)
 {
     const TagHandler handler = [&](const QString &, const TagParams &params) {
-        return PageProducer1HTMLTag(record, test.code, params);
+        return PageProducer1HTMLTag(record, test.code, station.StationID, params);
     };
     return {QStringLiteral("%1, test %2").arg(record.accnStr(), test.code), test,
-            RenderLabel(htmlDoc, handler, StationValueBytes())};
+            RenderLabel(htmlDoc, handler, ValueBytesFor(station.LabelUTF8))};
 }
 
-QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registration &record)
+QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registration &record,
+                                      const StationSettings &station)
 {
     QList<RecordLabel> labels;
     for (const TestOrder &test : record.tests())
-        labels << LabelOfTest(htmlDoc, record, test);
+        labels << LabelOfTest(htmlDoc, record, test, station);
     return labels;
 }
 
@@ -75,13 +77,14 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
     if (toPrint.isEmpty()) // what was missing has gone meanwhile: a print of them all
         toPrint = record.tests();
 
-    RecordedPrinting recorded(m_store.database());
+    const StationSettings &station = m_store.station().settings();
+    RecordedPrinting recorded(m_store.database(), station.PrinterWait);
     QSet<QString> sent = sentBefore;
     QString printer, stoppedAt;
     for (const TestOrder &test : std::as_const(toPrint)) {
         RecordLabel label;
         try {
-            label = LabelOfTest(definition.lines, record, test);
+            label = LabelOfTest(definition.lines, record, test, station);
         } catch (const ETabrixError &e) {
             stoppedAt = QStringLiteral("%1, test %2").arg(result.accnStr, test.code);
             prompter().generalError(WithFullStop(e.message())); // a template that cannot be expanded
@@ -89,7 +92,7 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
         }
         say(QStringLiteral("Printing the label for %1").arg(label.name));
         const LabelJob job = recorded.print({record.orderId(), record.value(QStringLiteral("AccnNum")), result.accnStr,
-                                             test.code, label.bytes},
+                                             test.code, label.bytes, station.StationID},
                                             label.name);
         if (!job.printer.isEmpty())
             printer = job.printer;

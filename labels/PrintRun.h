@@ -1,6 +1,7 @@
 #pragma once
 #include "labels/Template.h"
 #include "register/Registration.h"
+#include "register/Station.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -26,10 +27,12 @@ struct RecordLabel {
     TestOrder test;
     QByteArray bytes;
 };
-// The label of one test of a registration, exactly as a print makes it.
-RecordLabel LabelOfTest(const QStringList &htmlDoc, const Registration &record, const TestOrder &test);
+// The label of one test of a registration, exactly as a print at `station` makes it.
+RecordLabel LabelOfTest(const QStringList &htmlDoc, const Registration &record, const TestOrder &test,
+                        const StationSettings &station);
 // Every label a print of the registration would send, in its tests' order.
-QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registration &record);
+QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registration &record,
+                                      const StationSettings &station);
 
 // What a print run did: for which registration, how many labels went, and the
 // tests whose labels did not (the one that failed and those after it).

@@ -63,4 +63,10 @@ bool SelectByName(const QString &name)
     return false;
 }
 
+void SelectSettingsPrinter(const QString &name)
+{
+    if (!SelectByName(name))
+        SetCurrentPrinter(QString());
+}
+
 } // namespace Tabrix::Printers

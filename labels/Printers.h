@@ -19,5 +19,8 @@ QString CurrentPrinterName();
 // current; false (and nothing changes) when there is none. While the spooler
 // cannot be reached, the name is kept as it is.
 bool SelectByName(const QString &name);
+// At start: the printer the settings name (Printer/Printer), if it is installed;
+// else the spooler's default.
+void SelectSettingsPrinter(const QString &name);
 
 } // namespace Tabrix::Printers

@@ -1,6 +1,6 @@
 #include "labels/Template.h"
 #include "base/IntText.h"
-#include "base/TabrixDefs.h"
+#include "base/TextEncoding.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -133,11 +133,8 @@ QStringList LoadTemplateLines(const QString &path)
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ETabrixError(file.errorString());
-    // UTF-16 text holds a NUL in every other byte of plain letters, so its first
-    // NUL would end the label after a byte or two: it is said instead.
-    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
-                       || (bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0'));
-    if (utf16)
+    // A NUL ends the text, so UTF-16 would print a letter or two: it is said instead.
+    if (IsUtf16Text(bytes))
         throw ETemplateEncoding(QStringLiteral("The printer definition %1 is saved as UTF-16 text, which a label printer "
                                                "cannot take: nothing was printed from it. Open it in a text editor, "
                                                "save it as plain text (UTF-8 or ASCII), then print again.")
@@ -182,11 +179,6 @@ QString TemplateText(const QStringList &lines)
         text += QLatin1String("\r\n");
     }
     return text;
-}
-
-ValueBytes StationValueBytes()
-{
-    return TabrixDefs::LabelUTF8 ? ValueBytes::Utf8 : ValueBytes::Printable;
 }
 
 QByteArray LabelValueBytes(const QString &value, ValueBytes form)

@@ -68,8 +68,11 @@ QString TemplateText(const QStringList &lines);
 // each as its byte (the label's own character set), or as UTF-8 for printers whose
 // template selects it. Either way a value is never read as escapes.
 enum class ValueBytes { Printable, Utf8 };
-// How this station's values reach its labels (Defaults/LabelUTF8).
-ValueBytes StationValueBytes();
+// How a station's values reach its labels: Defaults/LabelUTF8.
+inline ValueBytes ValueBytesFor(bool labelUTF8)
+{
+    return labelUTF8 ? ValueBytes::Utf8 : ValueBytes::Printable;
+}
 // A value as the bytes it puts on a label.
 QByteArray LabelValueBytes(const QString &value, ValueBytes form);
 // The characters of `text` that a label cannot carry in that form, each once.

@@ -1,9 +1,6 @@
 #include "register/RecordLifecycle.h"
 #include "base/Clock.h"
-#include "base/IniFile.h"
 #include "base/Prompter.h"
-#include "base/Settings.h"
-#include "base/TabrixDefs.h"
 #include "register/SQUtils.h"
 
 namespace Tabrix {
@@ -39,28 +36,12 @@ const char *const NoRange = "This station has no accession range yet. Set the ra
                             "start the registration again.";
 } // namespace
 
-QString RangeFault()
-{
-    const std::pair<const Settings::Integer *, qint32> ends[] = {{&Settings::MinValue, TAccn.MinValue},
-                                                                 {&Settings::MaxValue, TAccn.MaxValue}};
-    for (const auto &[key, value] : ends) {
-        if (!AccnNumToStr(value).isEmpty())
-            continue;
-        const QString written = IniFile::ReadString(TabrixDefs::SettingsFile, QString::fromLatin1(key->section()),
-                                                    QString::fromLatin1(key->name()), QString::number(value));
-        return QStringLiteral("The accession range in the settings file %1 cannot be used: %2/%3 is \"%4\", which reads "
-                              "as %5, no accession number. Write each end of the range there as its number (for example "
-                              "MinValue=100012345 for X12345 and MaxValue=100020000 for X20000), or set the range in "
-                              "Edit > Preferences > Accn Range.")
-            .arg(TabrixDefs::SettingsFile, QString::fromLatin1(key->section()), QString::fromLatin1(key->name()), written)
-            .arg(value);
-    }
-    return QString();
-}
-
 void RecordLifecycle::tblPatientsNewRecord()
 {
     Cursor &p = m_store.tblPatients;
+    Station &station = m_store.station();
+    const StationSettings &s = station.settings();
+    const TAccnRecord &TAccn = s.TAccn;
     // Without a range there is no number to give: the record could never be saved.
     if (TAccn.MinValue == 0) {
         ShowError(QString::fromLatin1(NoRange));
@@ -69,7 +50,7 @@ void RecordLifecycle::tblPatientsNewRecord()
     }
     // A range written into the settings file by hand may hold no accession number
     // at all (X12345 reads as the hexadecimal 74565): said before anything is typed.
-    if (const QString fault = RangeFault(); !fault.isEmpty()) {
+    if (const QString fault = station.rangeFault(); !fault.isEmpty()) {
         ShowError(fault);
         p.Cancel();
         return;
@@ -77,7 +58,7 @@ void RecordLifecycle::tblPatientsNewRecord()
     // Worked out afresh, so that stations sharing a range see each other's saves
     // and a range set meanwhile applies; without the register, the number in memory.
     try {
-        TAccn.NextNum = m_store.getNextTabrix();
+        station.setNextNum(m_store.getNextTabrix());
     } catch (const ETabrixError &) {
     }
     if (TAccn.NextNum > TAccn.MaxValue) {
@@ -88,8 +69,8 @@ void RecordLifecycle::tblPatientsNewRecord()
     p.setValue(QStringLiteral("AccnNum"), TAccn.NextNum);
     p.setValue(QStringLiteral("AccnStr"), AccnNumToStr(p.asInteger(QStringLiteral("AccnNum"))));
     p.setValue(QStringLiteral("Created"), Clock::now());
-    p.setValue(QStringLiteral("Location"), TabrixDefs::Location);
-    p.setValue(QStringLiteral("Gender"), QString(TabrixDefs::Gender));
+    p.setValue(QStringLiteral("Location"), s.Location);
+    p.setValue(QStringLiteral("Gender"), QString(s.Gender));
     const auto today = [] { return Clock::now().toString(QStringLiteral("MM/dd/yyyy")); };
     const auto now = [] { return Clock::now().toString(QStringLiteral("HHmm")); };
     p.setValue(QStringLiteral("Collection_date"), today());
@@ -152,7 +133,7 @@ bool RecordLifecycle::postNew()
             ShowError(e.message());
             return false;
         }
-        if (next > TAccn.MaxValue || next <= p.asInteger(QStringLiteral("AccnNum"))) {
+        if (next > m_store.station().settings().TAccn.MaxValue || next <= p.asInteger(QStringLiteral("AccnNum"))) {
             ShowError(QString::fromLatin1(RangeUsedUp));
             return false;
         }
@@ -162,7 +143,7 @@ bool RecordLifecycle::postNew()
     }
     // Saved: its number is used up, even if reading the row back fails later.
     const qint64 saved = p.asInteger(QStringLiteral("AccnNum"));
-    TAccn.NextNum = saved + 1;
+    m_store.station().setNextNum(saved + 1);
     if (const QString now = p.asString(QStringLiteral("AccnStr")); now != first)
         ShowStatus(QStringLiteral("%1 was taken by another station: this registration was saved as %2.").arg(first, now));
     return true;
@@ -213,16 +194,18 @@ void RecordLifecycle::Delete1Click()
         RunGuarded([&] { p.Refresh(); }); // what the register holds after all
         return;
     }
+    Station &station = m_store.station();
     if (m_store.keepsGivenNumbers()) {
         try {
-            TAccn.NextNum = m_store.getNextTabrix(); // the register kept or gave back the number
+            station.setNextNum(m_store.getNextTabrix()); // the register kept or gave back the number
         } catch (const ETabrixError &) {
         }
         return;
     }
     // The newest number comes back for the next record.
+    const TAccnRecord &TAccn = station.settings().TAccn;
     if (accn == TAccn.NextNum - 1 && TAccn.NextNum != TAccn.MinValue)
-        --TAccn.NextNum;
+        station.setNextNum(TAccn.NextNum - 1);
 }
 
 void RecordLifecycle::EmptyDatabase1Click()
@@ -234,7 +217,7 @@ void RecordLifecycle::EmptyDatabase1Click()
     m_store.EmptyPatients();
     m_store.tblPatients.Open();
     m_store.tblTests.Open();
-    TAccn.NextNum = TAccn.MinValue;
+    m_store.station().setNextNum(m_store.station().settings().TAccn.MinValue);
 }
 
 bool RecordLifecycle::FormCloseQuery()

@@ -14,10 +14,6 @@ struct CommandStates {
 };
 CommandStates AvailableCommands(const Cursor &patients);
 
-// Why the station's range cannot give numbers (an end that is no accession
-// number, as the settings file holds it), naming the file and the key; empty when it can.
-QString RangeFault();
-
 // The life of the current patient record: new with its accession number and
 // defaults, save, cancel, delete, browse, reset, and closing over it. Every command
 // that leaves the record saves it first through TryPost.

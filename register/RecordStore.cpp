@@ -1,5 +1,4 @@
 #include "register/RecordStore.h"
-#include "base/TabrixDefs.h"
 #include "register/DataLink.h"
 
 #include <QFileInfo>
@@ -18,8 +17,8 @@ bool hasTable(const QSqlDatabase &db, const QString &name)
 }
 } // namespace
 
-RecordStore::RecordStore(QObject *parent)
-    : QObject(parent),
+RecordStore::RecordStore(Station &station, QObject *parent)
+    : QObject(parent), m_station(station),
       m_connectionName(QStringLiteral("tabrix-%1").arg(reinterpret_cast<quintptr>(this)))
 {
     tblPatients.setSortFields({QStringLiteral("AccnNum")});
@@ -53,7 +52,7 @@ void RecordStore::Connect(const QString &dataLinkFile)
         tblPatients.Open();
         tblTests.Open();
         m_keepsGivenNumbers = hasTable(m_db, QStringLiteral("accn_given"));
-        TAccn.NextNum = getNextTabrix();
+        m_station.setNextNum(getNextTabrix());
     } catch (...) {
         Disconnect();
         throw;
@@ -70,6 +69,7 @@ void RecordStore::Disconnect()
 
 qint64 RecordStore::getNextTabrix()
 {
+    const TAccnRecord &TAccn = m_station.settings().TAccn;
     // The largest number within the station's own range: rows of another
     // station's range, or of an older one, neither block nor shift the numbering.
     // 1 is added here, in 64 bits: after 2147483647 comes 2147483648 (refused as
@@ -89,6 +89,7 @@ void RecordStore::DeleteCurrent()
         return;
     }
     const qint32 accn = tblPatients.asInteger(QStringLiteral("AccnNum"));
+    const TAccnRecord &TAccn = m_station.settings().TAccn;
     RegisterTransaction transaction(m_db);
     tblPatients.Delete();
     // Labels may carry a number the ledger knows of, even one that failed: such

@@ -1,6 +1,7 @@
 #pragma once
 #include "register/Cursor.h"
 #include "register/Registration.h"
+#include "register/Station.h"
 
 #include <QSqlDatabase>
 
@@ -12,7 +13,8 @@ namespace Tabrix {
 class RecordStore : public QObject {
     Q_OBJECT
 public:
-    explicit RecordStore(QObject *parent = nullptr);
+    // The station gives the range its numbers come from, and keeps NextNum.
+    explicit RecordStore(Station &station, QObject *parent = nullptr);
     ~RecordStore() override;
 
     // Reads the data link file, opens the database, then the patient cursor, the
@@ -22,6 +24,7 @@ public:
     // happens when the store is closed already.
     void Disconnect();
     bool connected() const { return m_db.isOpen(); }
+    Station &station() const { return m_station; }
     QSqlDatabase database() const { return m_db; }
 
     // The first accession number that may be handed out: the largest in the
@@ -47,6 +50,7 @@ public:
 
 private:
     void release();
+    Station &m_station;
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_keepsGivenNumbers = false;

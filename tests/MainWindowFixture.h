@@ -34,11 +34,8 @@ struct MainWindowFixture {
         if (prepare)
             prepare(folder);
         folder.createRegister();
-        TAccn = {Min, Min + 100, 0};
-        TabrixDefs::Location.clear();
-        TabrixDefs::Gender = u'M';
-        TabrixDefs::IllegalChars = "\\#!$";
-        main = std::make_unique<TfrmMain>();
+        set([](StationSettings &s) { s.TAccn = {Min, Min + 100, 0}; });
+        main = std::make_unique<TfrmMain>(folder.station);
         QObject::connect(main->statusBar(), &QStatusBar::messageChanged, [this](const QString &text) {
             if (!text.isEmpty())
                 said << text;
@@ -60,6 +57,9 @@ struct MainWindowFixture {
     ~MainWindowFixture() { Clock::setFixed({}); }
 
     Cursor &patients() { return main->store().tblPatients; }
+    template <class Change>
+    void set(Change change) { Set(folder.station, change); }
+    const StationSettings &settings() const { return folder.station.settings(); }
 
     void fillValid(const QString &last)
     {

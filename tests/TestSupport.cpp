@@ -1,5 +1,4 @@
 #include "tests/TestSupport.h"
-#include "base/TabrixDefs.h"
 #include "register/RecordStore.h"
 #include "register/WriterWait.h"
 #include "register/setup/RegisterSetup.h"
@@ -36,10 +35,7 @@ qint32 AddPatient(RecordStore &store, const ColumnValues &values, const QStringL
     return orderId;
 }
 
-ProgramFolder::ProgramFolder()
-{
-    TabrixDefs::Initialise(programFile());
-}
+ProgramFolder::ProgramFolder() = default;
 
 void ProgramFolder::createRegister()
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include "base/Prompter.h"
+#include "register/Station.h"
 
 #include <QMap>
 #include <QSqlDatabase>
@@ -70,7 +71,17 @@ struct ShortWriterWait {
     int was;
 };
 
-// A program folder of its own: the program's paths point into it, and it can
+// The station's settings with `change` made to them, put into force for the test
+// (never written), as a settings file would have them.
+template <class Change>
+void Set(Station &station, Change change)
+{
+    StationSettings settings = station.settings();
+    change(settings);
+    station.putInForce(settings);
+}
+
+// A program folder of its own with its station (files and settings), which can
 // hold a fresh SQLite register with the data link file naming it.
 class ProgramFolder {
 public:
@@ -86,6 +97,9 @@ public:
 
 private:
     QTemporaryDir m_dir;
+
+public:
+    Station station{programFile()}; // after its folder: its files are there
 };
 
 } // namespace Tabrix::Support

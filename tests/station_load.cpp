@@ -29,11 +29,14 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: station_load DATA_LINK_FILE MIN_VALUE MAX_VALUE COUNT NAME [TEMPLATE]\n");
         return 2;
     }
-    TAccn.MinValue = args[2].toInt();
-    TAccn.MaxValue = args[3].toInt();
+    Station station(QCoreApplication::applicationFilePath());
+    StationSettings settings = station.settings();
+    settings.TAccn = {args[2].toInt(), args[3].toInt(), 0};
+    settings.PrinterWait = 0;
+    station.putInForce(settings);
     const int count = args[4].toInt();
     const QString name = args[5];
-    RecordStore store;
+    RecordStore store{station};
     RecordLifecycle life(store);
     life.CheckFields = [&] {
         const auto failure = CheckRecord(store.tblPatients, Clock::now());
@@ -43,7 +46,6 @@ int main(int argc, char **argv)
     };
     PrinterDefinition labelTemplate;
     PrintRun run(life, store);
-    TabrixDefs::PrinterWait = 0;
     try {
         store.Connect(args[1]);
         if (args.size() == 7)

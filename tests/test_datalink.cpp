@@ -13,7 +13,8 @@ using namespace Tabrix;
 namespace {
 QString connectError(const QString &udl)
 {
-    RecordStore store;
+    Support::ProgramFolder folder;
+    RecordStore store{folder.station};
     try {
         store.Connect(udl);
     } catch (const ETabrixError &e) {
@@ -80,7 +81,7 @@ TEST(DataLink, ReadsTheClassicShapeInEitherEncoding)
         Support::ProgramFolder folder;
         folder.createRegister();
         folder.writeFile("tabrix.udl", bytes);
-        RecordStore store;
+        RecordStore store{folder.station};
         store.Connect(folder.path("tabrix.udl"));
         EXPECT_TRUE(store.connected());
         EXPECT_TRUE(store.tblPatients.active());

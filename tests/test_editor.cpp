@@ -60,7 +60,7 @@ TEST(Editor, MenusToolbarAndInsertion)
 {
     Support::ProgramFolder folder;
     folder.writeFile("tabrix.tpd", "N[CR][LF]\r\n");
-    TfrmCodeEditor editor;
+    TfrmCodeEditor editor(folder.station);
     editor.show(); // the text-change handler is attached when the window shows
     EXPECT_EQ(editor.windowTitle(), "Template Editor");
     EXPECT_EQ(editor.text(), "N[CR][LF]\r\n");
@@ -101,7 +101,7 @@ TEST(Editor, MenusToolbarAndInsertion)
 TEST(Editor, ColoursFollowTheScanAndKeepTheSelection)
 {
     Support::ProgramFolder folder;
-    TfrmCodeEditor editor;
+    TfrmCodeEditor editor(folder.station);
     Support::closeAboutBoxes();
     editor.show();
     QApplication::processEvents();
@@ -147,7 +147,7 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
     folder.writeFile("tabrix.tpd", "OLD\r\n");
     Support::RecordingPrompter prompter;
     {
-        TfrmCodeEditor editor;
+        TfrmCodeEditor editor(folder.station);
         editor.Colorize1->trigger(); // off
         prompter.answers = {false};
         editor.reject(); // Escape
@@ -158,12 +158,12 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
         editor.btnCancel->click();
         EXPECT_EQ(folder.readFile("tabrix.tpd"), "OLD\r\n");
     }
-    EXPECT_EQ(IniFile::ReadString(TabrixDefs::SettingsFile, "Defaults", "Colorize", ""), "0");
+    EXPECT_EQ(IniFile::ReadString(folder.station.files().SettingsFile, "Defaults", "Colorize", ""), "0");
 
     // A printer definition that cannot be written keeps the editor open.
     QFile::setPermissions(folder.path("tabrix.tpd"), QFileDevice::ReadOwner);
     {
-        TfrmCodeEditor editor;
+        TfrmCodeEditor editor(folder.station);
         EXPECT_FALSE(editor.colorize());
         editor.setText("NEW\r\n");
         editor.btnOK->click();
@@ -173,7 +173,7 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
     QFile::setPermissions(folder.path("tabrix.tpd"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     // OK with an empty text writes an empty file; the main window then has no template.
-    TfrmMain main;
+    TfrmMain main(folder.station);
     main.store().Connect(folder.path("tabrix.udl"));
     QTimer::singleShot(0, [] {
         for (QWidget *w : QApplication::topLevelWidgets())
@@ -194,11 +194,11 @@ TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
     Support::ProgramFolder folder;
     Support::RecordingPrompter prompter;
     folder.createRegister();
-    RecordStore store;
+    RecordStore store{folder.station};
     store.Connect(folder.path("tabrix.udl"));
     Printers::SetCurrentPrinter(QString());
-    TabrixDefs::PrinterWait = 0;
-    TfrmCodeEditor editor(nullptr, store.tblPatients.database());
+    Support::Set(folder.station, [](StationSettings &s) { s.PrinterWait = 0; });
+    TfrmCodeEditor editor(folder.station, nullptr, store.tblPatients.database());
     const QStringList before = Support::SpoolerJobs();
     editor.setText("A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
     editor.tbTestPrint->trigger();
@@ -256,7 +256,7 @@ TEST(Editor, ThePreviewPaneDrawsTheTestLabelAsTypedAndIsRemembered)
         return QImage();
     };
     {
-        TfrmCodeEditor editor;
+        TfrmCodeEditor editor(folder.station);
         editor.show();
         auto *pane = Support::Control<LabelPictures>(editor, "LabelPictures");
         EXPECT_FALSE(pane->isVisible());
@@ -279,7 +279,7 @@ TEST(Editor, ThePreviewPaneDrawsTheTestLabelAsTypedAndIsRemembered)
         editor.btnCancel->click();
     }
     EXPECT_TRUE(folder.readFile("tabrix.ini").contains("LabelPreview=1"));
-    TfrmCodeEditor again;
+    TfrmCodeEditor again(folder.station);
     again.show();
     EXPECT_TRUE(Support::Control<LabelPictures>(again, "LabelPictures")->isVisible());
     EXPECT_TRUE(Support::Control<QAction>(again, "LabelPreview1")->isChecked());
@@ -389,7 +389,7 @@ TEST(Capture, ReturnAfterDoneTakesTheCaptureIntoTheEditor)
     Support::ProgramFolder folder;
     Support::RecordingPrompter prompter;
     prompter.answers = {true}; // "Replace current contents?"
-    TfrmCodeEditor editor;
+    TfrmCodeEditor editor(folder.station);
     editor.show();
     QString shownAddresses;
     QTimer::singleShot(0, [&] {

@@ -51,7 +51,7 @@ TEST(EntryWindow, AWholeRegistrationTypedWithKeysOnly)
     w.typeAndEnter("T");
     w.key(Qt::Key_Return); // receive time as offered: now
     EXPECT_EQ(w.focus(), Support::Control(*w.main, "eTestCode"));
-    EXPECT_EQ(TAccn.NextNum, Min + 1); // reaching the test codes saved the record
+    EXPECT_EQ(w.settings().TAccn.NextNum, Min + 1); // reaching the test codes saved the record
     w.typeAndEnter("cbc");
     w.typeAndEnter("bmp,cmp");
     EXPECT_EQ(Support::Control<QTableView>(*w.main, "DBGrid1")->model()->rowCount(), 2);
@@ -165,12 +165,11 @@ TEST(EntryWindow, RefusedCharactersAreDroppedOnlyWhenTyped)
     QApplication::processEvents();
     w.type("x#y");
     EXPECT_EQ(Support::Control(*w.main, "eTestCode")->text(), "XY");
-    TabrixDefs::IllegalChars.clear();
+    w.set([](StationSettings &s) { s.IllegalChars.clear(); });
     Support::Control(*w.main, "dbeFirst")->setFocus();
     QApplication::processEvents();
     w.type("#1");
     EXPECT_EQ(Support::Control(*w.main, "dbeFirst")->text(), "#1");
-    TabrixDefs::IllegalChars = "\\#!$";
 
     QApplication::clipboard()->setText("p#q");
     Support::Control(*w.main, "DBEPatient_id")->setFocus();
@@ -308,7 +307,7 @@ TEST(EntryWindow, TabFromTheTestCodeBoxGoesOnToTheLastName)
 TEST(EntryWindow, AFirstRunAsksForTheRangeAndUsesItAtOnce)
 {
     Window w;
-    TAccn = {0, 0, 0}; // no range set yet
+    w.set([](StationSettings &s) { s.TAccn = {0, 0, 0}; }); // no range set yet
     w.key(Qt::Key_F5);
     ASSERT_FALSE(w.prompter.errors.isEmpty());
     EXPECT_TRUE(w.prompter.errors.last().contains("Edit > Preferences > Accn Range")) << qPrintable(w.prompter.errors.last());
@@ -326,7 +325,7 @@ TEST(EntryWindow, AFirstRunAsksForTheRangeAndUsesItAtOnce)
     });
     poll->start(10);
     Support::Control<QAction>(*w.main, "Preferences1")->trigger();
-    EXPECT_EQ(TAccn.MinValue, 100012345);
+    EXPECT_EQ(w.settings().TAccn.MinValue, 100012345);
     w.main->activateWindow(); // back from the dialog
     EXPECT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
     w.key(Qt::Key_F5);
@@ -379,7 +378,7 @@ TEST(EntryWindow, WhatIsTypedIsWhatTheRegisterHoldsAndTheLabelPrints)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed.toStdString() + (c.form == U ? " as UTF-8" : ""));
         Window w(1);
-        TabrixDefs::LabelUTF8 = c.form == U; // as the settings file would say
+        w.set([&](StationSettings &s) { s.LabelUTF8 = c.form == U; }); // as the settings file would say
         auto *box = Support::Control(*w.main, c.box);
         box->setFocus();
         QApplication::processEvents();
@@ -402,13 +401,12 @@ TEST(EntryWindow, WhatIsTypedIsWhatTheRegisterHoldsAndTheLabelPrints)
         const Registration record = w.main->store().currentRegistration();
         const QStringList labelTemplate{QString("<#Field Name=%1>").arg(test ? "TestCode" : c.column)};
         ASSERT_FALSE(record.tests().isEmpty() && test);
-        const QByteArray label = test ? RegistrationLabels(labelTemplate, record).value(0).bytes
+        const QByteArray label = test ? RegistrationLabels(labelTemplate, record, w.settings()).value(0).bytes
                                       : RenderLabel(labelTemplate, [&](const QString &, const TagParams &p) {
-                                            return PageProducer1HTMLTag(record, QString(), p);
-                                        }, StationValueBytes());
+                                            return PageProducer1HTMLTag(record, QString(), w.settings().StationID, p);
+                                        }, ValueBytesFor(w.settings().LabelUTF8));
         EXPECT_EQ(label, c.label);
     }
-    TabrixDefs::LabelUTF8 = false;
 
     // A paste that holds such a character is not taken either.
     Window w(1);
@@ -466,7 +464,7 @@ TEST(EntryWindow, ARangeThatIsNoAccessionNumberIsSaidBeforeAnythingIsTyped)
 {
     Window w;
     w.folder.writeFile("tabrix.ini", "[Ranges]\nMinValue=X12345\nMaxValue=X20000\n");
-    TabrixDefs::LoadSettings();
+    w.folder.station.LoadSettings();
     w.key(Qt::Key_F5);
     ASSERT_EQ(w.prompter.errors.size(), 1);
     EXPECT_EQ(w.prompter.errors[0], "The accession range in the settings file " + w.folder.path("tabrix.ini") +

@@ -23,7 +23,7 @@ namespace {
 // A register of its own in a program folder of its own, open.
 struct OpenRegister {
     Support::ProgramFolder folder;
-    RecordStore store;
+    RecordStore store{folder.station};
     OpenRegister()
     {
         folder.createRegister();

@@ -87,7 +87,7 @@ namespace {
 struct LabelStation {
     Support::ProgramFolder folder;
     Support::RecordingPrompter prompter;
-    RecordStore store;
+    RecordStore store{folder.station};
     RecordLifecycle lifecycle{store};
     PrintRun run{lifecycle, store};
     QList<bool> toolbar;
@@ -95,8 +95,8 @@ struct LabelStation {
     explicit LabelStation(const QStringList &codes, const std::function<void(Support::ProgramFolder &)> &prepare = {})
     {
         Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
-        TabrixDefs::StationID = "Tabrix Station";
-        TAccn = {100012345, 100020000, 0}; // the station's range, as a registration needs
+        // The station's range, as a registration needs.
+        Support::Set(folder.station, [](StationSettings &s) { s.TAccn = {100012345, 100020000, 0}; });
         if (prepare)
             prepare(folder);
         folder.createRegister();
@@ -110,9 +110,14 @@ struct LabelStation {
     }
     ~LabelStation() { Clock::setFixed({}); }
 
+    const StationSettings &settings() const { return folder.station.settings(); }
+    // Each label's job waits this long at the spooler.
+    void wait(int ms) { Support::Set(folder.station, [ms](StationSettings &s) { s.PrinterWait = ms; }); }
+
     QString tag(const QString &params)
     {
-        return PageProducer1HTMLTag(store.currentRegistration(), store.tblTests.asString("TestCode"), SplitParams(params));
+        return PageProducer1HTMLTag(store.currentRegistration(), store.tblTests.asString("TestCode"),
+                                    folder.station.settings().StationID, SplitParams(params));
     }
     PrintRunResult print(const QStringList &htmlDoc, const std::function<void(const QString &)> &say = {})
     {
@@ -188,7 +193,7 @@ TEST(Labels, TagValues)
 TEST(Labels, TheWorkedExamplePrintsByteForByte)
 {
     LabelStation s({"CBC", "BMP,CMP,LIPID,TSH"});
-    TabrixDefs::PrinterWait = 0;
+    s.wait(0);
     Printers::SetCurrentPrinter(QString());
     const QStringList before = Support::SpoolerJobs();
     s.print(WorkedExample);
@@ -202,10 +207,10 @@ TEST(Labels, TheWorkedExamplePrintsByteForByte)
 TEST(Labels, ThePreviewsLabelsAreTheBytesThePrintSends)
 {
     LabelStation s({"CBC", "BMP,CMP,LIPID,TSH"});
-    TabrixDefs::PrinterWait = 0;
+    s.wait(0);
     Printers::SetCurrentPrinter(QString());
     s.store.tblTests.Next(); // the test list on its second row
-    const QList<RecordLabel> labels = RegistrationLabels(WorkedExample, s.store.currentRegistration());
+    const QList<RecordLabel> labels = RegistrationLabels(WorkedExample, s.store.currentRegistration(), s.settings());
     ASSERT_EQ(labels.size(), 2);
     EXPECT_EQ(labels[0].name, "X12345, test CBC");
     EXPECT_EQ(labels[1].name, "X12345, test BMP,CMP,LIPID,TSH");
@@ -233,7 +238,7 @@ TEST(Labels, NothingToPrintIsSaid)
 TEST(Labels, TheRunStopsAtTheFirstLabelThatFails)
 {
     LabelStation s({"FIRST", "SECOND", "THIRD"});
-    TabrixDefs::PrinterWait = 1000;
+    s.wait(1000);
     Printers::SetCurrentPrinter(QString());
     const QString sock = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/cups.sock";
     // While the first label's job is open and waits, the queue starts rejecting jobs.
@@ -241,7 +246,6 @@ TEST(Labels, TheRunStopsAtTheFirstLabelThatFails)
     const QStringList before = Support::SpoolerJobs();
     const PrintRunResult run = s.print({"<#Field Name=TestCode>[CR][LF]"});
     QProcess::execute("cupsaccept", {"-h", sock, "tabrix-labels"});
-    TabrixDefs::PrinterWait = 0;
 
     EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{"FIRST\r\n"});
     QThread::msleep(300);
@@ -262,7 +266,7 @@ TEST(Labels, ALabelTheSpoolerNeverConfirmedIsNamedAndStopsTheRun)
     cupsSetServer(qPrintable(dir.path() + "/cups.sock"));
     Printers::SetCurrentPrinter("tabrix-labels");
     LabelStation s({"CBC", "BMP"});
-    TabrixDefs::PrinterWait = 3000;
+    s.wait(3000);
     QFile pid(dir.path() + "/cupsd.pid");
     ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
     const QString cupsd = QString::fromLatin1(pid.readAll().trimmed());
@@ -287,7 +291,6 @@ TEST(Labels, ALabelTheSpoolerNeverConfirmedIsNamedAndStopsTheRun)
     EXPECT_EQ(s.prompter.errors.last(), "Unable to print.  StartRawPrintJob failed: the print spooler (CUPS) cannot be reached");
     EXPECT_EQ(s.prompter.errors.size(), 2);
 
-    TabrixDefs::PrinterWait = 0;
     Printers::SetCurrentPrinter(QString());
     cupsSetServer(nullptr);
     QProcess::execute("bash", {script, "stop", dir.path()});
@@ -338,7 +341,7 @@ QStringList printing(const QStringList &codes, const QString &end)
 TEST(Ledger, EveryLabelHasItsRowWithTheSpoolersBytesJobAndReprintCount)
 {
     LabelStation s({"CBC", "BMP", "TSH"});
-    TabrixDefs::PrinterWait = 0;
+    s.wait(0);
     Printers::SetCurrentPrinter(QString());
     const QString queue = Printers::CurrentPrinterName();
     const QStringList before = Support::SpoolerJobs();
@@ -377,7 +380,7 @@ TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
     const QString NoSuchQueue = "Unable to print.  StartRawPrintJob failed. Printer: no-such-queue. The print spooler says: "
                                 "There is no such printer.";
     LabelStation s({"CBC", "BMP"});
-    TabrixDefs::PrinterWait = 0;
+    s.wait(0);
     Printers::SetCurrentPrinter("no-such-queue");
     const QStringList before = Support::SpoolerJobs();
     EXPECT_EQ(printAndSay(s, WorkedExample),
@@ -396,7 +399,7 @@ TEST(Ledger, ALedgerLockedByAnotherProcessStopsTheRunBeforeTheNextLabel)
 {
     Support::ShortWriterWait shortWait(300);
     LabelStation s({"CBC", "BMP", "TSH"});
-    TabrixDefs::PrinterWait = 0;
+    s.wait(0);
     Printers::SetCurrentPrinter(QString());
     const QString queue = Printers::CurrentPrinterName();
     const QStringList before = Support::SpoolerJobs();
@@ -423,7 +426,7 @@ TEST(Ledger, ALedgerLockedByAnotherProcessStopsTheRunBeforeTheNextLabel)
 TEST(Ledger, ARegisterWithoutTheLedgerPrintsAsBefore)
 {
     LabelStation s({"CBC", "BMP,CMP,LIPID,TSH"});
-    TabrixDefs::PrinterWait = 0;
+    s.wait(0);
     Printers::SetCurrentPrinter(QString());
     ASSERT_TRUE(QSqlQuery(s.store.tblPatients.database()).exec("DROP TABLE label_log"));
     const QStringList before = Support::SpoolerJobs();
@@ -461,7 +464,7 @@ TEST(Ledger, OnAFullDiskNoLabelGoesWithoutItsRow)
     LabelStation s({"CBC", "BMP", "TSH"}, [&](Support::ProgramFolder &f) { disk = std::make_unique<SmallDisk>(f.path("")); });
     if (!disk->mounted)
         GTEST_SKIP() << "mounting a file system needs root";
-    TabrixDefs::PrinterWait = 0;
+    s.wait(0);
     Printers::SetCurrentPrinter(QString());
     const QStringList before = Support::SpoolerJobs();
     disk->fill();
@@ -483,7 +486,6 @@ TEST(Ledger, OnAFullDiskNoLabelGoesWithoutItsRow)
 TEST(Ledger, ACompletionALockKeptOutIsTriedAgainBeforeTheNextLabelAndAtTheEnd)
 {
     Support::ShortWriterWait shortWait(300);
-    TabrixDefs::PrinterWait = 1000;
     Printers::SetCurrentPrinter(QString());
     const QString queue = Printers::CurrentPrinterName();
     struct Case { const char *name; const char *releaseAt; QList<QVariantList> rows; QStringList errors; };
@@ -500,6 +502,7 @@ TEST(Ledger, ACompletionALockKeptOutIsTriedAgainBeforeTheNextLabelAndAtTheEnd)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         LabelStation s({"CBC", "BMP"});
+        s.wait(1000);
         // Another process takes the register's write lock while the first label's job is open.
         QProcess locker;
         whileTheFirstJobIsOpen([&] {
@@ -520,19 +523,16 @@ TEST(Ledger, ACompletionALockKeptOutIsTriedAgainBeforeTheNextLabelAndAtTheEnd)
         EXPECT_EQ(s.prompter.errors, c.errors);
         EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"), c.rows);
     }
-    TabrixDefs::PrinterWait = 0;
 }
 
 TEST(Ledger, RowsAProgramLeftUnfinishedAreClosedAtTheNextStart)
 {
     LabelStation s({"CBC"});
     LabelLedger ledger(s.store.database());
-    ledger.open({1, 100012345, "X12345", "CBC", "left by a program that ended"});
-    TabrixDefs::StationID = "Another Station";
-    ledger.open({1, 100012345, "X12345", "BMP", "another station's, still printing"});
+    ledger.open({1, 100012345, "X12345", "CBC", "left by a program that ended", "Tabrix Station"});
+    ledger.open({1, 100012345, "X12345", "BMP", "another station's, still printing", "Another Station"});
     EXPECT_EQ(ledger.closeUnfinished("Tabrix Station", Clock::now().addSecs(1)), 1);
     EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"),
               (QList<QVariantList>{{"CBC", "not confirmed: the program ended during the print"},
                                    {"BMP", "sending, not confirmed"}}));
-    TabrixDefs::StationID = "Tabrix Station";
 }

@@ -19,17 +19,17 @@ namespace {
 const QDateTime Now(QDate(2026, 12, 8), QTime(10, 0));
 
 // A register with the record lifecycle over it; the record check is the real one.
-struct Station {
+struct Counter {
     Support::ProgramFolder folder;
     Support::RecordingPrompter prompter;
-    RecordStore store;
+    RecordStore store{folder.station};
     RecordLifecycle life{store};
 
-    Station(qint32 minValue, qint32 maxValue, std::initializer_list<qint32> saved = {})
+    Counter(qint32 minValue, qint32 maxValue, std::initializer_list<qint32> saved = {})
     {
         Clock::setFixed(Now);
         folder.createRegister();
-        TAccn = {minValue, maxValue, 0};
+        set([&](StationSettings &st) { st.TAccn = {minValue, maxValue, 0}; });
         store.Connect(folder.path("tabrix.udl"));
         life.CheckFields = [this] {
             const auto failure = CheckRecord(store.tblPatients, Clock::now());
@@ -41,7 +41,11 @@ struct Station {
             seed(n);
         store.Connect(folder.path("tabrix.udl")); // as at start-up: first row, NextNum worked out
     }
-    ~Station() { Clock::setFixed({}); }
+    ~Counter() { Clock::setFixed({}); }
+
+    template <class Change>
+    void set(Change change) { Support::Set(folder.station, change); }
+    qint64 nextNum() const { return folder.station.settings().TAccn.NextNum; }
 
     // A valid registration with this number, saved as another station (or an
     // earlier range) would have saved it.
@@ -117,13 +121,13 @@ struct Step {
     const char *message = nullptr; // the last box shown, when one is expected
 };
 
-void play(Station &s, std::initializer_list<Step> steps)
+void play(Counter &s, std::initializer_list<Step> steps)
 {
     for (const Step &step : steps) {
         SCOPED_TRACE(step.commands);
         const qsizetype shown = s.prompter.errors.size();
         s.run(step.commands);
-        EXPECT_EQ(TAccn.NextNum, step.nextNum);
+        EXPECT_EQ(s.nextNum(), step.nextNum);
         EXPECT_EQ(s.rows(), step.rows);
         EXPECT_EQ(s.enabled(), step.enabled);
         if (step.message) {
@@ -143,7 +147,7 @@ const qint32 Min = 100000100;
 
 TEST(Lifecycle, TheRangeIsHandedOutAndThenUsedUp)
 {
-    Station s(Min, Min + 1);
+    Counter s(Min, Min + 1);
     play(s, {
         {"", Min, 0, "New"},
         {"New", Min, 0, "Save Cancel"},
@@ -152,7 +156,7 @@ TEST(Lifecycle, TheRangeIsHandedOutAndThenUsedUp)
         {"New", Min + 2, 2, "New Print Prev Next Others", RangeUsedUp},
     });
     EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Browse);
-    TAccn.MaxValue = Min + 5; // a wider range takes effect at once
+    s.set([](StationSettings &st) { st.TAccn.MaxValue = Min + 5; }); // a wider range takes effect at once
     play(s, {{"New Fill Save", Min + 3, 3, "New Print Prev Next Others"}});
     EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min + 2);
     EXPECT_EQ(s.store.tblPatients.asString("AccnStr"), "X102");
@@ -160,9 +164,11 @@ TEST(Lifecycle, TheRangeIsHandedOutAndThenUsedUp)
 
 TEST(Lifecycle, NewRecordsGetTheirDefaults)
 {
-    Station s(Min, Min + 10);
-    TabrixDefs::Location = "ER";
-    TabrixDefs::Gender = u'F';
+    Counter s(Min, Min + 10);
+    s.set([](StationSettings &st) {
+        st.Location = "ER";
+        st.Gender = u'F';
+    });
     s.run("New");
     const Cursor &p = s.store.tblPatients;
     EXPECT_EQ(p.asInteger("AccnNum"), Min);
@@ -181,13 +187,11 @@ TEST(Lifecycle, NewRecordsGetTheirDefaults)
     s.store.tblPatients.setValue("Collection_Time", "1000");
     s.life.tbSaveClick();
     EXPECT_EQ(s.prompter.errors.last(), "Collection date must be before the recieve date.");
-    TabrixDefs::Location.clear();
-    TabrixDefs::Gender = u'M';
 }
 
 TEST(Lifecycle, CancelAndFailedSavesUseUpNoNumber)
 {
-    Station s(Min, Min + 10);
+    Counter s(Min, Min + 10);
     play(s, {
         {"New Cancel", Min, 0, "New"},
         {"New Fill Cancel", Min, 0, "New"},
@@ -199,8 +203,8 @@ TEST(Lifecycle, CancelAndFailedSavesUseUpNoNumber)
 
 TEST(Lifecycle, DeletingTheNewestGivesItsNumberBack)
 {
-    Station s(Min, Min + 10, {Min, Min + 1, Min + 2});
-    EXPECT_EQ(TAccn.NextNum, Min + 3);
+    Counter s(Min, Min + 10, {Min, Min + 1, Min + 2});
+    EXPECT_EQ(s.nextNum(), Min + 3);
     s.store.tblPatients.First(); // Min: an older record
     play(s, {
         {"Delete", Min + 3, 2, "New Print Prev Next Others"},
@@ -217,18 +221,18 @@ TEST(Lifecycle, DeletingTheNewestGivesItsNumberBack)
 
 TEST(Lifecycle, ARecordLeftFromAnEarlierRangeKeepsNextNumAtTheMinimum)
 {
-    Station s(Min, Min + 10, {Min - 1});
-    EXPECT_EQ(TAccn.NextNum, Min);
+    Counter s(Min, Min + 10, {Min - 1});
+    EXPECT_EQ(s.nextNum(), Min);
     play(s, {{"Delete", Min, 0, "New"}});
 }
 
 TEST(Lifecycle, TheNumberAfterTheLargestIsRefusedNeverWrapped)
 {
     // A range up to the largest 32-bit number, and a row there written by another tool.
-    Station s(Min, INT32_MAX, {Min, INT32_MAX});
-    EXPECT_EQ(TAccn.NextNum, 2147483648LL);
+    Counter s(Min, INT32_MAX, {Min, INT32_MAX});
+    EXPECT_EQ(s.nextNum(), 2147483648LL);
     s.run("New"); // such an end is no accession number: said before any number is given
-    EXPECT_EQ(TAccn.NextNum, 2147483648LL);
+    EXPECT_EQ(s.nextNum(), 2147483648LL);
     EXPECT_EQ(s.rows(), 2);
     EXPECT_EQ(s.enabled(), "New Print Next Others");
     ASSERT_EQ(s.prompter.errors.size(), 1);
@@ -240,7 +244,7 @@ TEST(Lifecycle, TheNumberAfterTheLargestIsRefusedNeverWrapped)
 
 TEST(Lifecycle, ResetAccnsEmptiesTheRegister)
 {
-    Station s(Min, Min + 10, {Min, Min + 1});
+    Counter s(Min, Min + 10, {Min, Min + 1});
     play(s, {{"Reset", Min, 0, "New"}, {"New", Min, 0, "Save Cancel"}});
     EXPECT_EQ(s.prompter.questions.last(), "This will delete all data. Are you sure?");
     EXPECT_EQ(s.store.tblPatients.asInteger("AccnNum"), Min);
@@ -253,7 +257,7 @@ TEST(Lifecycle, ResetAccnsEmptiesTheRegister)
 
 TEST(Lifecycle, NextOnTheLastRowStaysEnabledUntilTriedOnce)
 {
-    Station s(Min, Min + 10, {Min, Min + 1});
+    Counter s(Min, Min + 10, {Min, Min + 1});
     play(s, {
         {"", Min + 2, 2, "New Print Next Others"},
         {"Next", Min + 2, 2, "New Print Prev Next Others"},
@@ -265,7 +269,7 @@ TEST(Lifecycle, NextOnTheLastRowStaysEnabledUntilTriedOnce)
 
 TEST(Lifecycle, ClosingSavesAValidRecordAndStaysOverAnInvalidOne)
 {
-    Station s(Min, Min + 10, {Min});
+    Counter s(Min, Min + 10, {Min});
     s.run("Blank");
     EXPECT_FALSE(s.life.FormCloseQuery());
     EXPECT_EQ(s.prompter.errors.last(), "Please provide a last name");
@@ -280,7 +284,7 @@ TEST(Lifecycle, ALockedRegisterRefusesTheSaveAndKeepsTheRecord)
 {
     if (Support::ProgramFolder::onPostgres())
         GTEST_SKIP() << "a lock held on the SQLite file";
-    Station s(Min, Min + 10);
+    Counter s(Min, Min + 10);
     s.run("New Fill");
     s.store.tblPatients.setValue("Last_Name", "LOCKED");
 
@@ -296,12 +300,12 @@ TEST(Lifecycle, ALockedRegisterRefusesTheSaveAndKeepsTheRecord)
     EXPECT_EQ(s.prompter.errors.last(), "database is locked");
     EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
     EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "LOCKED");
-    EXPECT_EQ(TAccn.NextNum, Min);
+    EXPECT_EQ(s.nextNum(), Min);
 
     ASSERT_TRUE(lock.exec("ROLLBACK"));
     s.life.tbSaveClick();
     EXPECT_FALSE(s.store.tblPatients.editing());
-    EXPECT_EQ(TAccn.NextNum, Min + 1);
+    EXPECT_EQ(s.nextNum(), Min + 1);
     EXPECT_EQ(s.rows(), 1);
     lock = QSqlQuery();
     other.close();
@@ -313,7 +317,7 @@ TEST(Lifecycle, ARegisterFileDeletedWhileRunningIsSaidInPlainWords)
 {
     if (Support::ProgramFolder::onPostgres())
         GTEST_SKIP() << "an SQLite register file";
-    Station s(Min, Min + 10, {Min});
+    Counter s(Min, Min + 10, {Min});
     s.run("New Fill");
     s.store.tblPatients.setValue("Last_Name", "TYPED");
     ASSERT_TRUE(QFile::remove(s.folder.path("tabrix.db")));
@@ -325,12 +329,12 @@ TEST(Lifecycle, ARegisterFileDeletedWhileRunningIsSaidInPlainWords)
                   .arg(QFileInfo(s.folder.path("tabrix.db")).absoluteFilePath()));
     EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
     EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "TYPED");
-    EXPECT_EQ(TAccn.NextNum, Min + 1);
+    EXPECT_EQ(s.nextNum(), Min + 1);
 }
 
 TEST(Lifecycle, ANumberAnotherStationSavedFirstIsNeverSavedTwice)
 {
-    Station s(Min, Min + 2);
+    Counter s(Min, Min + 2);
     QStringList status;
     s.life.ShowStatus = [&](const QString &text) { status << text; };
     s.run("New Fill");
@@ -354,7 +358,7 @@ TEST(Lifecycle, ANumberAnotherStationSavedFirstIsNeverSavedTwice)
 namespace {
 
 // A register as versions before the kept numbers made it.
-void forgetGivenNumbers(Station &s)
+void forgetGivenNumbers(Counter &s)
 {
     const bool pg = Support::ProgramFolder::onPostgres();
     for (const char *sql : {pg ? "DROP TRIGGER patients_accn_given ON patients" : "DROP TRIGGER patients_accn_given",
@@ -366,7 +370,7 @@ void forgetGivenNumbers(Station &s)
 }
 
 // A label of this number in the print ledger, as a print run leaves it.
-void labelPrinted(Station &s, qint32 accn)
+void labelPrinted(Counter &s, qint32 accn)
 {
     QSqlQuery q(s.store.database());
     q.prepare("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Bytes, Digest, Outcome) "
@@ -381,7 +385,7 @@ void labelPrinted(Station &s, qint32 accn)
 
 TEST(Lifecycle, ANumberIsNeverGivenToASecondRegistration)
 {
-    Station s(Min, Min + 10, {Min, Min + 1, Min + 2});
+    Counter s(Min, Min + 10, {Min, Min + 1, Min + 2});
     s.store.tblPatients.Locate(2); // Min + 1, an older record
     play(s, {
         {"Delete", Min + 3, 2, "New Print Prev Next Others"}, // a gap, never filled
@@ -389,9 +393,11 @@ TEST(Lifecycle, ANumberIsNeverGivenToASecondRegistration)
     });
     // After a restart, and on a second station, the same.
     s.store.Connect(s.folder.path("tabrix.udl"));
-    EXPECT_EQ(TAccn.NextNum, Min + 2);
+    EXPECT_EQ(s.nextNum(), Min + 2);
     {
-        RecordStore second;
+        Station other(s.folder.programFile());
+        Support::Set(other, [](StationSettings &st) { st.TAccn = {Min, Min + 10, 0}; });
+        RecordStore second{other};
         second.Connect(s.folder.path("tabrix.udl"));
         EXPECT_EQ(second.getNextTabrix(), Min + 2);
     }
@@ -411,24 +417,24 @@ TEST(Lifecycle, ANumberIsNeverGivenToASecondRegistration)
 
 TEST(Lifecycle, ARegisterWithoutTheKeptNumbersNumbersAsBefore)
 {
-    Station s(Min, Min + 10, {Min, Min + 1, Min + 2});
+    Counter s(Min, Min + 10, {Min, Min + 1, Min + 2});
     forgetGivenNumbers(s);
     s.store.tblPatients.Locate(2);
     play(s, {{"Delete", Min + 3, 2, "New Print Prev Next Others"}, {"Delete", Min + 2, 1, "New Print Prev Next Others"}});
     s.store.Connect(s.folder.path("tabrix.udl"));
-    EXPECT_EQ(TAccn.NextNum, Min + 1); // worked out from the rows left, as before
+    EXPECT_EQ(s.nextNum(), Min + 1); // worked out from the rows left, as before
 }
 
 TEST(Lifecycle, TheUpgradeKeepsTheNumbersOfTheRegisterAndOfItsLabels)
 {
-    Station s(Min, Min + 10, {Min, Min + 1});
+    Counter s(Min, Min + 10, {Min, Min + 1});
     forgetGivenNumbers(s);
     labelPrinted(s, Min + 2); // a registration deleted after its labels were printed
-    EXPECT_EQ(TAccn.NextNum, Min + 2);
+    EXPECT_EQ(s.nextNum(), Min + 2);
     EXPECT_TRUE(RegisterSetup::UpgradeRegister(s.store.database()).isEmpty());
     s.store.Connect(s.folder.path("tabrix.udl"));
     EXPECT_TRUE(s.store.keepsGivenNumbers());
-    EXPECT_EQ(TAccn.NextNum, Min + 3);
+    EXPECT_EQ(s.nextNum(), Min + 3);
     EXPECT_TRUE(RegisterSetup::UpgradeRegister(s.store.database()).isEmpty()); // again: nothing changes
     play(s, {{"New Fill Save", Min + 4, 3, "New Print Prev Next Others"}});
 }

@@ -37,7 +37,7 @@ using Support::closeAboutBoxes;
 TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
 {
     Support::ProgramFolder folder;
-    TfrmMain main;
+    TfrmMain main(folder.station);
     main.setWindowTitle(TfrmMain::Caption);
     EXPECT_EQ(main.windowTitle(), "Vantrel Tabrix");
     EXPECT_FALSE(main.windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -112,7 +112,7 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
     }
     EXPECT_EQ(Support::Control<QComboBox>(main, "dbcGender")->count(), 2);
     EXPECT_EQ(Support::Control<QTableView>(main, "DBGrid1")->focusPolicy(), Qt::ClickFocus);
-    EXPECT_EQ(main.exportDir(), TabrixDefs::ProgramDir);
+    EXPECT_EQ(main.exportDir(), folder.station.files().ProgramDir);
 }
 
 TEST(MainWindow, BannerPictureAndAddressFollowTheSettings)
@@ -130,8 +130,8 @@ TEST(MainWindow, BannerPictureAndAddressFollowTheSettings)
         if (c.picture)
             QPixmap(10, 10).save(picture, "BMP");
         folder.writeFile("tabrix.ini", "[Banner]\nPath=" + picture.toUtf8() + "\nURL=" + c.url + "\n");
-        TfrmMain main;
-        EXPECT_EQ(TabrixDefs::HelpURL, c.expected);
+        TfrmMain main(folder.station);
+        EXPECT_EQ(main.helpURL(), c.expected);
     }
 }
 
@@ -151,7 +151,8 @@ TEST(Splash, ItsHeaderBandShowsTheLettersAtTheirNaturalProportions)
     TfrmSplash splash;
     const QImage shown = splash.grab().toImage();
     const QRect splashName = nameLetters(shown.copy(0, 0, 248, 32));
-    const QRect mainName = nameLetters(Support::Control<QLabel>(TfrmMain(), "imgHeader")->pixmap().toImage());
+    Support::ProgramFolder folder;
+    const QRect mainName = nameLetters(Support::Control<QLabel>(TfrmMain(folder.station), "imgHeader")->pixmap().toImage());
     ASSERT_FALSE(splashName.isEmpty());
     ASSERT_FALSE(mainName.isEmpty());
     const double splashShape = double(splashName.width()) / splashName.height();
@@ -167,16 +168,16 @@ TEST(MainWindow, PreviewLabelsPrintsWhatItShowsAndTheLabelHistoryListsAndExports
     folder.createRegister();
     folder.writeFile("tabrix.tpd", "^XA^FO10,10^A0N,30,30^FD<#Field Name=AccnStr> <#Field Name=TestCode>^FS^XZ\r\n");
     {
-        RecordStore writer;
+        RecordStore writer{folder.station};
         writer.Connect(folder.path("tabrix.udl"));
         Support::AddPatient(writer,
                             {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
                              {"Last_Name", "PINDLE"}, {"First_Name", "OSKA"}},
                             {"CBC", "TSH"});
     }
-    TabrixDefs::PrinterWait = 0;
+    Support::Set(folder.station, [](StationSettings &s) { s.PrinterWait = 0; });
     Printers::SetCurrentPrinter(QString());
-    TfrmMain main;
+    TfrmMain main(folder.station);
     main.store().Connect(folder.path("tabrix.udl"));
     main.LoadTemplate();
     main.store().tblTests.Next(); // the test list on its second row
@@ -266,7 +267,7 @@ TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)
         Support::ProgramFolder folder;
         folder.createRegister();
         folder.writeFile("tabrix.ini", QString("[Window]\nTop=%1\nLeft=%2\n").arg(c.top).arg(c.left).toUtf8());
-        TfrmMain main;
+        TfrmMain main(folder.station);
         main.store().Connect(folder.path("tabrix.udl"));
         closeAboutBoxes();
         main.show();
@@ -290,7 +291,7 @@ TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)
 TEST(MainWindow, ClosingMinimisedWritesNothing)
 {
     Support::ProgramFolder folder;
-    TfrmMain main;
+    TfrmMain main(folder.station);
     closeAboutBoxes();
     main.show();
     QApplication::processEvents();

@@ -33,18 +33,14 @@ struct Options {
 
     explicit Options(TAccnRecord range = {})
     {
-        TAccn = range;
-        TabrixDefs::StationID = "Tabrix Station";
-        TabrixDefs::Location.clear();
-        TabrixDefs::Gender = u'M';
-        TabrixDefs::IllegalChars = "\\#!$";
-        TabrixDefs::ShowSplash = true;
-        TabrixDefs::PrinterWait = 1000;
-        dialog = std::make_unique<TfrmOptions>();
+        Support::Set(folder.station, [&](StationSettings &s) { s.TAccn = range; });
+        folder.station.setNextNum(range.NextNum);
+        dialog = std::make_unique<TfrmOptions>(folder.station);
         dialog->show();
         dialog->activateWindow();
         QTest::qWaitForWindowActive(dialog.get());
     }
+    const StationSettings &settings() const { return folder.station.settings(); }
     void type(QWidget *box, const QString &text)
     {
         box->setFocus();
@@ -92,8 +88,8 @@ TEST(Options, TheRangeMustBeValidBeforeDone)
     }
     EXPECT_EQ(o.dialog->eAccnMin->text(), "X12345"); // typed in lower case
     o.dialog->FormClose();
-    EXPECT_EQ(TAccn.MinValue, 100012345);
-    EXPECT_EQ(TAccn.MaxValue, 100020000);
+    EXPECT_EQ(o.settings().TAccn.MinValue, 100012345);
+    EXPECT_EQ(o.settings().TAccn.MaxValue, 100020000);
 }
 
 TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
@@ -112,9 +108,9 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
         const QByteArray before = o.folder.readFile("tabrix.ini");
         o.dialog->btnCancel->click();
         EXPECT_EQ(o.folder.readFile("tabrix.ini"), before);
-        EXPECT_EQ(TabrixDefs::StationID, "Tabrix Station");
-        EXPECT_EQ(TabrixDefs::Gender, u'M');
-        EXPECT_EQ(TAccn.NextNum, 100012399);
+        EXPECT_EQ(o.settings().StationID, "Tabrix Station");
+        EXPECT_EQ(o.settings().Gender, u'M');
+        EXPECT_EQ(o.settings().TAccn.NextNum, 100012399);
     }
     {
         Options o({100012345, 100020000, 100012399});
@@ -124,24 +120,24 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
         o.type(o.dialog->sePrintWait, "abc");
         o.dialog->eStationID->setFocus();
         EXPECT_EQ(o.dialog->sePrintWait->value(), 0);
-        TabrixDefs::SplashFile = "/opt/tabrix/splash/a.gif";
+        Support::Set(o.folder.station, [](StationSettings &s) { s.SplashFile = "/opt/tabrix/splash/a.gif"; });
         o.dialog->btnOK->click();
         ASSERT_EQ(o.dialog->result(), QDialog::Accepted);
         o.dialog->FormClose();
-        EXPECT_EQ(TabrixDefs::Gender, u'F');
-        EXPECT_EQ(TabrixDefs::Location, "er"); // as typed
+        EXPECT_EQ(o.settings().Gender, u'F');
+        EXPECT_EQ(o.settings().Location, "er"); // as typed
         EXPECT_EQ(o.folder.readFile("tabrix.ini"),
                   "[Ranges]\nMinValue=100012345\nMaxValue=100020000\n\n[Defaults]\nStationID=Lab 7\nLocation=er\n"
                   "Gender=F\nIllegalChars=\\#!$\nShowSplash=1\nSplashInterval=5000\nSplashImage=/opt/tabrix/splash/a.gif\n"
                   "PrinterWait=0\n");
-        EXPECT_EQ(TAccn.NextNum, 100012399); // the range acts on numbering only later
+        EXPECT_EQ(o.settings().TAccn.NextNum, 100012399); // the range acts on numbering only later
     }
     for (const char *sex : {"f", ""}) {
         Options o({100012345, 100020000, 0});
         o.dialog->cbSex->setEditText(sex);
         o.dialog->btnOK->click();
         o.dialog->FormClose();
-        EXPECT_EQ(TabrixDefs::Gender, *sex ? QChar(u'f') : QChar(u'M')) << sex;
+        EXPECT_EQ(o.settings().Gender, *sex ? QChar(u'f') : QChar(u'M')) << sex;
     }
 }
 
@@ -178,10 +174,9 @@ TEST(AboutAndHelp, TheBoxesShowWhatTheyShould)
     }
     // Help: the page, and Done centred however wide the window.
     folder.writeFile("docs.html", "<html><body><h1>Registering a specimen</h1></body></html>");
-    TabrixDefs::HelpFile = folder.path("docs.html");
     {
         TfrmHelp help;
-        help.load(TabrixDefs::HelpFile);
+        help.load(folder.path("docs.html"));
         help.show();
         EXPECT_TRUE(help.WebBrowser1->toPlainText().contains("Registering a specimen"));
         for (int width : {678, 1000}) {
@@ -191,9 +186,8 @@ TEST(AboutAndHelp, TheBoxesShowWhatTheyShould)
             EXPECT_EQ(help.btnOK->x(), bar->width() / 2 - help.btnOK->width() / 2);
         }
     }
-    TabrixDefs::HelpFile = folder.path("."); // cannot be read
     QTimer::singleShot(0, [] { if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close(); });
-    Help1Click(nullptr);
+    Help1Click(nullptr, folder.path(".")); // cannot be read
     EXPECT_EQ(prompter.errors.last(), "Help is unavailable");
 }
 
@@ -236,14 +230,14 @@ TEST(AboutAndHelp, PreferencesRefreshTheStationAndTheTemplateEvenOnCancel)
     Support::ProgramFolder folder;
     folder.createRegister();
     Support::RecordingPrompter prompter;
-    TfrmMain main;
+    TfrmMain main(folder.station);
     main.store().Connect(folder.path("tabrix.udl"));
     Support::closeAboutBoxes();
     main.show();
     QTest::qWait(50);
     EXPECT_TRUE(main.HTMLDoc().isEmpty());
     folder.writeFile("tabrix.tpd", "N[CR][LF]\r\n");
-    TabrixDefs::StationID = "Renamed";
+    Support::Set(folder.station, [](StationSettings &s) { s.StationID = "Renamed"; });
     QTimer::singleShot(0, [] {
         if (auto *o = qobject_cast<TfrmOptions *>(QApplication::activeModalWidget()))
             o->btnCancel->click();

@@ -38,7 +38,7 @@ struct LogWindow {
     {
         folder.createRegister();
         {
-            RecordStore writer;
+            RecordStore writer{folder.station};
             writer.Connect(folder.path("tabrix.udl"));
             for (const Patient &p : patients)
                 Support::AddPatient(writer,
@@ -49,8 +49,8 @@ struct LogWindow {
                                      {"Gender", "F"}, {"Collection_date", "12/08/2026"}, {"Collection_Time", "0915"}},
                                     p.tests);
         }
-        main = std::make_unique<TfrmMain>();
-        log = new TfrmPatientLog(main.get());
+        main = std::make_unique<TfrmMain>(folder.station);
+        log = new TfrmPatientLog(folder.station, main.get());
         main->setPatientLog(log);
         main->store().Connect(folder.path("tabrix.udl"));
     }
@@ -149,7 +149,7 @@ TEST(PatientLog, TheReportPrintsThroughTheSpooler)
     for (int i = 0; i < 40; ++i)
         many.push_back({100000100 + i, "FILL", "ER", "Q", {}});
     LogWindow w(many);
-    TabrixDefs::StationID = "Haematology Bench 2";
+    Support::Set(w.folder.station, [](StationSettings &s) { s.StationID = "Haematology Bench 2"; });
     const QString out = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/out";
     const QStringList before = QDir(out).entryList({"job-*"}, QDir::Files);
 

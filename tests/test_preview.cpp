@@ -271,7 +271,7 @@ TEST(Preview, TheSampleTemplateShowsTheNameTheAccessionAsCode128AndTheTest)
     Support::ProgramFolder folder;
     folder.createRegister();
     {
-        RecordStore writer;
+        RecordStore writer{folder.station};
         writer.Connect(folder.path("tabrix.udl"));
         Support::AddPatient(writer,
                         {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
@@ -280,12 +280,13 @@ TEST(Preview, TheSampleTemplateShowsTheNameTheAccessionAsCode128AndTheTest)
                          {"Collection_Time", "0915"}},
                         {"CBC", "BMP,CMP,LIPID,TSH"});
     }
-    RecordStore store;
+    RecordStore store{folder.station};
     store.Connect(folder.path("tabrix.udl"));
     store.tblTests.First();
     const QStringList lines = LoadTemplateLines(qEnvironmentVariable("TABRIX_TEST_DATA") + "/../app/tabrix.tpd");
     const QByteArray bytes = RenderLabel(lines, [&](const QString &, const TagParams &p) {
-        return PageProducer1HTMLTag(store.currentRegistration(), store.tblTests.asString("TestCode"), p);
+        return PageProducer1HTMLTag(store.currentRegistration(), store.tblTests.asString("TestCode"),
+                                    folder.station.settings().StationID, p);
     });
     const LabelPreview preview = RenderLabels(bytes);
     ASSERT_EQ(preview.labels.size(), 1);

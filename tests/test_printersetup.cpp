@@ -43,12 +43,12 @@ TEST(PrinterSetup, OnlyAConfirmedChoiceChangesThePrinterAndTheSettings)
     Printers::SetCurrentPrinter(QString());
 
     answerPrintDialog("bench-two", false);
-    PrinterSetup2Click(nullptr);
+    PrinterSetup2Click(nullptr, folder.station);
     EXPECT_EQ(folder.readFile("tabrix.ini"), settings);
     EXPECT_EQ(Printers::CurrentPrinterName(), "tabrix-labels");
 
     answerPrintDialog("bench-two", true);
-    PrinterSetup2Click(nullptr);
+    PrinterSetup2Click(nullptr, folder.station);
     EXPECT_EQ(Printers::CurrentPrinterName(), "bench-two");
     EXPECT_EQ(folder.readFile("tabrix.ini"), settings + "\n[Printer]\nPrinter=bench-two\n");
     QProcess::execute("lpadmin", {"-h", sock, "-x", "bench-two"});

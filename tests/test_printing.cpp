@@ -66,7 +66,6 @@ struct PrintingTest : ::testing::Test {
     void SetUp() override
     {
         ASSERT_FALSE(spooler.dir.isEmpty()) << "needs the private CUPS server of the test command";
-        TabrixDefs::PrinterWait = 0;
         Printers::SetCurrentPrinter(QString());
     }
 };
@@ -84,7 +83,7 @@ int jobsIn(const char *queue, int which)
 TEST_F(PrintingTest, ALabelArrivesByteForByteAsOneJob)
 {
     const QByteArray label("N\0\x1b\r\nA\xff", 7);
-    EXPECT_TRUE(PrintLabel(label).sent());
+    EXPECT_TRUE(PrintLabel(label, 0).sent());
     EXPECT_EQ(spooler.newJobs(1), QList<QByteArray>{label});
     EXPECT_TRUE(prompter.errors.isEmpty());
 }
@@ -92,14 +91,14 @@ TEST_F(PrintingTest, ALabelArrivesByteForByteAsOneJob)
 TEST_F(PrintingTest, ThreeLabelsAreThreeJobsInOrder)
 {
     for (const char *label : {"first", "second", "third"})
-        EXPECT_TRUE(PrintLabel(label).sent());
+        EXPECT_TRUE(PrintLabel(label, 0).sent());
     EXPECT_EQ(spooler.newJobs(3), (QList<QByteArray>{"first", "second", "third"}));
 }
 
 TEST_F(PrintingTest, AnEmptyLabelStillOpensAndEndsAJob)
 {
     const int jobs = jobsIn("tabrix-labels", CUPS_WHICHJOBS_ALL);
-    EXPECT_TRUE(PrintLabel(QByteArray()).sent());
+    EXPECT_TRUE(PrintLabel(QByteArray(), 0).sent());
     EXPECT_EQ(jobsIn("tabrix-labels", CUPS_WHICHJOBS_ALL), jobs + 1);
     // Nothing lingers in the queue: the spooler ends the jobs in its own time.
     for (int i = 0; i < 200 && jobsIn("tabrix-labels", CUPS_WHICHJOBS_ACTIVE) > 0; ++i)
@@ -111,7 +110,6 @@ TEST_F(PrintingTest, AnEmptyLabelStillOpensAndEndsAJob)
 
 TEST_F(PrintingTest, TheJobReachesTheSpoolerOnlyAfterTheWait)
 {
-    TabrixDefs::PrinterWait = 1000;
     bool arrivedDuringWait = false;
     int ticks = 0;
     QTimer probe; // runs while PrintLabel waits, as the window would
@@ -122,7 +120,7 @@ TEST_F(PrintingTest, TheJobReachesTheSpoolerOnlyAfterTheWait)
     probe.start(100);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(PrintLabel("late").sent());
+    EXPECT_TRUE(PrintLabel("late", 1000).sent());
     const qint64 waited = clock.elapsed();
     probe.stop();
     EXPECT_GE(waited, 1000);
@@ -158,7 +156,7 @@ TEST_F(PrintingTest, FailuresAreReportedAndNeverHang)
         c.arrange();
         QElapsedTimer clock;
         clock.start();
-        const LabelJob job = PrintLabel("never");
+        const LabelJob job = PrintLabel("never", 0);
         EXPECT_LT(clock.elapsed(), 6000);
         c.undo();
         EXPECT_FALSE(job.sent());
@@ -176,7 +174,7 @@ TEST_F(PrintingTest, WithoutAnyPrinterTheGeneralErrorDisplaySaysSo)
     spooler.admin({"-p", "passing-queue", "-E", "-v", "capture:" + spooler.out});
     spooler.admin({"-d", "passing-queue"});
     spooler.admin({"-x", "passing-queue"});
-    const LabelJob job = PrintLabel("x");
+    const LabelJob job = PrintLabel("x", 0);
     EXPECT_TRUE(job.noPrinter);
     EXPECT_EQ(job.outcome, "There is no default printer currently selected");
     ShowPrintFailure(job); // by the general error display, not the error box
@@ -194,7 +192,8 @@ TEST_F(PrintingTest, TheSettingsNameThePrinterWithoutRegardToCase)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.setting);
         folder.writeFile("tabrix.ini", QByteArray("[Printer]\nPrinter=") + c.setting + "\n");
-        TabrixDefs::LoadSettings();
+        folder.station.LoadSettings();
+        Printers::SelectSettingsPrinter(folder.station.settings().PrinterName);
         EXPECT_EQ(Printers::CurrentPrinterName(), c.current);
     }
     EXPECT_TRUE(Printers::InstalledPrinters().contains("Second-Queue"));
@@ -202,7 +201,8 @@ TEST_F(PrintingTest, TheSettingsNameThePrinterWithoutRegardToCase)
     // While the spooler cannot be asked, the station's printer is kept as written.
     cupsSetServer("/nonexistent/cups.sock");
     folder.writeFile("tabrix.ini", "[Printer]\nPrinter=gone-queue\n");
-    TabrixDefs::LoadSettings();
+    folder.station.LoadSettings();
+    Printers::SelectSettingsPrinter(folder.station.settings().PrinterName);
     cupsSetServer(nullptr);
     EXPECT_EQ(Printers::CurrentPrinterName(), "gone-queue");
     Printers::SetCurrentPrinter(QString());

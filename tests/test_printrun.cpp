@@ -15,14 +15,13 @@ using namespace Tabrix;
 namespace {
 
 // A station whose template names the accession number, the last name and the test.
-struct Station : Support::MainWindowFixture {
-    explicit Station(const QByteArray &labelTemplate = "<#Field Name=AccnStr> <#Field Name=Last_Name> <#Field Name=TestCode>[CR][LF]")
+struct PrintingStation : Support::MainWindowFixture {
+    explicit PrintingStation(const QByteArray &labelTemplate = "<#Field Name=AccnStr> <#Field Name=Last_Name> <#Field Name=TestCode>[CR][LF]")
         : MainWindowFixture(0, [&](Support::ProgramFolder &f) { f.writeFile("tabrix.tpd", labelTemplate); })
     {
-        TabrixDefs::PrinterWait = 1000; // the default: the window takes keys meanwhile
+        set([](StationSettings &s) { s.PrinterWait = 1000; }); // the default: the window takes keys meanwhile
         Printers::SetCurrentPrinter(QString());
     }
-    ~Station() { TabrixDefs::PrinterWait = 0; }
 
     // A saved registration with its tests typed into the test box, which keeps the focus.
     void registration(const QString &last, const QStringList &tests)
@@ -42,7 +41,7 @@ struct Station : Support::MainWindowFixture {
 
 TEST(PrintRun, KeysAndClicksDuringTheRunNeverReachTheRegistrationBeingPrinted)
 {
-    Station s;
+    PrintingStation s;
     s.registration("ALPHA", {"AAA", "BBB"});
     s.key(Qt::Key_F8);
     s.registration("BRAVO", {"CBC", "TSH", "BMP"});
@@ -89,7 +88,7 @@ TEST(PrintRun, KeysAndClicksDuringTheRunNeverReachTheRegistrationBeingPrinted)
 
 TEST(PrintRun, KeysTypedDuringAPrintThatStartsNoRecordAreRefusedWithAWord)
 {
-    Station s;
+    PrintingStation s;
     s.registration("BRAVO", {"CBC", "TSH"});
     const QStringList before = Support::SpoolerJobs();
     QTimer::singleShot(400, [&] {
@@ -109,7 +108,7 @@ TEST(PrintRun, KeysTypedDuringAPrintThatStartsNoRecordAreRefusedWithAWord)
 
 TEST(PrintRun, APrinterDefinitionSavedAsUtf16IsSaidAndNothingPrints)
 {
-    Station s(QByteArray("\xFF\xFE/\0/\0 \0N\0", 10));
+    PrintingStation s(QByteArray("\xFF\xFE/\0/\0 \0N\0", 10));
     s.registration("BRAVO", {"CBC"});
     const QStringList before = Support::SpoolerJobs();
     s.key(Qt::Key_F8);
@@ -125,8 +124,8 @@ TEST(PrintRun, LabelsAnEndedProgramLeftUnconfirmedAreClosedAndSaidAtStart)
 {
     Support::MainWindowFixture w(0, {}, [](TfrmMain &main) {
         LabelLedger ledger(main.store().database());
-        ledger.open({1, 100012345, "X12345", "CBC", "CBC"});
-        ledger.open({1, 100012345, "X12345", "TSH", "TSH"});
+        ledger.open({1, 100012345, "X12345", "CBC", "CBC", "Tabrix Station"});
+        ledger.open({1, 100012345, "X12345", "TSH", "TSH", "Tabrix Station"});
     });
     EXPECT_EQ(Support::QueryRows(w.main->store().database(), "SELECT DISTINCT Outcome FROM label_log"),
               (QList<QVariantList>{{"not confirmed: the program ended during the print"}}));
@@ -138,7 +137,7 @@ TEST(PrintRun, LabelsAnEndedProgramLeftUnconfirmedAreClosedAndSaidAtStart)
 
 TEST(PrintRun, ACodeLeftInTheTestBoxIsAddedBeforeThePrint)
 {
-    Station s;
+    PrintingStation s;
     s.registration("BRAVO", {"TSH"});
     s.type("lipid"); // no Enter
     const QStringList before = Support::SpoolerJobs();
@@ -150,7 +149,7 @@ TEST(PrintRun, ACodeLeftInTheTestBoxIsAddedBeforeThePrint)
 
 TEST(PrintRun, AFailedLabelKeepsTheRegistrationOnScreenAndPrintSendsWhatIsMissing)
 {
-    Station s;
+    PrintingStation s;
     s.registration("BRAVO", {"CBC", "TSH", "BMP"});
     const QString sock = qEnvironmentVariable("TABRIX_CUPS_DIR") + "/cups.sock";
     const QStringList before = Support::SpoolerJobs();

@@ -1,6 +1,6 @@
 #include "base/IniFile.h"
 #include "base/IntText.h"
-#include "base/TabrixDefs.h"
+#include "base/ProgramFiles.h"
 #include "base/TabrixError.h"
 #include "tests/TestSupport.h"
 
@@ -38,16 +38,15 @@ TEST(Paths, FilesAreNamedAfterTheProgram)
         {"/opt/tabrix/a.b.c", ".tst", "/opt/tabrix/a.b.tst"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(TabrixDefs::ChangeFileExt(c.program, c.ext), QString::fromLatin1(c.expected));
+        EXPECT_EQ(ChangeFileExt(c.program, c.ext), QString::fromLatin1(c.expected));
 
-    TabrixDefs::Initialise("/opt/lab/station2");
-    EXPECT_EQ(TabrixDefs::ProgramDir, "/opt/lab/");
-    EXPECT_EQ(TabrixDefs::SplashDir, "/opt/lab/splash/");
-    EXPECT_EQ(TabrixDefs::HelpFile, "/opt/lab/docs/index.html");
-    EXPECT_EQ(TabrixDefs::PrinterDefFile, "/opt/lab/station2.tpd");
-    EXPECT_EQ(TabrixDefs::SettingsFile, "/opt/lab/station2.ini");
-    EXPECT_EQ(TabrixDefs::ProgramFileWithExt(".udl"), "/opt/lab/station2.udl");
-    EXPECT_EQ(TabrixDefs::HelpURL, TabrixDefs::DefaultHelpURL);
+    const ProgramFiles files = ProgramFiles::Of("/opt/lab/station2");
+    EXPECT_EQ(files.ProgramDir, "/opt/lab/");
+    EXPECT_EQ(files.SplashDir, "/opt/lab/splash/");
+    EXPECT_EQ(files.HelpFile, "/opt/lab/docs/index.html");
+    EXPECT_EQ(files.PrinterDefFile, "/opt/lab/station2.tpd");
+    EXPECT_EQ(files.SettingsFile, "/opt/lab/station2.ini");
+    EXPECT_EQ(files.withExt(".udl"), "/opt/lab/station2.udl");
 }
 
 // What LoadSettings makes of a settings file.
@@ -95,27 +94,26 @@ TEST(Settings, LoadSettingsReadsEachKeyWithItsDefault)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Support::ProgramFolder folder;
-        TabrixDefs::Gender = u'M';
-        TabrixDefs::IllegalChars = "\\#!$";
         if (!c.ini.isNull())
             folder.writeFile("tabrix.ini", c.ini);
-        TabrixDefs::LoadSettings();
-        EXPECT_EQ(TAccn.MinValue, c.expected.min);
-        EXPECT_EQ(TAccn.MaxValue, c.expected.max);
-        EXPECT_EQ(TabrixDefs::StationID, c.expected.station);
-        EXPECT_EQ(TabrixDefs::Location, c.expected.location);
-        EXPECT_EQ(TabrixDefs::Gender, c.expected.gender);
-        EXPECT_EQ(TabrixDefs::IllegalChars, c.expected.illegal);
-        EXPECT_EQ(TabrixDefs::ShowSplash, c.expected.splash);
-        EXPECT_EQ(TabrixDefs::SplashInterval, c.expected.splashInterval);
-        EXPECT_EQ(TabrixDefs::PrinterWait, c.expected.printerWait);
+        folder.station.LoadSettings();
+        const StationSettings &s = folder.station.settings();
+        EXPECT_EQ(s.TAccn.MinValue, c.expected.min);
+        EXPECT_EQ(s.TAccn.MaxValue, c.expected.max);
+        EXPECT_EQ(s.StationID, c.expected.station);
+        EXPECT_EQ(s.Location, c.expected.location);
+        EXPECT_EQ(s.Gender, c.expected.gender);
+        EXPECT_EQ(s.IllegalChars, c.expected.illegal);
+        EXPECT_EQ(s.ShowSplash, c.expected.splash);
+        EXPECT_EQ(s.SplashInterval, c.expected.splashInterval);
+        EXPECT_EQ(s.PrinterWait, c.expected.printerWait);
     }
 }
 
 TEST(Settings, WritesCreateTheSectionWithItsKeysInOrder)
 {
     Support::ProgramFolder folder;
-    const QString ini = TabrixDefs::SettingsFile;
+    const QString ini = folder.station.files().SettingsFile;
     IniFile::WriteInteger(ini, "Ranges", "MinValue", 100012345);
     IniFile::WriteInteger(ini, "Ranges", "MaxValue", 100020000);
     IniFile::WriteString(ini, "Defaults", "StationID", "Lab 7");
@@ -133,8 +131,8 @@ TEST(Settings, WritesReplaceInPlaceAndLeaveEveryOtherLine)
     const QByteArray before = "; station settings, kept by hand\r\n[Window]\r\nTop=10\r\n; a note\r\nLeft=20\r\n\r\n"
                               "[Defaults]\r\nstationid=Old\r\nOdd line without equals\r\n\r\n[Banner]\r\nPath=\r\n";
     folder.writeFile("tabrix.ini", before);
-    IniFile::WriteInteger(TabrixDefs::SettingsFile, "WINDOW", "top", 99);
-    IniFile::WriteString(TabrixDefs::SettingsFile, "Defaults", "Gender", "F");
+    IniFile::WriteInteger(folder.station.files().SettingsFile, "WINDOW", "top", 99);
+    IniFile::WriteString(folder.station.files().SettingsFile, "Defaults", "Gender", "F");
     EXPECT_EQ(folder.readFile("tabrix.ini"),
               "; station settings, kept by hand\r\n[Window]\r\ntop=99\r\n; a note\r\nLeft=20\r\n\r\n"
               "[Defaults]\r\nstationid=Old\r\nOdd line without equals\r\nGender=F\r\n\r\n[Banner]\r\nPath=\r\n");
@@ -158,7 +156,7 @@ TEST(Settings, AWriteChangesOnlyTheBytesOfItsKey)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.before);
         folder.writeFile("tabrix.ini", c.before);
-        IniFile::WriteString(TabrixDefs::SettingsFile, "Defaults", "StationID", "New");
+        IniFile::WriteString(folder.station.files().SettingsFile, "Defaults", "StationID", "New");
         EXPECT_EQ(folder.readFile("tabrix.ini"), QByteArray(c.after));
     }
 }
@@ -168,12 +166,12 @@ TEST(Settings, AReadOnlyFileRefusesTheWrite)
     Support::ProgramFolder folder;
     const QByteArray before = "[Defaults]\nStationID=Kept\n";
     folder.writeFile("tabrix.ini", before);
-    QFile::setPermissions(TabrixDefs::SettingsFile, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    QFile::setPermissions(folder.station.files().SettingsFile, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     try {
-        IniFile::WriteString(TabrixDefs::SettingsFile, "Defaults", "StationID", "Changed");
+        IniFile::WriteString(folder.station.files().SettingsFile, "Defaults", "StationID", "Changed");
         FAIL() << "the write went through";
     } catch (const ETabrixError &e) {
-        EXPECT_EQ(e.message(), "Unable to write to " + TabrixDefs::SettingsFile);
+        EXPECT_EQ(e.message(), "Unable to write to " + folder.station.files().SettingsFile);
     }
     EXPECT_EQ(folder.readFile("tabrix.ini"), before);
 }

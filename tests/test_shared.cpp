@@ -171,7 +171,7 @@ TEST(SharedRegister, ALedgerAnotherStationHoldsLockedFailsAfterTheWaitAndWorksWh
 {
     Support::ShortWriterWait shortWait(300);
     Stations s;
-    RecordStore other, station;
+    RecordStore other{s.folder.station}, station{s.folder.station};
     other.Connect(s.folder.path("tabrix.udl"));
     station.Connect(s.folder.path("tabrix.udl"));
     QSqlQuery lock(other.database());
@@ -282,9 +282,9 @@ TEST(SharedRegister, ASaveAfterTheServerRestartedReconnectsAndSavesOnce)
     Support::ProgramFolder folder;
     ASSERT_TRUE(server.startWithRegister(folder));
     Support::RecordingPrompter prompter;
-    TAccn = {100012345, 100020000, 0};
+    Support::Set(folder.station, [](StationSettings &s) { s.TAccn = {100012345, 100020000, 0}; });
     {
-        RecordStore store;
+        RecordStore store{folder.station};
         RecordLifecycle life(store);
         life.CheckFields = [&] { return !CheckRecord(store.tblPatients, Clock::now()); };
         store.Connect(folder.path("tabrix.udl"));
@@ -336,12 +336,14 @@ TEST(SharedRegister, AServerDownDuringAPrintRunLeavesNoLabelWithoutItsRowAndSays
     ASSERT_TRUE(server.startWithRegister(folder));
     Support::RecordingPrompter prompter;
     Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
-    TAccn = {100012345, 100020000, 0};
-    TabrixDefs::PrinterWait = 1000;
+    Support::Set(folder.station, [](StationSettings &s) {
+        s.TAccn = {100012345, 100020000, 0};
+        s.PrinterWait = 1000;
+    });
     Printers::SetCurrentPrinter(QString());
     const QString queue = Printers::CurrentPrinterName();
     {
-        RecordStore store;
+        RecordStore store{folder.station};
         RecordLifecycle life(store);
         PrintRun run(life, store);
         store.Connect(folder.path("tabrix.udl"));
@@ -373,6 +375,5 @@ TEST(SharedRegister, AServerDownDuringAPrintRunLeavesNoLabelWithoutItsRowAndSays
         EXPECT_EQ(Support::QueryRows(store.database(), "SELECT TestCode, Outcome FROM label_log ORDER BY Label_id"),
                   (QList<QVariantList>{{"CBC", "sending, not confirmed"}, {"BMP", "sent"}, {"TSH", "sent"}}));
     }
-    TabrixDefs::PrinterWait = 0;
     Clock::setFixed({});
 }

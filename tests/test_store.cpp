@@ -13,7 +13,7 @@ namespace {
 // A register on a real SQLite file in a program folder of its own.
 struct Register {
     Support::ProgramFolder folder;
-    RecordStore store;
+    RecordStore store{folder.station};
 
     Register() { folder.createRegister(); }
     void open() { store.Connect(folder.path("tabrix.udl")); }
@@ -21,7 +21,7 @@ struct Register {
     // Adds saved patients straight into the file (before the store opens).
     void addPatients(std::initializer_list<qint32> accnNums)
     {
-        RecordStore writer;
+        RecordStore writer{folder.station};
         writer.Connect(folder.path("tabrix.udl"));
         for (qint32 n : accnNums)
             Support::AddPatient(writer, {{"AccnNum", n},
@@ -78,10 +78,9 @@ TEST(Store, NextNumFollowsTheLargestNumberAndTheRange)
         SCOPED_TRACE(c.name);
         Register r;
         r.addPatients(c.rows);
-        TAccn.MinValue = c.minValue;
-        TAccn.MaxValue = 100000200;
+        Support::Set(r.folder.station, [&](StationSettings &s) { s.TAccn = {c.minValue, 100000200, 0}; });
         r.open();
-        EXPECT_EQ(TAccn.NextNum, c.next);
+        EXPECT_EQ(r.folder.station.settings().TAccn.NextNum, c.next);
     }
 }
 
@@ -295,7 +294,7 @@ TEST(PatientLog, ALargeRegistersRowsAreRightWhereverTheyAreReadFrom)
     EXPECT_EQ(model.rowCount(), patients + 1);
     EXPECT_EQ(model.currentRow(), patients); // the last name is last
     {
-        RecordStore other;
+        RecordStore other{r.folder.station};
         other.Connect(r.folder.path("tabrix.udl"));
         Support::AddPatient(other, {{"AccnNum", 100099998}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))}});
     }

@@ -3,7 +3,8 @@
 #include "base/Prompter.h"
 #include "base/SingleInstance.h"
 #include "base/StationAccess.h"
-#include "base/TabrixDefs.h"
+#include "labels/Printers.h"
+#include "register/Station.h"
 #include "app/ui/TfrmMain.h"
 #include "base/ui/Pictures.h"
 #include "app/ui/TfrmSplash.h"
@@ -21,26 +22,26 @@ namespace Tabrix {
 namespace {
 
 // Any "*.gif" in the splash folder, drawn at random.
-QString chooseSplashPicture()
+QString chooseSplashPicture(const QString &splashDir)
 {
-    const QDir dir(TabrixDefs::SplashDir);
+    const QDir dir(splashDir);
     const QStringList files = dir.entryList({QStringLiteral("*.gif")}, QDir::Files | QDir::Hidden | QDir::System,
                                             QDir::Unsorted);
     if (files.isEmpty())
         return QString();
-    return TabrixDefs::SplashDir + files.at(QRandomGenerator::global()->bounded(int(files.size())));
+    return splashDir + files.at(QRandomGenerator::global()->bounded(int(files.size())));
 }
 
-bool showSplash(TfrmSplash &splash)
+bool showSplash(TfrmSplash &splash, const StationSettings &settings)
 {
-    if (!TabrixDefs::ShowSplash || !QFileInfo(TabrixDefs::SplashFile).isFile())
+    if (!settings.ShowSplash || !QFileInfo(settings.SplashFile).isFile())
         return false;
-    if (!splash.loadPicture(TabrixDefs::SplashFile))
+    if (!splash.loadPicture(settings.SplashFile))
         return false;
     splash.show();
     splash.repaint();
     QApplication::processEvents(); // painted before the register opens
-    splash.Timer1.setInterval(TabrixDefs::SplashInterval);
+    splash.Timer1.setInterval(settings.SplashInterval);
     splash.Timer1.start();
     return true;
 }
@@ -63,14 +64,16 @@ void waitForSplash(TfrmSplash &splash)
 
 int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
 {
-    TabrixDefs::Initialise(programFile);
+    // The paths, then the settings, before anything else; the label printer they name.
+    Station station(programFile);
+    Printers::SelectSettingsPrinter(station.settings().PrinterName);
+    const ProgramFiles &files = station.files();
     installPrompter(&prompter);
     const std::unique_ptr<Prompter, void (*)(Prompter *)> uninstall(&prompter, [](Prompter *) { installPrompter(nullptr); });
 
-    QString refusal = GroupWriteRefusal({TabrixDefs::SettingsFile, TabrixDefs::ProgramFileWithExt(QStringLiteral(".udl")),
-                                         TabrixDefs::PrinterDefFile});
+    QString refusal = GroupWriteRefusal({files.SettingsFile, files.withExt(QStringLiteral(".udl")), files.PrinterDefFile});
     if (refusal.isEmpty())
-        refusal = IniFile::EncodingFault(TabrixDefs::SettingsFile); // its range and defaults would all be lost
+        refusal = IniFile::EncodingFault(files.SettingsFile); // its range and defaults would all be lost
     if (!refusal.isEmpty()) {
         std::fprintf(stderr, "tabrix: %s\n", qPrintable(refusal)); // for the administrator at a terminal too
         ShowError(refusal);
@@ -92,24 +95,26 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     QApplication::setWindowIcon(QIcon(Pictures::program()));
     QGuiApplication::setDesktopFileName(QStringLiteral("tabrix"));
 
-    TfrmMain main;
+    TfrmMain main(station);
     main.setWindowTitle(QString::fromLatin1(TfrmMain::Caption));
     instance.listen([&main] { main.bringToFront(); });
 
     auto splash = std::make_unique<TfrmSplash>();
-    TabrixDefs::SplashFile = chooseSplashPicture();
-    if (!showSplash(*splash))
+    StationSettings thisRun = station.settings();
+    thisRun.SplashFile = chooseSplashPicture(files.SplashDir);
+    station.putInForce(thisRun);
+    if (!showSplash(*splash, station.settings()))
         splash->close();
 
     bool opened = true;
     try {
-        main.store().Connect(TabrixDefs::ProgramFileWithExt(QStringLiteral(".udl")));
+        main.store().Connect(files.withExt(QStringLiteral(".udl")));
     } catch (const ETabrixError &e) {
         ShowError(QStringLiteral("Database Error:  ") + e.message());
         opened = false;
     }
 
-    TfrmPatientLog patientLog(&main);
+    TfrmPatientLog patientLog(station, &main);
     main.setPatientLog(&patientLog);
 
     waitForSplash(*splash);

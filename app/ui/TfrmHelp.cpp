@@ -1,6 +1,5 @@
 #include "app/ui/TfrmHelp.h"
 #include "base/Prompter.h"
-#include "base/TabrixDefs.h"
 #include "base/TabrixError.h"
 #include "app/ui/CenteredButtonBar.h"
 
@@ -40,11 +39,11 @@ void TfrmHelp::load(const QString &file)
     WebBrowser1->setSource(QUrl::fromLocalFile(file));
 }
 
-void Help1Click(QWidget *parent)
+void Help1Click(QWidget *parent, const QString &helpFile)
 {
     try {
         TfrmHelp help(parent);
-        help.load(TabrixDefs::HelpFile);
+        help.load(helpFile);
         help.exec();
     } catch (const std::exception &) {
         ShowError(QStringLiteral("Help is unavailable"));

@@ -19,6 +19,6 @@ public:
 };
 
 // About > Help: the help page, or "Help is unavailable".
-void Help1Click(QWidget *parent);
+void Help1Click(QWidget *parent, const QString &helpFile);
 
 } // namespace Tabrix

@@ -61,9 +61,10 @@ public:
 
 } // namespace
 
-TfrmMain::TfrmMain()
+TfrmMain::TfrmMain(Station &station)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+                               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_station(station)
 {
     setObjectName(QStringLiteral("frmMain"));
     buildToolbarAndMenus();
@@ -90,6 +91,8 @@ TfrmMain::TfrmMain()
     StatusText = new QLabel(this);
     StatusText->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(StatusText, 1);
+    // The station's name stands in the status bar whenever the settings change.
+    connect(&m_station, &Station::changed, this, [this] { StatusText->setText(m_station.settings().StationID); });
     statusBar()->setSizeGripEnabled(false);
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
 
@@ -104,7 +107,7 @@ void TfrmMain::attachRecordCommands()
         statusBar()->showMessage(after && !now.isEmpty() ? now + QStringLiteral("  ") + text : text, 30000);
     });
     m_testCodes = new TestCodes(*m_panel, m_lifecycle, *m_typeAhead, [this] { return tbPrintClick(); });
-    m_entry = new PatientEntry(*m_panel, m_lifecycle, *m_testCodes);
+    m_entry = new PatientEntry(*m_panel, m_lifecycle, *m_testCodes, m_station);
     m_lifecycle.CheckFields = [this] { return m_entry->CheckFields(); };
     m_lifecycle.FocusLastName = [this] { m_panel->lastName()->setFocus(Qt::OtherFocusReason); };
     // Over the station's name for a while, then the name again.
@@ -152,7 +155,7 @@ void TfrmMain::LoadTemplate()
 {
     m_printerDefinition = {};
     try {
-        m_printerDefinition.lines = LoadTemplateLines(TabrixDefs::PrinterDefFile);
+        m_printerDefinition.lines = LoadTemplateLines(m_station.files().PrinterDefFile);
     } catch (const ETemplateEncoding &e) {
         m_printerDefinition.fault = e.message(); // said when a label is to be printed
     } catch (const ETabrixError &) {
@@ -247,14 +250,15 @@ void TfrmMain::buildToolbarAndMenus()
     Next1->setEnabled(false);
 
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
-    connect(PrinterSetup2, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterSetup2Click(this); }); });
-    connect(Helpontheweb1, &QAction::triggered, this, [] { ShellOpen(TabrixDefs::HelpFile); });
+    connect(PrinterSetup2, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterSetup2Click(this, m_station); }); });
+    connect(Helpontheweb1, &QAction::triggered, this, [this] { ShellOpen(m_station.files().HelpFile); });
     connect(About2, &QAction::triggered, this, [this] { TfrmAbout(this).exec(); });
     connect(PrinterTemplate1, &QAction::triggered, this, [this] { RunGuarded([this] { PrinterTemplate1Click(); }); });
     connect(Preferences1, &QAction::triggered, this, [this] { RunGuarded([this] { Preferences1Click(); }); });
-    connect(Help1, &QAction::triggered, this, [this] { Help1Click(this); });
+    connect(Help1, &QAction::triggered, this, [this] { Help1Click(this, m_station.files().HelpFile); });
     // F1 opens the help too, beside the menu item (which keeps its own look).
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] { Help1Click(this); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { Help1Click(this, m_station.files().HelpFile); });
     connect(Export1, &QAction::triggered, this,
             [this] { RunGuarded([this] { Export1Click(this, m_lifecycle, m_store.database(), m_exportDir); }); });
     connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });
@@ -265,10 +269,10 @@ void TfrmMain::buildToolbarAndMenus()
 
 void TfrmMain::FormCreate()
 {
-    m_exportDir = TabrixDefs::ProgramDir;
+    m_exportDir = m_station.files().ProgramDir;
     // A banner picture of the station's own, with its own page when one is named.
     RunGuarded([this] {
-        const QString path = Settings::BannerPath.read();
+        const QString path = m_station.read(Settings::BannerPath);
         if (path.isEmpty() || !QFileInfo::exists(path))
             return;
         static const QStringList readable = {"bmp", "ico", "wmf", "emf", "gif"};
@@ -276,9 +280,9 @@ void TfrmMain::FormCreate()
         if (!readable.contains(QFileInfo(path).suffix().toLower()) || !picture.load(path))
             return; // an unreadable picture leaves the built-in banner, without a word
         m_panel->banner()->setPixmap(picture);
-        TabrixDefs::HelpURL = Settings::BannerURL.read();
-        if (TabrixDefs::HelpURL.isEmpty())
-            TabrixDefs::HelpURL = TabrixDefs::DefaultHelpURL;
+        m_helpURL = m_station.read(Settings::BannerURL);
+        if (m_helpURL.isEmpty())
+            m_helpURL = TabrixDefs::DefaultHelpURL;
     });
 }
 
@@ -298,11 +302,11 @@ void TfrmMain::FormShow()
         adjustSize();
         const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
         const QSize outer = frameGeometry().size();
-        const int top = Settings::WindowTop.read(screenArea.height() / 2 - outer.height() / 2);
-        const int left = Settings::WindowLeft.read(screenArea.width() / 2 - outer.width() / 2);
+        const int top = m_station.read(Settings::WindowTop, screenArea.height() / 2 - outer.height() / 2);
+        const int left = m_station.read(Settings::WindowLeft, screenArea.width() / 2 - outer.width() / 2);
         move(left, top);
         keepOnAScreen();
-        StatusText->setText(TabrixDefs::StationID);
+        StatusText->setText(m_station.settings().StationID);
     });
     RunGuarded([this] { closeUnfinishedLabels(); });
     // The about box greets the user once, closing by itself after a minute.
@@ -320,7 +324,7 @@ void TfrmMain::closeUnfinishedLabels()
     LabelLedger ledger(m_store.database());
     if (!m_store.connected() || !ledger.present())
         return;
-    const int n = ledger.closeUnfinished(TabrixDefs::StationID, Clock::now());
+    const int n = ledger.closeUnfinished(m_station.settings().StationID, Clock::now());
     if (n > 0)
         statusBar()->showMessage(QStringLiteral("%1 label%2 of an earlier run %3 left unconfirmed: the program ended during "
                                                 "%4 print. Label History shows %5 as \"%6\"; check those tubes.")
@@ -372,10 +376,10 @@ void TfrmMain::FormClose()
         // A refused write is shown, but never keeps the program from closing.
         RunGuarded([this] {
             const QRect outer = frameGeometry();
-            Settings::WindowWidth.write(outer.width());
-            Settings::WindowHeight.write(outer.height());
-            Settings::WindowTop.write(outer.top());
-            Settings::WindowLeft.write(outer.left());
+            m_station.write(Settings::WindowWidth, outer.width());
+            m_station.write(Settings::WindowHeight, outer.height());
+            m_station.write(Settings::WindowTop, outer.top());
+            m_station.write(Settings::WindowLeft, outer.left());
         });
     }
     m_store.Disconnect();
@@ -395,14 +399,14 @@ void TfrmMain::bringToFront()
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_panel->banner() && event->type() == QEvent::MouseButtonRelease)
-        ShellOpen(TabrixDefs::HelpURL); // the banner opens its page
+        ShellOpen(m_helpURL); // the banner opens its page
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::PrinterTemplate1Click()
 {
-    TfrmCodeEditor editor(this, m_store.tblPatients.database());
-    connect(&editor, &TfrmCodeEditor::helpRequested, &editor, [&editor] { Help1Click(&editor); });
+    TfrmCodeEditor editor(m_station, this, m_store.tblPatients.database());
+    connect(&editor, &TfrmCodeEditor::helpRequested, &editor, [&] { Help1Click(&editor, m_station.files().HelpFile); });
     if (editor.exec() == QDialog::Accepted)
         LoadTemplate();
 }
@@ -410,11 +414,10 @@ void TfrmMain::PrinterTemplate1Click()
 void TfrmMain::Preferences1Click()
 {
     {
-        TfrmOptions options(this);
+        TfrmOptions options(m_station, this);
         if (options.exec() == QDialog::Accepted)
-            options.FormClose(); // a refused write ends here, before the refresh
+            options.FormClose(); // a refused write ends here, before the template is read again
     }
-    StatusText->setText(TabrixDefs::StationID);
     LoadTemplate();
 }
 

@@ -2,6 +2,7 @@
 #include "labels/PrintRun.h"
 #include "register/RecordLifecycle.h"
 #include "register/RecordStore.h"
+#include "base/TabrixDefs.h"
 
 #include <QMainWindow>
 
@@ -24,9 +25,10 @@ class TfrmMain : public QMainWindow {
 public:
     static constexpr auto Caption = "Vantrel Tabrix";
 
-    TfrmMain();
+    explicit TfrmMain(Station &station);
     ~TfrmMain() override;
 
+    Station &station() const { return m_station; }
     RecordStore &store() { return m_store; }
     RecordLifecycle &lifecycle() { return m_lifecycle; }
     EntryPanel &entryPanel() const { return *m_panel; }
@@ -40,6 +42,8 @@ public:
     void bringToFront();
     // The folder the export's file dialog starts in.
     QString exportDir() const { return m_exportDir; }
+    // The page a click on the banner opens.
+    QString helpURL() const { return m_helpURL; }
     // The patient log, built once at start-up.
     void setPatientLog(TfrmPatientLog *log) { m_patientLog = log; }
 
@@ -61,7 +65,8 @@ private:
     void tblPatientsStateChange();
     void attachRecordCommands();
 
-    RecordStore m_store;
+    Station &m_station;
+    RecordStore m_store{m_station};
     RecordLifecycle m_lifecycle{m_store};
     EntryPanel *m_panel = nullptr;
     TestCodes *m_testCodes = nullptr;
@@ -70,6 +75,7 @@ private:
     PrinterDefinition m_printerDefinition; // the lines as loaded, comments removed
     PrintRun m_printRun{m_lifecycle, m_store};
     QString m_exportDir;
+    QString m_helpURL = TabrixDefs::DefaultHelpURL; // the banner's page
     TfrmPatientLog *m_patientLog = nullptr;
     bool m_shown = false;
 

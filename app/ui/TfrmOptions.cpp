@@ -1,8 +1,7 @@
 #include "app/ui/TfrmOptions.h"
 #include "labels/Template.h"
-#include "base/Settings.h"
 #include "base/Prompter.h"
-#include "base/TabrixDefs.h"
+#include "register/Station.h"
 #include "base/ui/InputRules.h"
 #include "base/ui/UpperCaseValidator.h"
 #include "register/SQUtils.h"
@@ -57,8 +56,8 @@ public:
 
 } // namespace
 
-TfrmOptions::TfrmOptions(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+TfrmOptions::TfrmOptions(Station &station, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_station(station)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Program Options"));
@@ -71,12 +70,12 @@ TfrmOptions::TfrmOptions(QWidget *parent)
         generalLayout->addWidget(box);
         return new QFormLayout(box);
     };
-    QFormLayout *station = group("Station");
+    QFormLayout *stationGroup = group("Station");
     eStationID = new QLineEdit;
     eStationID->setMaxLength(20);
-    station->addRow(QStringLiteral("Station ID:"), eStationID);
+    stationGroup->addRow(QStringLiteral("Station ID:"), eStationID);
     cbShowSplash = new QCheckBox(QStringLiteral("Show Splash Screen"));
-    station->addRow(cbShowSplash);
+    stationGroup->addRow(cbShowSplash);
     QFormLayout *defaults = group("Field Defaults");
     eLocation = new QLineEdit;
     eLocation->setMaxLength(20);
@@ -163,14 +162,15 @@ TfrmOptions::TfrmOptions(QWidget *parent)
 
 void TfrmOptions::FormCreate()
 {
-    eStationID->setText(TabrixDefs::StationID);
-    eLocation->setText(TabrixDefs::Location);
-    cbSex->setEditText(QString(TabrixDefs::Gender));
-    eChars->setText(TabrixDefs::IllegalChars);
-    eAccnMin->setText(AccnNumToStr(TAccn.MinValue));
-    eAccnMax->setText(AccnNumToStr(TAccn.MaxValue));
-    cbShowSplash->setChecked(TabrixDefs::ShowSplash);
-    sePrintWait->setValue(TabrixDefs::PrinterWait);
+    const StationSettings &s = m_station.settings();
+    eStationID->setText(s.StationID);
+    eLocation->setText(s.Location);
+    cbSex->setEditText(QString(s.Gender));
+    eChars->setText(s.IllegalChars);
+    eAccnMin->setText(AccnNumToStr(s.TAccn.MinValue));
+    eAccnMax->setText(AccnNumToStr(s.TAccn.MaxValue));
+    cbShowSplash->setChecked(s.ShowSplash);
+    sePrintWait->setValue(s.PrinterWait);
 }
 
 // Station ID and Location refuse a character of the illegal characters box, as it stands now.
@@ -183,7 +183,7 @@ bool TfrmOptions::eventFilter(QObject *watched, QEvent *event)
         // Both reach the labels (the location through every new record): what a
         // label cannot carry is said at the box and not taken.
         if (!key->text().isEmpty() && key->text().front().isPrint()
-            && !CharactersLabelsCannotCarry(key->text(), StationValueBytes()).isEmpty()) {
+            && !CharactersLabelsCannotCarry(key->text(), ValueBytesFor(m_station.settings().LabelUTF8)).isEmpty()) {
             auto *box = static_cast<QWidget *>(watched);
             QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
                                QStringLiteral("%1 cannot be printed on this station's labels.").arg(key->text()), box);
@@ -208,26 +208,17 @@ void TfrmOptions::btnOKClick()
 
 void TfrmOptions::FormClose()
 {
-    TAccn.MinValue = AccnStrToNum(eAccnMin->text());
-    TAccn.MaxValue = AccnStrToNum(eAccnMax->text());
-    TabrixDefs::Location = eLocation->text();
+    StationSettings edited = m_station.settings();
+    edited.TAccn.MinValue = AccnStrToNum(eAccnMin->text());
+    edited.TAccn.MaxValue = AccnStrToNum(eAccnMax->text());
+    edited.Location = eLocation->text();
     if (!cbSex->currentText().isEmpty()) // an empty box keeps the gender in force
-        TabrixDefs::Gender = cbSex->currentText().front();
-    TabrixDefs::StationID = eStationID->text();
-    TabrixDefs::IllegalChars = eChars->text();
-    TabrixDefs::ShowSplash = cbShowSplash->isChecked();
-    TabrixDefs::PrinterWait = sePrintWait->value();
-
-    Settings::MinValue.write(TAccn.MinValue);
-    Settings::MaxValue.write(TAccn.MaxValue);
-    Settings::StationID.write(TabrixDefs::StationID);
-    Settings::Location.write(TabrixDefs::Location);
-    Settings::Gender.write(QString(TabrixDefs::Gender));
-    Settings::IllegalChars.write(TabrixDefs::IllegalChars);
-    Settings::ShowSplash.write(TabrixDefs::ShowSplash);
-    Settings::SplashInterval.write(TabrixDefs::SplashInterval);
-    Settings::SplashImage.write(TabrixDefs::SplashFile);
-    Settings::PrinterWait.write(sePrintWait->value());
+        edited.Gender = cbSex->currentText().front();
+    edited.StationID = eStationID->text();
+    edited.IllegalChars = eChars->text();
+    edited.ShowSplash = cbShowSplash->isChecked();
+    edited.PrinterWait = sePrintWait->value();
+    m_station.apply(edited);
 }
 
 } // namespace Tabrix

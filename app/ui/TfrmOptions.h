@@ -10,6 +10,8 @@ class QTabWidget;
 
 namespace Tabrix {
 
+class Station;
+
 // The station's options: its name, the splash, the defaults of new records, the
 // characters refused in entry boxes, the wait between labels and the accession
 // range. Done checks the range, then puts every value into force and writes the
@@ -17,7 +19,8 @@ namespace Tabrix {
 class TfrmOptions : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmOptions(QWidget *parent = nullptr);
+    // Edits a copy of the station's settings; Done applies it to `station`.
+    explicit TfrmOptions(Station &station, QWidget *parent = nullptr);
 
     QTabWidget *PageControl1;
     QLineEdit *eStationID, *eLocation, *eChars, *eAccnMin, *eAccnMax;
@@ -36,6 +39,7 @@ protected:
 
 private:
     void FormCreate();
+    Station &m_station;
 };
 
 } // namespace Tabrix

@@ -3,7 +3,7 @@
 #include "base/Settings.h"
 #include "base/ui/Pictures.h"
 #include "base/Prompter.h"
-#include "base/TabrixDefs.h"
+#include "register/Station.h"
 #include "editor/ui/TemplateHighlighter.h"
 #include "editor/ui/TfrmGetLabel.h"
 #include "labels/LabelLedger.h"
@@ -95,9 +95,8 @@ void writeFileText(const QString &path, const QString &text)
 
 } // namespace
 
-TfrmCodeEditor::TfrmCodeEditor(QWidget *parent, const QSqlDatabase &ledgerRegister)
-    : QDialog(parent),
-      m_ledgerRegister(ledgerRegister)
+TfrmCodeEditor::TfrmCodeEditor(const Station &station, QWidget *parent, const QSqlDatabase &ledgerRegister)
+    : QDialog(parent), m_station(station), m_ledgerRegister(ledgerRegister)
 {
     setObjectName(QStringLiteral("frmCodeEditor"));
     setWindowTitle(QStringLiteral("Template Editor"));
@@ -157,7 +156,7 @@ TfrmCodeEditor::TfrmCodeEditor(QWidget *parent, const QSqlDatabase &ledgerRegist
 TfrmCodeEditor::~TfrmCodeEditor()
 {
     // The colouring choice outlives the window, whatever its result.
-    RunGuarded([this] { Settings::Colorize.write(colorize()); });
+    RunGuarded([this] { m_station.write(Settings::Colorize, colorize()); });
 }
 
 void TfrmCodeEditor::buildMenus()
@@ -217,7 +216,7 @@ void TfrmCodeEditor::buildMenus()
     m_previewItem->setCheckable(true);
     connect(m_previewItem, &QAction::toggled, this, [this](bool on) {
         showPreview(on);
-        RunGuarded([on] { Settings::LabelPreview.write(on); }); // remembered for the next opening
+        RunGuarded([this, on] { m_station.write(Settings::LabelPreview, on); }); // remembered for the next opening
     });
 
     tbNew = button("tbNew", Pictures::Tool::New, "New", &E::tbNewClick);
@@ -291,18 +290,18 @@ QMenu *TfrmCodeEditor::charMenu(QWidget *parent)
 
 void TfrmCodeEditor::FormCreate()
 {
-    Colorize1->setChecked(Settings::Colorize.read());
-    SampleValues1 = SampleValues::Load(TabrixDefs::ProgramFileWithExt(QStringLiteral(".tst")));
+    Colorize1->setChecked(m_station.read(Settings::Colorize));
+    SampleValues1 = SampleValues::Load(m_station.files().withExt(QStringLiteral(".tst")));
+    const QString definition = m_station.files().PrinterDefFile;
     try {
-        setText(QFileInfo::exists(TabrixDefs::PrinterDefFile) ? QString::fromLatin1(readFileText(TabrixDefs::PrinterDefFile))
-                                                              : QString());
+        setText(QFileInfo::exists(definition) ? QString::fromLatin1(readFileText(definition)) : QString());
     } catch (const ETabrixError &) {
         ShowError(QStringLiteral("Error loading printer template file"));
         setText(QString());
     }
     {
         const QSignalBlocker quiet(m_previewItem); // reading the choice is no change of it
-        m_previewItem->setChecked(Settings::LabelPreview.read());
+        m_previewItem->setChecked(m_station.read(Settings::LabelPreview));
     }
     showPreview(m_previewItem->isChecked());
     RichEdit1Change();
@@ -363,10 +362,10 @@ void TfrmCodeEditor::tbNewClick()
 
 // A file dialog of the editor: in the program's folder, for printer definitions,
 // ".tpd" added to a name typed without an extension. Returns the file, or "".
-static QString chooseFile(QWidget *parent, bool save)
+static QString chooseFile(QWidget *parent, const QString &folder, bool save)
 {
     QFileDialog dialog(parent, save ? QStringLiteral("Save Printer Definition File") : QStringLiteral("Open printer definition file"),
-                       TabrixDefs::ProgramDir, QString::fromLatin1(Filter));
+                       folder, QString::fromLatin1(Filter));
     dialog.setObjectName(save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
     dialog.setDefaultSuffix(QStringLiteral("tpd"));
     if (save) {
@@ -381,13 +380,13 @@ static QString chooseFile(QWidget *parent, bool save)
 
 void TfrmCodeEditor::tbOpenClick()
 {
-    if (const QString file = chooseFile(this, false); !file.isEmpty())
+    if (const QString file = chooseFile(this, m_station.files().ProgramDir, false); !file.isEmpty())
         setText(QString::fromLatin1(readFileText(file)));
 }
 
 void TfrmCodeEditor::tbSaveClick()
 {
-    if (const QString file = chooseFile(this, true); !file.isEmpty())
+    if (const QString file = chooseFile(this, m_station.files().ProgramDir, true); !file.isEmpty())
         writeFileText(file, text());
 }
 
@@ -396,7 +395,7 @@ QByteArray TfrmCodeEditor::testLabel() const
     // A working copy of the lines: the editor text itself never changes.
     const QStringList lines = RemoveComments(toEditor(text()).split(u'\n'));
     return RenderLabel(lines, [this](const QString &, const TagParams &p) { return SampleValues1.TagValue(p); },
-                       StationValueBytes());
+                       ValueBytesFor(m_station.settings().LabelUTF8));
 }
 
 void TfrmCodeEditor::tbTestPrintClick()
@@ -404,8 +403,9 @@ void TfrmCodeEditor::tbTestPrintClick()
     if (RichEdit1->document()->isEmpty())
         return;
     // A test label has its ledger row with no patient, accession number or test.
-    RecordedPrinting recorded(m_ledgerRegister);
-    const LabelJob job = recorded.print({QVariant(), QVariant(), QString(), QString(), testLabel()}, QString());
+    RecordedPrinting recorded(m_ledgerRegister, m_station.settings().PrinterWait);
+    const LabelJob job = recorded.print({QVariant(), QVariant(), QString(), QString(), testLabel(), m_station.settings().StationID},
+                                        QString());
     if (job.failed())
         ShowPrintFailure(job);
     for (const QString &incomplete : recorded.finish())
@@ -475,7 +475,7 @@ void TfrmCodeEditor::Colorize1Click()
 void TfrmCodeEditor::btnOKClick()
 {
     try {
-        writeFileText(TabrixDefs::PrinterDefFile, text());
+        writeFileText(m_station.files().PrinterDefFile, text());
     } catch (const ETabrixError &) {
         ShowError(QStringLiteral("Error saving print template"));
         return;

@@ -15,6 +15,8 @@ class QToolButton;
 
 namespace Tabrix {
 
+class Station;
+
 class LabelPictures;
 class TemplateHighlighter;
 
@@ -25,7 +27,10 @@ class TemplateHighlighter;
 class TfrmCodeEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmCodeEditor(QWidget *parent = nullptr, const QSqlDatabase &ledgerRegister = QSqlDatabase());
+    // `station`: its printer definition, sample values, settings and print wait;
+    // `ledgerRegister`: where the test print's ledger row goes.
+    explicit TfrmCodeEditor(const Station &station, QWidget *parent = nullptr,
+                            const QSqlDatabase &ledgerRegister = QSqlDatabase());
     ~TfrmCodeEditor() override;
 
     // The editor text with CR LF line breaks, as it is saved.
@@ -83,6 +88,7 @@ private:
     QSplitter *m_panes;
     QAction *m_previewItem;
     QTimer *m_previewPause;
+    const Station &m_station;
     QSqlDatabase m_ledgerRegister;
     bool m_closingFromTitleBar = true;
 };

@@ -1,5 +1,6 @@
 #include "labels/ui/PrinterSetup.h"
 #include "base/Settings.h"
+#include "register/Station.h"
 #include "base/TabrixError.h"
 #include "labels/Printers.h"
 
@@ -8,7 +9,7 @@
 
 namespace Tabrix {
 
-void PrinterSetup2Click(QWidget *parent)
+void PrinterSetup2Click(QWidget *parent, const Station &station)
 {
     QPrinter printer;
     try {
@@ -21,7 +22,7 @@ void PrinterSetup2Click(QWidget *parent)
     if (PrintDialog1.exec() != QDialog::Accepted)
         return;
     Printers::SetCurrentPrinter(printer.printerName());
-    Settings::Printer.write(printer.printerName());
+    station.write(Settings::Printer, printer.printerName());
 }
 
 } // namespace Tabrix

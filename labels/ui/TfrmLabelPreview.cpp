@@ -71,7 +71,7 @@ bool PreviewLabels1Click(QWidget *parent, const PrinterDefinition &definition, R
         return false;
     }
     TfrmLabelPreview preview(parent);
-    preview.showLabels(RegistrationLabels(definition.lines, record));
+    preview.showLabels(RegistrationLabels(definition.lines, record, store.station().settings()));
     return preview.exec() == QDialog::Accepted;
 }
 

@@ -2,7 +2,6 @@
 #include "base/Clock.h"
 #include "base/CommaText.h"
 #include "base/Prompter.h"
-#include "base/TabrixDefs.h"
 #include "base/DateFormat.h"
 #include "labels/Printers.h"
 
@@ -53,7 +52,8 @@ void text(QPainter &p, double mm, double x, double y, double width, double heigh
 
 } // namespace
 
-PatientLogReport::PatientLogReport(const QSqlDatabase &db, const QStringList &sortFields)
+PatientLogReport::PatientLogReport(const QSqlDatabase &db, const QStringList &sortFields, const QString &station)
+    : m_station(station)
 {
     tblPatients.setDatabase(db);
     tblPatients.setSortFields(sortFields);
@@ -72,7 +72,7 @@ PatientLogReport::~PatientLogReport()
 
 QString PatientLogReport::stationLine() const
 {
-    return TabrixDefs::StationID;
+    return m_station;
 }
 
 QString PatientLogReport::testCodesLine()
@@ -143,7 +143,8 @@ void PatientLogReport::print(QPrinter &printer)
     p.end();
 }
 
-void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList &sortFields, bool preview)
+void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList &sortFields, const QString &station,
+                     bool preview)
 {
     try {
         // A new report starts on the default printer, and so does the program.
@@ -152,7 +153,7 @@ void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList 
         if (preview) {
             QPrintPreviewDialog dialog(&printer, parent);
             QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [&](QPrinter *target) {
-                PatientLogReport(db, sortFields).print(*target);
+                PatientLogReport(db, sortFields, station).print(*target);
             });
             dialog.exec();
             return;
@@ -162,7 +163,7 @@ void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList 
         if (dialog.exec() != QDialog::Accepted)
             return;
         Printers::SetCurrentPrinter(printer.printerName());
-        PatientLogReport(db, sortFields).print(printer);
+        PatientLogReport(db, sortFields, station).print(printer);
     } catch (const ETabrixError &e) {
         ShowError(e.message());
     }

@@ -19,7 +19,8 @@ class PatientLogReport {
 public:
     static constexpr const char *Title = "Tabrix Patient Log";
 
-    PatientLogReport(const QSqlDatabase &db, const QStringList &sortFields);
+    // `station`: the station's name, in every page's footer.
+    PatientLogReport(const QSqlDatabase &db, const QStringList &sortFields, const QString &station);
     ~PatientLogReport();
 
     // Lays out and prints every page on `printer`.
@@ -35,11 +36,13 @@ public:
 private:
     void pageHeader(QPainter &p, double mm);
     void pageFooter(QPainter &p, double mm, int page);
+    QString m_station;
 };
 
 // Print (or, for File > Print Preview, preview) the patient log: the print dialog
 // starts on the default printer, which becomes the program's current printer; the
 // printer chosen stays current for the labels afterwards. Errors are shown.
-void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList &sortFields, bool preview);
+void PrintPatientLog(QWidget *parent, const QSqlDatabase &db, const QStringList &sortFields, const QString &station,
+                     bool preview);
 
 } // namespace Tabrix

@@ -3,6 +3,7 @@
 #include "base/Prompter.h"
 #include "log/PatientLogModel.h"
 #include "log/ui/PatientLogReport.h"
+#include "register/Station.h"
 #include "register/Cursor.h"
 
 #include <QHBoxLayout>
@@ -23,8 +24,8 @@ const QStringList TfrmPatientLog::SortOfColumn[6] = {
     {"AccnStr"}, {"Last_Name", "First_Name", "Patient_id"}, {"First_Name", "Last_Name", "Patient_id"},
     {"Patient_id"}, {"Gender"}, {"Created"}};
 
-TfrmPatientLog::TfrmPatientLog(QWidget *parent)
-    : QDialog(parent)
+TfrmPatientLog::TfrmPatientLog(const Station &station, QWidget *parent)
+    : QDialog(parent), m_station(station)
 {
     setObjectName(QStringLiteral("frmPatientLog"));
     setWindowTitle(QStringLiteral("Patient Log"));
@@ -168,7 +169,7 @@ void TfrmPatientLog::btnOKClick()
 
 void TfrmPatientLog::btnPrintClick(bool preview)
 {
-    PrintPatientLog(this, DataSource1->database(), DataSource1->sortFields(), preview);
+    PrintPatientLog(this, DataSource1->database(), DataSource1->sortFields(), m_station.settings().StationID, preview);
 }
 
 } // namespace Tabrix

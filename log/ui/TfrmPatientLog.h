@@ -7,6 +7,8 @@ class QTableView;
 
 namespace Tabrix {
 
+class Station;
+
 class Cursor;
 class PatientLogModel;
 
@@ -17,7 +19,8 @@ class PatientLogModel;
 class TfrmPatientLog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmPatientLog(QWidget *parent = nullptr);
+    // `station`: whose name the printed log carries.
+    explicit TfrmPatientLog(const Station &station, QWidget *parent = nullptr);
 
     // DataSource1: the cursor the log shows (the main window's patients).
     void setDataSource(Cursor *patients);
@@ -42,6 +45,7 @@ private:
     void showCurrentRecord();
     void fitToContents();
 
+    const Station &m_station;
     Cursor *DataSource1 = nullptr;
     PatientLogModel *m_model = nullptr;
 };

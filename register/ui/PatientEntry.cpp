@@ -4,7 +4,7 @@
 #include "register/ui/EntryPanel.h"
 #include "register/ui/FieldBinding.h"
 #include "base/Prompter.h"
-#include "base/TabrixDefs.h"
+#include "register/Station.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/ui/TestCodes.h"
@@ -21,8 +21,8 @@
 
 namespace Tabrix {
 
-PatientEntry::PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCodes &testCodes)
-    : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_testCodes(testCodes)
+PatientEntry::PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCodes &testCodes, const Station &station)
+    : QObject(&panel), m_panel(panel), m_lifecycle(lifecycle), m_testCodes(testCodes), m_station(station)
 {
     qApp->installEventFilter(this);
     // Text that arrives without a typed key (a paste, a drop) is checked as a whole.
@@ -131,25 +131,30 @@ void PatientEntry::moveFocus(QWidget *from, int step)
 
 bool PatientEntry::dbeKeyPress(QKeyEvent *key) const
 {
-    if (IsRefusedCharacter(key, TabrixDefs::IllegalChars))
+    if (IsRefusedCharacter(key, m_station.settings().IllegalChars))
         return true;
     // What the label cannot carry never reaches the register either: the two agree.
     const QString typed = key->text();
     if (typed.isEmpty() || !typed.front().isPrint())
         return false;
-    const QString refused = CharactersLabelsCannotCarry(typed, StationValueBytes());
+    const QString refused = notCarried(typed);
     if (refused.isEmpty())
         return false;
     sayNotCarried(refused);
     return true;
 }
 
+QString PatientEntry::notCarried(const QString &text) const
+{
+    return CharactersLabelsCannotCarry(text, ValueBytesFor(m_station.settings().LabelUTF8));
+}
+
 // The characters of `text` that a label cannot carry and the box did not hold
 // before (a value stored before keeps what it has).
 QString PatientEntry::notCarriedNewly(QLineEdit *box, const QString &text) const
 {
-    QString refused = CharactersLabelsCannotCarry(text, StationValueBytes());
-    for (const QChar c : CharactersLabelsCannotCarry(m_before.value(box), StationValueBytes()))
+    QString refused = notCarried(text);
+    for (const QChar c : notCarried(m_before.value(box)))
         refused.remove(c);
     return refused;
 }
@@ -169,7 +174,7 @@ void PatientEntry::sayNotCarried(const QString &characters) const
     QStringList named;
     for (const QChar c : characters) {
         const QString base = c.decomposition().left(1);
-        named << (base.isEmpty() || !CharactersLabelsCannotCarry(base, StationValueBytes()).isEmpty()
+        named << (base.isEmpty() || !notCarried(base).isEmpty()
                       ? QString(c)
                       : QStringLiteral("%1 (type %2 instead)").arg(c).arg(base.toUpper()));
     }

@@ -11,6 +11,7 @@ namespace Tabrix {
 
 class EntryPanel;
 class RecordLifecycle;
+class Station;
 class TestCodes;
 
 // Keyboard entry of the patient record in the main window: the Enter/Up/Down
@@ -20,7 +21,7 @@ class TestCodes;
 class PatientEntry : public QObject {
     Q_OBJECT
 public:
-    PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCodes &testCodes);
+    PatientEntry(EntryPanel &panel, RecordLifecycle &lifecycle, TestCodes &testCodes, const Station &station);
 
     // Completes the focused box, then runs the record's checks; on a failure shows
     // its message and puts the focus, text selected, in the box concerned.
@@ -36,6 +37,8 @@ private:
     bool dbeKeyPress(QKeyEvent *key) const;
     void refusePasted(QLineEdit *box);
     QString notCarriedNewly(QLineEdit *box, const QString &text) const;
+    // The characters of `text` this station's labels cannot carry.
+    QString notCarried(const QString &text) const;
     void sayNotCarried(const QString &characters) const;
     void DBEditFieldEnter(QLineEdit *box);
     void DBEDateFieldExit(QLineEdit *box);
@@ -46,6 +49,7 @@ private:
     EntryPanel &m_panel;
     RecordLifecycle &m_lifecycle;
     TestCodes &m_testCodes;
+    const Station &m_station;
     QHash<QLineEdit *, QString> m_before; // each box's text before its latest edit
 };
 

@@ -66,7 +66,7 @@ TEST(Editor, MenusToolbarAndInsertion)
     EXPECT_EQ(editor.text(), "N[CR][LF]\r\n");
 
     QStringList hints;
-    for (QAction *a : editor.ToolBar1->actions())
+    for (QAction *a : Support::Control<QToolBar>(editor, "ToolBar1")->actions())
         hints << (a->isSeparator() ? "|" : a->toolTip());
     EXPECT_EQ(hints, (QStringList{"New", "Open from file", "Save to file", "|", "Cut", "Copy", "Paste", "|", "",
                                   "|", "Add Field", "", "|", "Listen for label"}));
@@ -75,27 +75,27 @@ TEST(Editor, MenusToolbarAndInsertion)
     EXPECT_EQ(captions(menus[1]->menu()), (QStringList{"Cut", "Copy", "Paste", "Select All", "-", "Colorize"}));
     EXPECT_EQ(captions(menus[2]->menu()), (QStringList{"Database", "Character"}));
     const QStringList groups = {"Accession", "Patient", "Collection Date/Time", "Recieve Date/Time"};
-    EXPECT_EQ(captions(editor.menuFields), groups + QStringList({"Test Codes", "Station ID"}));
+    EXPECT_EQ(captions(Support::Control<QMenu>(editor, "menuFields")), groups + QStringList({"Test Codes", "Station ID"}));
     EXPECT_EQ(captions(menus[2]->menu()->actions()[0]->menu()), groups + QStringList({"Test Code"}));
-    EXPECT_EQ(captions(editor.menuChars), (QStringList{"Carriage Return", "Line Feed", "CR/LF", "Form Feed", "Tab",
+    EXPECT_EQ(captions(Support::Control<QMenu>(editor, "menuChars")), (QStringList{"Carriage Return", "Line Feed", "CR/LF", "Form Feed", "Tab",
                                                          "Escape", "Null", "-", "<", ">", "[", "]"}));
 
     // An item replaces the selection, the caret ends after it.
-    QTextCursor c = editor.RichEdit1->textCursor();
+    QTextCursor c = Support::Control<QPlainTextEdit>(editor, "RichEdit1")->textCursor();
     c.setPosition(1);
     c.setPosition(9, QTextCursor::KeepAnchor);
-    editor.RichEdit1->setTextCursor(c);
-    EXPECT_TRUE(editor.tbCut->isEnabled());
-    editor.menuChars->actions()[2]->trigger(); // CR/LF
+    Support::Control<QPlainTextEdit>(editor, "RichEdit1")->setTextCursor(c);
+    EXPECT_TRUE(Support::Control<QAction>(editor, "tbCut")->isEnabled());
+    Support::Control<QMenu>(editor, "menuChars")->actions()[2]->trigger(); // CR/LF
     EXPECT_EQ(editor.text(), "N[CR][LF]\r\n");
-    editor.menuFields->actions()[5]->trigger(); // Station ID
+    Support::Control<QMenu>(editor, "menuFields")->actions()[5]->trigger(); // Station ID
     EXPECT_EQ(editor.text(), "N[CR][LF]<#Field Name=StationID>\r\n");
-    EXPECT_EQ(editor.RichEdit1->textCursor().position(), 1 + 8 + 23);
-    EXPECT_FALSE(editor.tbCopy->isEnabled());
+    EXPECT_EQ(Support::Control<QPlainTextEdit>(editor, "RichEdit1")->textCursor().position(), 1 + 8 + 23);
+    EXPECT_FALSE(Support::Control<QAction>(editor, "tbCopy")->isEnabled());
 
-    editor.RichEdit1->clear();
-    EXPECT_FALSE(editor.tbNew->isEnabled());
-    EXPECT_FALSE(editor.Save1->isEnabled());
+    Support::Control<QPlainTextEdit>(editor, "RichEdit1")->clear();
+    EXPECT_FALSE(Support::Control<QAction>(editor, "tbNew")->isEnabled());
+    EXPECT_FALSE(Support::Control<QAction>(editor, "Save1")->isEnabled());
 }
 
 TEST(Editor, ColoursFollowTheScanAndKeepTheSelection)
@@ -105,17 +105,17 @@ TEST(Editor, ColoursFollowTheScanAndKeepTheSelection)
     Support::closeAboutBoxes();
     editor.show();
     QApplication::processEvents();
-    editor.RichEdit1->setFocus();
+    Support::Control<QPlainTextEdit>(editor, "RichEdit1")->setFocus();
     const QString typed = "// label\nT1 <#Field Name=\"A>B\"> [CR][LF]\n[\"]\"] a/b <x // y> \"q\nz\"\n<open";
-    QTest::keyClicks(editor.RichEdit1, QString(typed).replace(u'\n', u'\r'));
+    QTest::keyClicks(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), QString(typed).replace(u'\n', u'\r'));
     QApplication::processEvents();
     ASSERT_EQ(editor.text(), QString(typed).replace("\n", "\r\n"));
 
-    QTextCursor sel = editor.RichEdit1->textCursor();
+    QTextCursor sel = Support::Control<QPlainTextEdit>(editor, "RichEdit1")->textCursor();
     sel.setPosition(3);
     sel.setPosition(12, QTextCursor::KeepAnchor);
-    editor.RichEdit1->setTextCursor(sel);
-    QTest::keyClick(editor.RichEdit1, Qt::Key_Shift); // a key that changes nothing
+    Support::Control<QPlainTextEdit>(editor, "RichEdit1")->setTextCursor(sel);
+    QTest::keyClick(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), Qt::Key_Shift); // a key that changes nothing
 
     // Every character has the colour of the span the scan puts it in, or black.
     const QString withCrLf = editor.text();
@@ -128,16 +128,16 @@ TEST(Editor, ColoursFollowTheScanAndKeepTheSelection)
         if (withCrLf[i] == u'\r')
             continue; // CR LF is one line break in the document
         if (withCrLf[i] != u'\n')
-            EXPECT_EQ(colourAt(editor.RichEdit1, position), expected[i]) << i << " " << withCrLf[i].toLatin1();
+            EXPECT_EQ(colourAt(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), position), expected[i]) << i << " " << withCrLf[i].toLatin1();
         ++position;
     }
-    EXPECT_EQ(editor.RichEdit1->textCursor().selectionStart(), 3);
-    EXPECT_EQ(editor.RichEdit1->textCursor().selectionEnd(), 12);
+    EXPECT_EQ(Support::Control<QPlainTextEdit>(editor, "RichEdit1")->textCursor().selectionStart(), 3);
+    EXPECT_EQ(Support::Control<QPlainTextEdit>(editor, "RichEdit1")->textCursor().selectionEnd(), 12);
 
-    editor.Colorize1->trigger(); // off: all black
-    EXPECT_EQ(colourAt(editor.RichEdit1, 0), QColor(0, 0, 0));
-    editor.Colorize1->trigger(); // on again: coloured at once
-    EXPECT_EQ(colourAt(editor.RichEdit1, 0), QColor(128, 0, 128));
+    Support::Control<QAction>(editor, "Colorize1")->trigger(); // off: all black
+    EXPECT_EQ(colourAt(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), 0), QColor(0, 0, 0));
+    Support::Control<QAction>(editor, "Colorize1")->trigger(); // on again: coloured at once
+    EXPECT_EQ(colourAt(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), 0), QColor(128, 0, 128));
 }
 
 TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
@@ -148,14 +148,14 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
     Support::RecordingPrompter prompter;
     {
         TfrmCodeEditor editor(folder.station);
-        editor.Colorize1->trigger(); // off
+        Support::Control<QAction>(editor, "Colorize1")->trigger(); // off
         prompter.answers = {false};
         editor.reject(); // Escape
         EXPECT_EQ(prompter.questions.last(), "Disregard changes");
         EXPECT_EQ(editor.result(), QDialog::Rejected);
         editor.setText("NEW");
         prompter.answers = {true};
-        editor.btnCancel->click();
+        Support::Control<QPushButton>(editor, "btnCancel")->click();
         EXPECT_EQ(folder.readFile("tabrix.tpd"), "OLD\r\n");
     }
     EXPECT_EQ(IniFile::ReadString(folder.station.files().SettingsFile, "Defaults", "Colorize", ""), "0");
@@ -166,7 +166,7 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
         TfrmCodeEditor editor(folder.station);
         EXPECT_FALSE(editor.colorize());
         editor.setText("NEW\r\n");
-        editor.btnOK->click();
+        Support::Control<QPushButton>(editor, "btnOK")->click();
         EXPECT_EQ(prompter.errors.last(), "Error saving print template");
         EXPECT_EQ(editor.result(), 0);
     }
@@ -178,8 +178,8 @@ TEST(Editor, OkSavesCancelAsksAndTheColouringChoiceIsKept)
     QTimer::singleShot(0, [] {
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *editor = qobject_cast<TfrmCodeEditor *>(w); editor && editor->isVisible()) {
-                editor->RichEdit1->clear();
-                editor->btnOK->click();
+                Support::Control<QPlainTextEdit>(*editor, "RichEdit1")->clear();
+                Support::Control<QPushButton>(*editor, "btnOK")->click();
             }
     });
     Support::Control<QAction>(main, "PrinterTemplate1")->trigger();
@@ -201,14 +201,14 @@ TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
     TfrmCodeEditor editor(folder.station, nullptr, store.tblPatients.database());
     const QStringList before = Support::SpoolerJobs();
     editor.setText("A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
-    editor.tbTestPrint->trigger();
+    Support::Control<QAction>(editor, "tbTestPrint")->trigger();
     EXPECT_TRUE(prompter.errors.isEmpty());
     const QByteArray job = Support::CapturedJobs(before, 1).value(0);
     EXPECT_EQ(job, "AX12345\r\nB NOT x");
     EXPECT_EQ(editor.text(), "A<#Field Name=AccnStr>[CR][LF]// comment\r\nB <#Field Name=Nothing Length=3> x//y\r\n");
 
     Printers::SetCurrentPrinter("no-such-queue");
-    editor.tbTestPrint->trigger();
+    Support::Control<QAction>(editor, "tbTestPrint")->trigger();
     const QString refused = "Unable to print.  StartRawPrintJob failed. Printer: no-such-queue. The print spooler says: There "
                             "is no such printer.";
     EXPECT_EQ(prompter.errors, (QStringList{refused, "Error printing label"}));
@@ -267,16 +267,16 @@ TEST(Editor, ThePreviewPaneDrawsTheTestLabelAsTypedAndIsRemembered)
         EXPECT_EQ(shown(pane), RenderLabels("^XA^FO10,10^A0N,30,30^FDX12345^FS^XZ").labels[0].image);
         EXPECT_TRUE(pane->texts().contains("Test label, from the sample values"));
 
-        editor.RichEdit1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(editor.RichEdit1, "^XA^FO5,5^GB20,20,20^FS^QQ^XZ");
+        Support::Control<QPlainTextEdit>(editor, "RichEdit1")->moveCursor(QTextCursor::End);
+        QTest::keyClicks(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), "^XA^FO5,5^GB20,20,20^FS^QQ^XZ");
         EXPECT_EQ(pane->pictureCount(), 1); // the keys never wait for the picture
         EXPECT_TRUE(waitFor([&] { return pane->pictureCount() == 2; }, 5000));
         EXPECT_TRUE(pane->texts().contains("not shown: ^QQ"));
-        editor.RichEdit1->selectAll();
-        QTest::keyClicks(editor.RichEdit1, "N");
+        Support::Control<QPlainTextEdit>(editor, "RichEdit1")->selectAll();
+        QTest::keyClicks(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), "N");
         EXPECT_TRUE(waitFor([&] { return pane->pictureCount() == 0; }, 5000));
         EXPECT_EQ(pane->texts(), "This printer language cannot be previewed");
-        editor.btnCancel->click();
+        Support::Control<QPushButton>(editor, "btnCancel")->click();
     }
     EXPECT_TRUE(folder.readFile("tabrix.ini").contains("LabelPreview=1"));
     TfrmCodeEditor again(folder.station);
@@ -290,16 +290,16 @@ TEST(Capture, LabelsSentOverTcpBecomeTemplateText)
     Support::RecordingPrompter prompter;
     TfrmGetLabel capture;
     capture.show();
-    ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
-    EXPECT_EQ(capture.ePort->text(), "8999");
-    EXPECT_FALSE(capture.btnOK->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(capture, "eStatus")->text() == "Listening"; }));
+    EXPECT_EQ(Support::Control<QLineEdit>(capture, "ePort")->text(), "8999");
+    EXPECT_FALSE(Support::Control<QPushButton>(capture, "btnOK")->isEnabled());
     {
         Sender s("printf '\\x1bA\\r\\n' >&3; exec 3>&-");
-        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Done"; }));
+        ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(capture, "eStatus")->text() == "Done"; }));
     }
     EXPECT_EQ(capture.LabelText(), "[ESC]A[CR][LF]\r\n");
-    EXPECT_EQ(capture.eBytesRecieved->text(), "4");
-    EXPECT_TRUE(capture.btnOK->isEnabled());
+    EXPECT_EQ(Support::Control<QLineEdit>(capture, "eBytesRecieved")->text(), "4");
+    EXPECT_TRUE(Support::Control<QPushButton>(capture, "btnOK")->isEnabled());
 
     // A second sender's bytes are converted and added; what was converted stays.
     {
@@ -316,10 +316,10 @@ TEST(Capture, CancelDropsTheSenderAndTooMuchIsRefused)
     {
         TfrmGetLabel capture;
         capture.show();
-        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
+        ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(capture, "eStatus")->text() == "Listening"; }));
         Sender s("printf 'X' >&3; sleep 5");
-        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Reading"; }));
-        capture.btnCancel->click();
+        ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(capture, "eStatus")->text() == "Reading"; }));
+        Support::Control<QPushButton>(capture, "btnCancel")->click();
         EXPECT_EQ(capture.result(), QDialog::Rejected);
         QTcpServer probe; // the port is free again
         EXPECT_TRUE(probe.listen(QHostAddress::AnyIPv4, 8999));
@@ -328,16 +328,16 @@ TEST(Capture, CancelDropsTheSenderAndTooMuchIsRefused)
     {
         TfrmGetLabel capture;
         capture.show();
-        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
+        ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(capture, "eStatus")->text() == "Listening"; }));
         Sender s("printf 'first' >&3; exec 3>&-");
-        ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Done"; }));
+        ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(capture, "eStatus")->text() == "Done"; }));
         Sender big("head -c 20971520 /dev/zero >&3 2>/dev/null; exec 3>&-");
         ASSERT_TRUE(waitFor([&] { return !prompter.errors.isEmpty(); }, 20000));
         EXPECT_TRUE(prompter.errors.last().startsWith("The label is too large"));
         EXPECT_LE(capture.LabelText().size(), TfrmGetLabel::MaxCapture);
         EXPECT_TRUE(capture.LabelText().startsWith("first"));
-        EXPECT_EQ(capture.eStatus->text(), "Reading");
-        EXPECT_TRUE(capture.btnOK->isEnabled());
+        EXPECT_EQ(Support::Control<QLineEdit>(capture, "eStatus")->text(), "Reading");
+        EXPECT_TRUE(Support::Control<QPushButton>(capture, "btnOK")->isEnabled());
     }
     {
         QTcpServer taken;
@@ -345,8 +345,8 @@ TEST(Capture, CancelDropsTheSenderAndTooMuchIsRefused)
         TfrmGetLabel capture;
         capture.show();
         QApplication::processEvents();
-        EXPECT_EQ(capture.eStatus->text(), "Opening");
-        EXPECT_EQ(capture.ePort->text(), "");
+        EXPECT_EQ(Support::Control<QLineEdit>(capture, "eStatus")->text(), "Opening");
+        EXPECT_EQ(Support::Control<QLineEdit>(capture, "ePort")->text(), "");
         ASSERT_FALSE(prompter.generalErrors.isEmpty());
         EXPECT_TRUE(prompter.generalErrors.last().startsWith("Windows socket error: ")) << qPrintable(prompter.generalErrors.last());
         EXPECT_TRUE(prompter.generalErrors.last().endsWith("on API 'bind'"));
@@ -373,14 +373,14 @@ TEST(Capture, EmptyConnectionsAfterACaptureLeaveItAsItWas)
     Support::RecordingPrompter prompter;
     TfrmGetLabel capture;
     capture.show();
-    ASSERT_TRUE(waitFor([&] { return capture.eStatus->text() == "Listening"; }));
+    ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(capture, "eStatus")->text() == "Listening"; }));
     Sender s("printf '[' >&3; exec 3>&-; for i in $(seq 40); do exec 3<>/dev/tcp/127.0.0.1/8999; exec 3>&-; done");
     ASSERT_TRUE(waitFor([&] { return s.process.state() == QProcess::NotRunning; }, 60000));
     QTest::qWait(300); // the last closes arrive
     EXPECT_EQ(capture.LabelText(), "[\"[\"]");
     EXPECT_TRUE(prompter.errors.isEmpty());
-    EXPECT_EQ(capture.eStatus->text(), "Done");
-    EXPECT_TRUE(capture.btnOK->isEnabled());
+    EXPECT_EQ(Support::Control<QLineEdit>(capture, "eStatus")->text(), "Done");
+    EXPECT_TRUE(Support::Control<QPushButton>(capture, "btnOK")->isEnabled());
     EXPECT_LT(peakMemory(), 200 * 1024 * 1024);
 }
 
@@ -395,13 +395,13 @@ TEST(Capture, ReturnAfterDoneTakesTheCaptureIntoTheEditor)
     QTimer::singleShot(0, [&] {
         auto *capture = qobject_cast<TfrmGetLabel *>(QApplication::activeModalWidget());
         ASSERT_NE(capture, nullptr);
-        ASSERT_TRUE(waitFor([&] { return capture->eStatus->text() == "Listening"; }));
-        shownAddresses = capture->eIPAddress->text();
+        ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(*capture, "eStatus")->text() == "Listening"; }));
+        shownAddresses = Support::Control<QLineEdit>(*capture, "eIPAddress")->text();
         Sender s("printf '\\x1bA\\r\\n' >&3; exec 3>&-");
-        ASSERT_TRUE(waitFor([&] { return capture->eStatus->text() == "Done"; }));
+        ASSERT_TRUE(waitFor([&] { return Support::Control<QLineEdit>(*capture, "eStatus")->text() == "Done"; }));
         QTest::keyClick(capture, Qt::Key_Return);
     });
-    editor.tbListen->trigger();
+    Support::Control<QAction>(editor, "tbListen")->trigger();
     EXPECT_EQ(editor.text(), "[ESC]A[CR][LF]\r\n");
 
     // The addresses a sender can reach: the loopback one only when there is no other.

@@ -317,9 +317,9 @@ TEST(EntryWindow, AFirstRunAsksForTheRangeAndUsesItAtOnce)
     auto *poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, [poll] {
         if (auto *options = qobject_cast<TfrmOptions *>(QApplication::activeModalWidget())) {
-            options->eAccnMin->setText("X12345");
-            options->eAccnMax->setText("X20000");
-            options->btnOK->click();
+            Support::Control<QLineEdit>(*options, "eAccnMin")->setText("X12345");
+            Support::Control<QLineEdit>(*options, "eAccnMax")->setText("X20000");
+            Support::Control<QPushButton>(*options, "btnOK")->click();
             poll->deleteLater();
         }
     });

@@ -50,10 +50,10 @@ struct Options {
     }
     void setRange(const QString &min, const QString &max)
     {
-        dialog->eAccnMin->clear();
-        dialog->eAccnMax->clear();
-        type(dialog->eAccnMin, min);
-        type(dialog->eAccnMax, max);
+        Support::Control<QLineEdit>(*dialog, "eAccnMin")->clear();
+        Support::Control<QLineEdit>(*dialog, "eAccnMax")->clear();
+        type(Support::Control<QLineEdit>(*dialog, "eAccnMin"), min);
+        type(Support::Control<QLineEdit>(*dialog, "eAccnMax"), max);
     }
 };
 
@@ -63,8 +63,8 @@ TEST(Options, TheRangeMustBeValidBeforeDone)
 {
     Options o;
     EXPECT_EQ(o.dialog->windowTitle(), "Program Options");
-    EXPECT_EQ(QApplication::focusWidget(), o.dialog->btnOK);
-    EXPECT_EQ(o.dialog->eAccnMin->text(), "");
+    EXPECT_EQ(QApplication::focusWidget(), Support::Control<QPushButton>(*o.dialog, "btnOK"));
+    EXPECT_EQ(Support::Control<QLineEdit>(*o.dialog, "eAccnMin")->text(), "");
     struct Case { const char *min, *max; bool accepted; };
     const Case cases[] = {
         {"", "", false}, {"X20000", "X12345", false}, {"12345", "X20000", false}, {"X12345", "", false},
@@ -73,20 +73,20 @@ TEST(Options, TheRangeMustBeValidBeforeDone)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.min) + " to " + c.max);
         o.prompter.errors.clear();
-        o.dialog->PageControl1->setCurrentIndex(0);
+        Support::Control<QTabWidget>(*o.dialog, "PageControl1")->setCurrentIndex(0);
         o.setRange(c.min, c.max);
-        o.dialog->btnOK->click();
+        Support::Control<QPushButton>(*o.dialog, "btnOK")->click();
         EXPECT_EQ(o.dialog->result() == QDialog::Accepted, c.accepted);
         if (!c.accepted) {
             EXPECT_EQ(o.prompter.errors, QStringList{"Please enter a valid Range"});
-            EXPECT_EQ(o.dialog->PageControl1->currentIndex(), 1);
-            EXPECT_EQ(QApplication::focusWidget(), o.dialog->eAccnMin);
+            EXPECT_EQ(Support::Control<QTabWidget>(*o.dialog, "PageControl1")->currentIndex(), 1);
+            EXPECT_EQ(QApplication::focusWidget(), Support::Control<QLineEdit>(*o.dialog, "eAccnMin"));
             EXPECT_TRUE(o.dialog->isVisible());
         }
         o.dialog->setResult(0);
         o.dialog->show();
     }
-    EXPECT_EQ(o.dialog->eAccnMin->text(), "X12345"); // typed in lower case
+    EXPECT_EQ(Support::Control<QLineEdit>(*o.dialog, "eAccnMin")->text(), "X12345"); // typed in lower case
     o.dialog->FormClose();
     EXPECT_EQ(o.settings().TAccn.MinValue, 100012345);
     EXPECT_EQ(o.settings().TAccn.MaxValue, 100020000);
@@ -97,16 +97,16 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
     {
         Options o({100012345, 100020000, 100012399});
         o.folder.writeFile("tabrix.ini", "; kept\n");
-        o.type(o.dialog->eStationID, "Lab 7");
-        o.type(o.dialog->eLocation, "er");
-        o.dialog->cbSex->setEditText("Female");
-        o.type(o.dialog->eChars, "!");
-        o.dialog->cbShowSplash->setChecked(false);
-        o.type(o.dialog->sePrintWait, "20000");
-        o.dialog->eStationID->setFocus(); // leaving the spin box brings the value back into range
-        EXPECT_EQ(o.dialog->sePrintWait->value(), 10000);
+        o.type(Support::Control<QLineEdit>(*o.dialog, "eStationID"), "Lab 7");
+        o.type(Support::Control<QLineEdit>(*o.dialog, "eLocation"), "er");
+        Support::Control<QComboBox>(*o.dialog, "cbSex")->setEditText("Female");
+        o.type(Support::Control<QLineEdit>(*o.dialog, "eChars"), "!");
+        Support::Control<QCheckBox>(*o.dialog, "cbShowSplash")->setChecked(false);
+        o.type(Support::Control<QSpinBox>(*o.dialog, "sePrintWait"), "20000");
+        Support::Control<QLineEdit>(*o.dialog, "eStationID")->setFocus(); // leaving the spin box brings the value back into range
+        EXPECT_EQ(Support::Control<QSpinBox>(*o.dialog, "sePrintWait")->value(), 10000);
         const QByteArray before = o.folder.readFile("tabrix.ini");
-        o.dialog->btnCancel->click();
+        Support::Control<QPushButton>(*o.dialog, "btnCancel")->click();
         EXPECT_EQ(o.folder.readFile("tabrix.ini"), before);
         EXPECT_EQ(o.settings().StationID, "Tabrix Station");
         EXPECT_EQ(o.settings().Gender, u'M');
@@ -114,14 +114,14 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
     }
     {
         Options o({100012345, 100020000, 100012399});
-        o.type(o.dialog->eStationID, "Lab 7");
-        o.type(o.dialog->eLocation, "er");
-        o.dialog->cbSex->setEditText("Female");
-        o.type(o.dialog->sePrintWait, "abc");
-        o.dialog->eStationID->setFocus();
-        EXPECT_EQ(o.dialog->sePrintWait->value(), 0);
+        o.type(Support::Control<QLineEdit>(*o.dialog, "eStationID"), "Lab 7");
+        o.type(Support::Control<QLineEdit>(*o.dialog, "eLocation"), "er");
+        Support::Control<QComboBox>(*o.dialog, "cbSex")->setEditText("Female");
+        o.type(Support::Control<QSpinBox>(*o.dialog, "sePrintWait"), "abc");
+        Support::Control<QLineEdit>(*o.dialog, "eStationID")->setFocus();
+        EXPECT_EQ(Support::Control<QSpinBox>(*o.dialog, "sePrintWait")->value(), 0);
         Support::Set(o.folder.station, [](StationSettings &s) { s.SplashFile = "/opt/tabrix/splash/a.gif"; });
-        o.dialog->btnOK->click();
+        Support::Control<QPushButton>(*o.dialog, "btnOK")->click();
         ASSERT_EQ(o.dialog->result(), QDialog::Accepted);
         o.dialog->FormClose();
         EXPECT_EQ(o.settings().Gender, u'F');
@@ -134,8 +134,8 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
     }
     for (const char *sex : {"f", ""}) {
         Options o({100012345, 100020000, 0});
-        o.dialog->cbSex->setEditText(sex);
-        o.dialog->btnOK->click();
+        Support::Control<QComboBox>(*o.dialog, "cbSex")->setEditText(sex);
+        Support::Control<QPushButton>(*o.dialog, "btnOK")->click();
         o.dialog->FormClose();
         EXPECT_EQ(o.settings().Gender, *sex ? QChar(u'f') : QChar(u'M')) << sex;
     }
@@ -144,11 +144,11 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
 TEST(Options, IllegalCharactersActAsTheBoxStandsNow)
 {
     Options o;
-    o.type(o.dialog->eStationID, "A#B");
-    EXPECT_EQ(o.dialog->eStationID->text(), "AB");
-    o.type(o.dialog->eChars, "\\!$");
-    o.type(o.dialog->eLocation, "W#1");
-    EXPECT_EQ(o.dialog->eLocation->text(), "W#1");
+    o.type(Support::Control<QLineEdit>(*o.dialog, "eStationID"), "A#B");
+    EXPECT_EQ(Support::Control<QLineEdit>(*o.dialog, "eStationID")->text(), "AB");
+    o.type(Support::Control<QLineEdit>(*o.dialog, "eChars"), "\\!$");
+    o.type(Support::Control<QLineEdit>(*o.dialog, "eLocation"), "W#1");
+    EXPECT_EQ(Support::Control<QLineEdit>(*o.dialog, "eLocation")->text(), "W#1");
 }
 
 TEST(AboutAndHelp, TheBoxesShowWhatTheyShould)
@@ -158,18 +158,17 @@ TEST(AboutAndHelp, TheBoxesShowWhatTheyShould)
     {
         TfrmAbout about;
         EXPECT_EQ(about.windowTitle(), "About Tabrix");
-        EXPECT_EQ(about.lblVersion->text(), "Version: 2.0.0.6");
-        EXPECT_FALSE(about.Timer1.isActive()); // from the menu: no closing by itself
-        EXPECT_EQ(about.Timer1.interval(), 60000);
+        EXPECT_EQ(Support::Control<QLabel>(about, "lblVersion")->text(), "Version: 2.0.0.6");
+        EXPECT_FALSE(Support::Control<QTimer>(about, "Timer1")->isActive()); // from the menu: no closing by itself
+        EXPECT_EQ(Support::Control<QTimer>(about, "Timer1")->interval(), 60000);
         about.show();
-        ASSERT_EQ(about.emailLinks.size(), 2);
-        QTest::mouseClick(about.emailLinks[0], Qt::LeftButton);
+                QTest::mouseClick(Support::Control<QLabel>(about, "Label3"), Qt::LeftButton);
         ASSERT_EQ(prompter.errors.size(), 1); // no mail program on this machine
         EXPECT_TRUE(prompter.errors[0] == "There is no application associated with the given filename extension.")
             << qPrintable(prompter.errors[0]);
         EXPECT_TRUE(about.isVisible());
-        about.Timer1.setInterval(50); // the start-up box closes by itself
-        about.Timer1.start();
+        Support::Control<QTimer>(about, "Timer1")->setInterval(50); // the start-up box closes by itself
+        Support::Control<QTimer>(about, "Timer1")->start();
         EXPECT_EQ(about.exec(), QDialog::Rejected);
     }
     // Help: the page, and Done centred however wide the window.
@@ -178,12 +177,12 @@ TEST(AboutAndHelp, TheBoxesShowWhatTheyShould)
         TfrmHelp help;
         help.load(folder.path("docs.html"));
         help.show();
-        EXPECT_TRUE(help.WebBrowser1->toPlainText().contains("Registering a specimen"));
+        EXPECT_TRUE(Support::Control<QTextBrowser>(help, "WebBrowser1")->toPlainText().contains("Registering a specimen"));
         for (int width : {678, 1000}) {
             help.resize(width, 482);
             QApplication::processEvents();
-            const QWidget *bar = help.btnOK->parentWidget();
-            EXPECT_EQ(help.btnOK->x(), bar->width() / 2 - help.btnOK->width() / 2);
+            const QWidget *bar = Support::Control<QPushButton>(help, "btnOK")->parentWidget();
+            EXPECT_EQ(Support::Control<QPushButton>(help, "btnOK")->x(), bar->width() / 2 - Support::Control<QPushButton>(help, "btnOK")->width() / 2);
         }
     }
     QTimer::singleShot(0, [] { if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close(); });
@@ -200,12 +199,12 @@ TEST(AboutAndHelp, TheHelpPagesContentsLeadToItsSections)
     help.load(qEnvironmentVariable("TABRIX_TEST_DATA") + "/../docs/index.html");
     help.show();
     QApplication::processEvents();
-    EXPECT_EQ(help.WebBrowser1->horizontalScrollBar()->maximum(), 0) << "no line wider than the window";
-    const QString page = help.WebBrowser1->toPlainText();
+    EXPECT_EQ(Support::Control<QTextBrowser>(help, "WebBrowser1")->horizontalScrollBar()->maximum(), 0) << "no line wider than the window";
+    const QString page = Support::Control<QTextBrowser>(help, "WebBrowser1")->toPlainText();
     for (const char *topic : {"Accn Range", "Printer Setup", "may not have printed", "Reset Accns", "Order_id",
                               "reconciling", "Record > Delete", "Record > Label History", "Export Label History"})
         EXPECT_TRUE(page.contains(topic)) << topic;
-    QTextDocument *doc = help.WebBrowser1->document();
+    QTextDocument *doc = Support::Control<QTextBrowser>(help, "WebBrowser1")->document();
     QStringList links, anchors;
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
         for (auto f = b.begin(); !f.atEnd(); ++f) {
@@ -218,10 +217,10 @@ TEST(AboutAndHelp, TheHelpPagesContentsLeadToItsSections)
     for (const QString &link : links) {
         EXPECT_TRUE(anchors.contains(link)) << qPrintable(link);
         // following it scrolls the page to the section
-        help.WebBrowser1->verticalScrollBar()->setValue(0);
-        help.WebBrowser1->scrollToAnchor(link);
+        Support::Control<QTextBrowser>(help, "WebBrowser1")->verticalScrollBar()->setValue(0);
+        Support::Control<QTextBrowser>(help, "WebBrowser1")->scrollToAnchor(link);
         if (link != links.first())
-            EXPECT_GT(help.WebBrowser1->verticalScrollBar()->value(), 0) << qPrintable(link);
+            EXPECT_GT(Support::Control<QTextBrowser>(help, "WebBrowser1")->verticalScrollBar()->value(), 0) << qPrintable(link);
     }
 }
 
@@ -240,7 +239,7 @@ TEST(AboutAndHelp, PreferencesRefreshTheStationAndTheTemplateEvenOnCancel)
     Support::Set(folder.station, [](StationSettings &s) { s.StationID = "Renamed"; });
     QTimer::singleShot(0, [] {
         if (auto *o = qobject_cast<TfrmOptions *>(QApplication::activeModalWidget()))
-            o->btnCancel->click();
+            Support::Control<QPushButton>(*o, "btnCancel")->click();
     });
     Support::Control<QAction>(main, "Preferences1")->trigger();
     EXPECT_EQ(Support::Control<QLabel>(main, "StatusBar1")->text(), "Renamed");

@@ -68,8 +68,8 @@ struct LogWindow {
     QStringList column(int c) const
     {
         QStringList values;
-        for (int r = 0; r < log->DBGrid1->model()->rowCount(); ++r)
-            values << log->DBGrid1->model()->index(r, c).data().toString();
+        for (int r = 0; r < Support::Control<QTableView>(*log, "DBGrid1")->model()->rowCount(); ++r)
+            values << Support::Control<QTableView>(*log, "DBGrid1")->model()->index(r, c).data().toString();
         return values;
     }
     QString current() { return main->store().tblPatients.asString("AccnStr"); }
@@ -91,31 +91,31 @@ TEST(PatientLog, SortsChoosesAndTheMainWindowFollows)
     w.open([&] {
         QStringList titles;
         for (int c = 0; c < 6; ++c)
-            titles << w.log->DBGrid1->model()->headerData(c, Qt::Horizontal).toString();
+            titles << Support::Control<QTableView>(*w.log, "DBGrid1")->model()->headerData(c, Qt::Horizontal).toString();
         EXPECT_EQ(titles, (QStringList{"Accession", "Last Name", "First Name", "Patient ID", "Gender", "Created"}));
-        EXPECT_TRUE(w.log->btnPrint->isEnabled());
+        EXPECT_TRUE(Support::Control<QPushButton>(*w.log, "btnPrint")->isEnabled());
         EXPECT_EQ(w.column(0), (QStringList{"X5", "X6", "X7", "M1"}));
-        w.log->DBGrid1->horizontalHeader()->sectionClicked(1);
+        Support::Control<QTableView>(*w.log, "DBGrid1")->horizontalHeader()->sectionClicked(1);
         EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
-        w.log->DBGrid1->horizontalHeader()->sectionClicked(1); // twice: still ascending
+        Support::Control<QTableView>(*w.log, "DBGrid1")->horizontalHeader()->sectionClicked(1); // twice: still ascending
         EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
-        w.log->DBGrid1->horizontalHeader()->sectionClicked(2);
+        Support::Control<QTableView>(*w.log, "DBGrid1")->horizontalHeader()->sectionClicked(2);
         EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
         EXPECT_EQ(w.column(1), (QStringList{"JONES", "SMITH", "SMITH", "SMITH"}));
-        w.log->Accn1->trigger(); // by the accession text: M before X
+        Support::Control<QAction>(*w.log, "Accn1")->trigger(); // by the accession text: M before X
         EXPECT_EQ(w.column(0), (QStringList{"M1", "X5", "X6", "X7"}));
-        w.log->LastNameFirstName1->trigger();
+        Support::Control<QAction>(*w.log, "LastNameFirstName1")->trigger();
         // choosing a row makes it the main window's record; a double-click closes, keeping the order
-        w.log->DBGrid1->setCurrentIndex(w.log->DBGrid1->model()->index(1, 0));
-        emit w.log->DBGrid1->doubleClicked(w.log->DBGrid1->model()->index(1, 0));
+        Support::Control<QTableView>(*w.log, "DBGrid1")->setCurrentIndex(Support::Control<QTableView>(*w.log, "DBGrid1")->model()->index(1, 0));
+        emit Support::Control<QTableView>(*w.log, "DBGrid1")->doubleClicked(Support::Control<QTableView>(*w.log, "DBGrid1")->model()->index(1, 0));
     });
     EXPECT_EQ(w.current(), "X7"); // SMITH ANNE P2
     w.main->lifecycle().tbNextClick();
     EXPECT_EQ(w.current(), "X6"); // SMITH ANNE P9: browsing follows the log's order
     w.open([&] {
         EXPECT_EQ(w.column(3), (QStringList{"P1", "P2", "P9", "P3"}));
-        EXPECT_EQ(w.log->DBGrid1->currentIndex().row(), 2);
-        w.log->btnOK->click(); // Done: accession order again
+        EXPECT_EQ(Support::Control<QTableView>(*w.log, "DBGrid1")->currentIndex().row(), 2);
+        Support::Control<QPushButton>(*w.log, "btnOK")->click(); // Done: accession order again
     });
     w.main->lifecycle().tbNextClick();
     EXPECT_EQ(w.current(), "X7");
@@ -128,7 +128,7 @@ TEST(PatientLog, EveryColumnShowsItsWidestValueWithoutScrolling)
     LogWindow w({{100000005, "MARTINEZ-GONZALEZ-AB", "CHUKWUEMEKA-JOHANNA", "MRN-0048291300000001", {}},
                  {100000006, "LI", "WEI", "7", {}}});
     w.open([&] {
-        QTableView *grid = w.log->DBGrid1;
+        QTableView *grid = Support::Control<QTableView>(*w.log, "DBGrid1");
         for (int c = 0; c < 6; ++c) {
             const QString widest = w.column(c).value(0);
             EXPECT_GE(grid->columnWidth(c), grid->fontMetrics().horizontalAdvance(widest)) << "column " << c;
@@ -167,13 +167,13 @@ TEST(PatientLog, TheReportPrintsThroughTheSpooler)
     };
     w.open([&] {
         answer(false);
-        w.log->btnPrint->click();
+        Support::Control<QPushButton>(*w.log, "btnPrint")->click();
     });
     EXPECT_EQ(Printers::CurrentPrinterName(), "tabrix-labels");
     w.open([&] {
-        w.log->DBGrid1->horizontalHeader()->sectionClicked(1);
+        Support::Control<QTableView>(*w.log, "DBGrid1")->horizontalHeader()->sectionClicked(1);
         answer(true);
-        w.log->btnPrint->click();
+        Support::Control<QPushButton>(*w.log, "btnPrint")->click();
     });
     EXPECT_TRUE(w.prompter.errors.isEmpty()) << qPrintable(w.prompter.errors.join('|'));
 

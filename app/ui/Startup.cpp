@@ -41,8 +41,7 @@ bool showSplash(TfrmSplash &splash, const StationSettings &settings)
     splash.show();
     splash.repaint();
     QApplication::processEvents(); // painted before the register opens
-    splash.Timer1.setInterval(settings.SplashInterval);
-    splash.Timer1.start();
+    splash.closeAfter(settings.SplashInterval);
     return true;
 }
 

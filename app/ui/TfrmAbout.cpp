@@ -54,6 +54,7 @@ TfrmAbout::TfrmAbout(QWidget *parent)
         auto *link = new QLabel(QString::fromLatin1(mail), this);
         link->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
         link->setCursor(Qt::PointingHandCursor);
+        link->setObjectName(QStringLiteral("Label%1").arg(row + 1)); // the links are Label3 and Label4
         link->installEventFilter(this);
         emailLinks << link;
         texts->addWidget(link, row++, 1);
@@ -80,9 +81,15 @@ TfrmAbout::TfrmAbout(QWidget *parent)
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
     lblVersion->setText(QStringLiteral("Version: ") + TabrixDefs::AppVersion());
+    Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(60000);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &QDialog::reject);
+}
+
+void TfrmAbout::startAutoClose()
+{
+    Timer1.start();
 }
 
 void TfrmAbout::resizeEvent(QResizeEvent *event)

@@ -14,6 +14,7 @@ public:
     // Points the view at a local page; raises ETabrixError when it exists but cannot be read.
     void load(const QString &file);
 
+private:
     QTextBrowser *WebBrowser1;
     QPushButton *btnOK;
 };

@@ -312,7 +312,7 @@ void TfrmMain::FormShow()
     // The about box greets the user once, closing by itself after a minute.
     QTimer::singleShot(0, this, [this] {
         TfrmAbout about(this);
-        about.Timer1.start();
+        about.startAutoClose();
         about.exec();
     });
 }

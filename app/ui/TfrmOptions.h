@@ -22,14 +22,6 @@ public:
     // Edits a copy of the station's settings; Done applies it to `station`.
     explicit TfrmOptions(Station &station, QWidget *parent = nullptr);
 
-    QTabWidget *PageControl1;
-    QLineEdit *eStationID, *eLocation, *eChars, *eAccnMin, *eAccnMax;
-    QCheckBox *cbShowSplash;
-    QComboBox *cbSex;
-    QSpinBox *sePrintWait;
-    QPushButton *btnCancel, *btnOK;
-
-    void btnOKClick();
     // After the dialog closed with Done: puts the values into force and writes the
     // settings file. A refused write raises "Unable to write to ..." midway.
     void FormClose();
@@ -39,7 +31,15 @@ protected:
 
 private:
     void FormCreate();
+    void btnOKClick();
+
     Station &m_station;
+    QTabWidget *PageControl1;
+    QLineEdit *eStationID, *eLocation, *eChars, *eAccnMin, *eAccnMax;
+    QCheckBox *cbShowSplash;
+    QComboBox *cbSex;
+    QSpinBox *sePrintWait;
+    QPushButton *btnCancel, *btnOK;
 };
 
 } // namespace Tabrix

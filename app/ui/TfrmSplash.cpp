@@ -31,6 +31,7 @@ TfrmSplash::TfrmSplash()
     inner->addWidget(m_picture);
     layout->addWidget(panel, 1);
 
+    Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(5000);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, [this] {
@@ -48,6 +49,12 @@ bool TfrmSplash::loadPicture(const QString &file)
         return false;
     m_picture->setPixmap(pm);
     return true;
+}
+
+void TfrmSplash::closeAfter(int milliseconds)
+{
+    Timer1.setInterval(milliseconds);
+    Timer1.start();
 }
 
 } // namespace Tabrix

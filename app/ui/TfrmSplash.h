@@ -13,9 +13,11 @@ public:
     TfrmSplash();
     // Loads the picture into the picture area; false when it cannot be read.
     bool loadPicture(const QString &file);
-    QTimer Timer1; // off when built; start-up sets its interval and starts it
+    // Closes the splash after `milliseconds` (Timer1).
+    void closeAfter(int milliseconds);
 
 private:
+    QTimer Timer1{this}; // off when built
     QLabel *m_picture;
 };
 

@@ -43,24 +43,6 @@ signals:
     // F1: the program's help, which the shell shows.
     void helpRequested();
 
-public:
-    QPlainTextEdit *RichEdit1;
-    QToolBar *ToolBar1;
-    QAction *tbNew, *tbOpen, *tbSave, *tbCut, *tbCopy, *tbPaste, *tbTestPrint, *tbField, *tbChar, *tbListen;
-    QAction *New1, *Open1, *Save1, *TestPrint1, *Import1, *Exit1;
-    QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *Colorize1;
-    QMenu *menuFields, *menuChars;
-    QPushButton *btnOK, *btnCancel;
-
-    void tbNewClick();
-    void tbOpenClick();
-    void tbSaveClick();
-    void tbTestPrintClick();
-    void tbListenClick();
-    void btnOKClick();
-    void btnCancelClick();
-    void Colorize1Click();
-
 public slots:
     void reject() override; // Escape asks before closing
 
@@ -69,6 +51,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void tbNewClick();
+    void tbOpenClick();
+    void tbSaveClick();
+    void tbTestPrintClick();
+    void tbListenClick();
+    void btnOKClick();
+    void btnCancelClick();
+    void Colorize1Click();
     void buildMenus();
     QMenu *fieldMenu(QWidget *parent, bool database);
     QMenu *charMenu(QWidget *parent);
@@ -82,6 +72,13 @@ private:
     void makeRoomForPreview();
     void refreshPreview();
 
+    QPlainTextEdit *RichEdit1;
+    QToolBar *ToolBar1;
+    QAction *tbNew, *tbOpen, *tbSave, *tbCut, *tbCopy, *tbPaste, *tbTestPrint, *tbField, *tbChar, *tbListen;
+    QAction *New1, *Open1, *Save1, *TestPrint1, *Import1, *Exit1;
+    QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *Colorize1;
+    QMenu *menuFields, *menuChars;
+    QPushButton *btnOK, *btnCancel;
     SampleValues SampleValues1{QStringList()};
     TemplateHighlighter *m_highlighter;
     LabelPictures *m_preview;

@@ -25,10 +25,6 @@ public:
     // The capture as template text once a sender has closed.
     const QByteArray &LabelText() const { return m_capture.text(); }
 
-    QLineEdit *eIPAddress, *ePort, *eStatus, *eBytesRecieved;
-    QLabel *Image1;
-    QPushButton *btnCancel, *btnOK;
-
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -44,6 +40,9 @@ private:
     void showPicture(int index);
     void tooLarge(const QString &why);
 
+    QLineEdit *eIPAddress, *ePort, *eStatus, *eBytesRecieved;
+    QLabel *Image1;
+    QPushButton *btnCancel, *btnOK;
     LabelCapture m_capture;
     bool m_showingTooLarge = false;
 };

@@ -40,6 +40,9 @@ TfrmPatientLog::TfrmPatientLog(const Station &station, QWidget *parent)
     Accn1 = sort->addAction(QStringLiteral("Accn"));
     LastNameFirstName1 = sort->addAction(QStringLiteral("Last Name, First Name"));
     PatientID1 = sort->addAction(QStringLiteral("Patient ID"));
+    for (const auto &[action, name] : {std::pair{PrintPreview1, "PrintPreview1"}, {Print1, "Print1"}, {Exit1, "Exit1"},
+                                       {Accn1, "Accn1"}, {LastNameFirstName1, "LastNameFirstName1"}, {PatientID1, "PatientID1"}})
+        action->setObjectName(QString::fromLatin1(name));
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));

@@ -25,10 +25,6 @@ public:
     // DataSource1: the cursor the log shows (the main window's patients).
     void setDataSource(Cursor *patients);
 
-    QTableView *DBGrid1;
-    QPushButton *btnPrint, *btnOK;
-    QAction *PrintPreview1, *Print1, *Exit1, *Accn1, *LastNameFirstName1, *PatientID1;
-
     // The sort field list each column title applies.
     static const QStringList SortOfColumn[6];
 
@@ -46,6 +42,9 @@ private:
     void fitToContents();
 
     const Station &m_station;
+    QTableView *DBGrid1;
+    QPushButton *btnPrint, *btnOK;
+    QAction *PrintPreview1, *Print1, *Exit1, *Accn1, *LastNameFirstName1, *PatientID1;
     Cursor *DataSource1 = nullptr;
     PatientLogModel *m_model = nullptr;
 };

@@ -98,7 +98,7 @@ bool sameName(const QString &a, const QString &b)
 QString EncodingFault(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || !IsUtf16Text(f.read(4)))
+    if (!f.open(QIODevice::ReadOnly) || !IsUtf16Text(f.read(8)))
         return QString();
     return QStringLiteral("Tabrix cannot read its settings file %1: it is saved as UTF-16 text. Open it in a text editor, "
                           "save it as UTF-8 (or plain ASCII) text, then start Tabrix again.")

@@ -107,14 +107,18 @@ void RecordStore::DeleteCurrent()
 Registration RecordStore::currentRegistration() const
 {
     const Cursor &p = tblPatients;
-    if (!p.active() || p.IsEmpty() || p.editing() || p.key().isNull())
+    if (!p.active() || p.IsEmpty() || p.state() == Cursor::State::Insert || p.key().isNull())
         return {};
+    QSqlQuery row = ExecRegister(m_db, QStringLiteral("SELECT * FROM patients WHERE Order_id = ?"), {p.key()});
+    if (!row.next())
+        return {}; // deleted meanwhile by another station
+    const QSqlRecord patient = row.record();
     QList<TestOrder> tests;
     QSqlQuery q = ExecRegister(m_db, QStringLiteral("SELECT Test_id, TestCode FROM tests WHERE Order_id = ? ORDER BY Test_id"),
                                {p.key()});
     while (q.next())
         tests << TestOrder{q.value(0), q.value(1).toString()};
-    return Registration(p.current(), p.dateTimeColumns(), tests);
+    return Registration(patient, p.dateTimeColumns(), tests);
 }
 
 void RecordStore::EmptyPatients()

@@ -39,8 +39,8 @@ public:
     // it; both in one transaction.
     void DeleteCurrent();
     // The current registration as the register holds it: the patient cursor's
-    // row and its tests read afresh, in the test list's order. Null when there is
-    // no current row or it is being edited (its values are not the register's).
+    // row and its tests read afresh, in the test list's order (a record being
+    // edited: what was saved of it). Null when there is no saved current row.
     Registration currentRegistration() const;
     // Empties the register ("delete from patients"); numbering starts again.
     void EmptyPatients();

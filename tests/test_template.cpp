@@ -127,7 +127,7 @@ TEST(Template, LoadingRemovesCommentsAndKeepsEveryByte)
     // A UTF-8 byte-order mark is no part of the label; UTF-16 text is said, naming the file.
     write("\xEF\xBB\xBFN[CR][LF]\r\n");
     EXPECT_EQ(LoadTemplateLines(folder.filePath("t.tpd")), QStringList{"N[CR][LF]"});
-    for (const QByteArray &utf16 : {QByteArray("\xFF\xFE/\0/\0 \0x\0", 10), QByteArray("N\0[\0", 4)}) {
+    for (const QByteArray &utf16 : {QByteArray("\xFF\xFE/\0/\0 \0x\0", 10), QByteArray("N\0[\0C\0R\0", 8)}) {
         write(utf16);
         try {
             LoadTemplateLines(folder.filePath("t.tpd"));

@@ -74,10 +74,9 @@ void LabelHistory1Click(QWidget *parent, RecordStore &store)
         ShowError(LabelLedger::missingText());
         return;
     }
-    const Cursor &patients = store.tblPatients;
-    const bool saved = patients.state() != Cursor::State::Insert && !patients.IsEmpty();
-    TfrmLabelHistory history(db, saved ? patients.value(QStringLiteral("Order_id")) : QVariant(),
-                             saved ? patients.asString(QStringLiteral("AccnStr")) : QString(), parent);
+    const Registration record = store.currentRegistration();
+    TfrmLabelHistory history(db, record.isNull() ? QVariant() : record.orderId(), record.isNull() ? QString() : record.accnStr(),
+                             parent);
     history.exec();
 }
 

@@ -42,6 +42,29 @@ QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registra
     return labels;
 }
 
+Registration RegistrationToPrint(const PrinterDefinition &definition, RecordLifecycle &lifecycle, RecordStore &store,
+                                 const std::function<void()> &beforeSave)
+{
+    if (!definition.fault.isEmpty()) {
+        ShowError(definition.fault);
+        return {};
+    }
+    if (definition.lines.isEmpty()) {
+        ShowError(QStringLiteral("No print template available"));
+        return {};
+    }
+    if (beforeSave)
+        beforeSave();
+    if (!lifecycle.TryPost())
+        return {};
+    Registration record = store.currentRegistration();
+    if (record.isNull() || record.tests().isEmpty()) {
+        ShowError(QStringLiteral("No tests to print"));
+        return {};
+    }
+    return record;
+}
+
 PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintRunWindow &window)
 {
     PrintRunResult result;
@@ -49,24 +72,18 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
         if (window.showStatus)
             window.showStatus(text);
     };
-    if (!definition.fault.isEmpty()) {
-        ShowError(definition.fault);
-        return result;
-    }
-    if (definition.lines.isEmpty()) {
-        ShowError(QStringLiteral("No print template available"));
-        return result;
-    }
-    window.setToolbarEnabled(false);
-    Finally toolbarBack{[&] { window.setToolbarEnabled(true); }};
-    if (!m_lifecycle.TryPost())
-        return result;
+    bool toolbarOff = false;
+    Finally toolbarBack{[&] {
+        if (toolbarOff)
+            window.setToolbarEnabled(true);
+    }};
     // From here on the run works from this value alone.
-    const Registration record = m_store.currentRegistration();
-    if (record.isNull() || record.tests().isEmpty()) {
-        ShowError(QStringLiteral("No tests to print"));
+    const Registration record = RegistrationToPrint(definition, m_lifecycle, m_store, [&] {
+        window.setToolbarEnabled(false);
+        toolbarOff = true;
+    });
+    if (record.isNull())
         return result;
-    }
     result.accnStr = record.accnStr();
     const QString orderKey = keyText(record.orderId());
     QList<TestOrder> toPrint;

@@ -34,6 +34,13 @@ RecordLabel LabelOfTest(const QStringList &htmlDoc, const Registration &record, 
 QList<RecordLabel> RegistrationLabels(const QStringList &htmlDoc, const Registration &record,
                                       const StationSettings &station);
 
+// The registration a print of the current record would print, after the
+// checks both the print and the preview make, in their order: a printer
+// definition that can be used, the record saved, tests to print. Null, and the
+// reason shown, when one fails; `beforeSave` runs just before the record is saved.
+Registration RegistrationToPrint(const PrinterDefinition &definition, RecordLifecycle &lifecycle, RecordStore &store,
+                                 const std::function<void()> &beforeSave = {});
+
 // What a print run did: for which registration, how many labels went, and the
 // tests whose labels did not (the one that failed and those after it).
 struct PrintRunResult {

@@ -4,15 +4,11 @@
 # lost, the register stays whole, the settings file stays whole, and the program
 # starts normally after every kill.
 set -euo pipefail
-TABRIX=$1
-SETUP=$2
 ROUNDS=${3:-50}
-source "$(dirname "$0")/xsession.sh"
+source "$(dirname "$0")/xsession.sh" "$@"
 
 prog=$work/prog
-mkdir "$prog"
-cp "$TABRIX" "$prog/tabrix"
-"$SETUP" sqlite "$prog" >/dev/null
+new_program "$prog"
 printf '[Ranges]\nMinValue=100012345\nMaxValue=100099999\n[Defaults]\nShowSplash=0\nPrinterWait=200\n' >"$prog/tabrix.ini"
 printf 'N[CR][LF]<#Field Name=AccnStr> <#Field Name=TestCode>[CR][LF]\r\n' >"$prog/tabrix.tpd"
 settings=$(cat "$prog/tabrix.ini")

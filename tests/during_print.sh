@@ -5,32 +5,17 @@
 # during a run never reach the registration being printed; a program killed
 # during a run leaves no label without its row, and the next start closes the row.
 set -euo pipefail
-TABRIX=$1
-SETUP=$2
-source "$(dirname "$0")/xsession.sh"
-# A registration from F5 to its test box; the tests follow.
-patient() { keys F5; field "$1"; field oska; keys Return; field mrn1; field 011970; field w1; field t; field -5; field t; keys Return; }
+source "$(dirname "$0")/xsession.sh" "$@"
 
 prog=$work/prog
-mkdir "$prog"
-cp "$TABRIX" "$prog/tabrix"
-"$SETUP" sqlite "$prog" >/dev/null
+new_program "$prog"
 printf '[Ranges]\nMinValue=100012345\nMaxValue=100020000\n[Defaults]\nShowSplash=0\n' >"$prog/tabrix.ini"
 printf '%s\r\n' '<#Field Name=AccnStr> <#Field Name=Last_Name> <#Field Name=TestCode>[CR][LF]' >"$prog/tabrix.tpd"
 out=$TABRIX_CUPS_DIR/out
 sql() { sqlite3 "$prog/tabrix.db" "$1"; }
 jobs_now() { ls "$out" | grep -c '^job-' || true; }
 wait_jobs() { for _ in $(seq 200); do [ "$(jobs_now)" -ge "$1" ] && return 0; sleep 0.1; done; return 1; }
-start() {
-  LC_ALL=en_US.UTF-8 "$prog/tabrix" &
-  app=$!
-  pids+=("$app")
-  about=$(window "About Tabrix") || fail "no about box"
-  xdotool windowfocus --sync "$about"
-  keys Return
-  main=$(window "Vantrel Tabrix") || fail "no main window"
-  xdotool windowfocus --sync "$main"
-}
+start() { start_tabrix env LC_ALL=en_US.UTF-8 "$prog/tabrix"; }
 
 start
 first=$(jobs_now)

@@ -3,14 +3,10 @@
 # server and printing to the private CUPS server: two registrations, browsing,
 # the patient log, the export; then the register, every label and the export file.
 set -euo pipefail
-TABRIX=$1
-SETUP=$2
-source "$(dirname "$0")/xsession.sh"
+source "$(dirname "$0")/xsession.sh" "$@"
 
 prog=$work/prog
-mkdir "$prog"
-cp "$TABRIX" "$prog/tabrix"
-"$SETUP" sqlite "$prog" >/dev/null
+new_program "$prog"
 printf '[Ranges]\nMinValue=100012345\nMaxValue=100020000\n[Defaults]\nShowSplash=0\nPrinterWait=0\nStationID=E2E Bench\n' >"$prog/tabrix.ini"
 printf '%s\r\n' '// one label per test' 'N[CR][LF]' 'T1 <#Field Name=FullName Length=12>[CR][LF]' \
   'T2 <#Field Name=AccnStr> <#Field Name=DOB Format=yyyy-mm-dd>[CR][LF]' \
@@ -18,14 +14,7 @@ printf '%s\r\n' '// one label per test' 'N[CR][LF]' 'T1 <#Field Name=FullName Le
 out=$TABRIX_CUPS_DIR/out
 before=$(ls "$out" | wc -l)
 
-LC_ALL=en_US.UTF-8 "$prog/tabrix" &
-app=$!
-pids+=("$app")
-about=$(window "About Tabrix") || fail "no about box"
-xdotool windowfocus --sync "$about"
-keys Return
-main=$(window "Vantrel Tabrix") || fail "no main window"
-xdotool windowfocus --sync "$main"
+start_tabrix env LC_ALL=en_US.UTF-8 "$prog/tabrix"
 
 # First registration: the Enter ring, short forms, two tests, Enter on the empty box.
 keys F5

@@ -5,11 +5,7 @@
 # once per key pressed in it, never for the key that answered; a range written
 # into the settings file as text is said at New before anything is typed.
 set -euo pipefail
-TABRIX=$1
-SETUP=$2
-source "$(dirname "$0")/xsession.sh"
-# A registration from F5 until it is saved, on reaching its test box.
-patient() { keys F5; field "$1"; field oska; keys Return; field mrn1; field 011970; field w1; field t; field -5; field t; keys Return; }
+source "$(dirname "$0")/xsession.sh" "$@"
 
 register=$work/shared
 mkdir "$register"
@@ -26,17 +22,7 @@ printf '[Ranges]\nMinValue=X12345\nMaxValue=X20000\n[Defaults]\nShowSplash=0\n' 
 sql() { sqlite3 "$register/tabrix.db" "$1"; }
 
 # start NAME: the station's main window, its about box closed.
-start() {
-  XDG_RUNTIME_DIR=$work/$1/run "$work/$1/tabrix" &
-  app=$!
-  pids+=("$app")
-  local about
-  about=$(window "About Tabrix" "$app") || fail "station $1 shows no about box"
-  xdotool windowfocus --sync "$about"
-  keys Return
-  main=$(window "Vantrel Tabrix" "$app") || fail "station $1 shows no main window"
-  xdotool windowfocus --sync "$main"
-}
+start() { start_tabrix env XDG_RUNTIME_DIR="$work/$1/run" "$work/$1/tabrix"; }
 quit() { keys alt+f x; gone "$app" || fail "the program did not close"; }
 # Record > Delete from the menu (it has no key), answered Yes. On a saved record
 # the menu's third enabled item (New, Print, Delete; Cancel and Save are off).

@@ -88,14 +88,7 @@ pass "a member of the group creates the register (the group's only) and edits th
 # --- a registration and its label, by the installed program ---------------------------
 out=$TABRIX_CUPS_DIR/out
 jobs_before=$(ls "$out" | grep -c '^job-' || true)
-as "$member" env CUPS_SERVER="$CUPS_SERVER" tabrix &
-app=$!
-pids+=("$app")
-about=$(window "About Tabrix" "$app") || fail "no about box"
-xdotool windowfocus --sync "$about"
-keys Return
-main=$(window "Vantrel Tabrix" "$app") || fail "no main window"
-xdotool windowfocus --sync "$main"
+start_tabrix as "$member" env CUPS_SERVER="$CUPS_SERVER" tabrix
 keys F5
 field pindle; field oska; keys Return; field mrn0042; field 011970; field w144
 field t; field -5; field T; keys Return

@@ -3,9 +3,7 @@
 # (a second start raises the first and ends), a lock left by a killed copy, a
 # register that cannot open, and the window position written on closing.
 set -euo pipefail
-TABRIX=$1
-SETUP=$2
-source "$(dirname "$0")/xsession.sh"
+source "$(dirname "$0")/xsession.sh" "$@"
 # on_top A B: window A (or its frame) stands above window B.
 on_top() {
   local order

@@ -4,9 +4,7 @@
 # first holds a new record on screen with the same number, never gives that
 # number twice: the first station's save takes the next one.
 set -euo pipefail
-TABRIX=$1
-SETUP=$2
-source "$(dirname "$0")/xsession.sh"
+source "$(dirname "$0")/xsession.sh" "$@"
 
 register=$work/shared
 mkdir "$register"

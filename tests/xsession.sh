@@ -1,5 +1,8 @@
-# Sourced by the tests that run the real program: a work folder cleaned up at the
-# end, a private X server, and helpers to find windows and to fail.
+# Sourced by the tests that run the real program, with the script's arguments
+# (the program and its set-up tool, for most): a work folder cleaned up at the
+# end, a private X server, and helpers to find windows, type and fail.
+TABRIX=${1:-}
+SETUP=${2:-}
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -63,6 +66,29 @@ gone() {
 keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
 typed() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
 field() { typed "$1"; keys Return; }
+# patient NAME: a registration typed from F5 until it is saved, on reaching its test box.
+patient() { keys F5; field "$1"; field oska; keys Return; field mrn1; field 011970; field w1; field t; field -5; field t; keys Return; }
+
+# new_program DIR: a program folder with the program ($TABRIX) and an empty register ($SETUP).
+new_program() {
+  mkdir -p "$1"
+  cp "$TABRIX" "$1/tabrix"
+  "$SETUP" sqlite "$1" >/dev/null
+}
+
+# start_tabrix COMMAND...: starts the program by that command, closes its about box
+# and puts the focus on its main window; $app and $main name them.
+start_tabrix() {
+  local about
+  "$@" &
+  app=$!
+  pids+=("$app")
+  about=$(window "About Tabrix" "$app") || fail "no about box"
+  xdotool windowfocus --sync "$about"
+  keys Return
+  main=$(window "Vantrel Tabrix" "$app") || fail "no main window"
+  xdotool windowfocus --sync "$main"
+}
 
 # The project's version, as CMakeLists.txt names it.
 project_version() {

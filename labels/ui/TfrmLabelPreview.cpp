@@ -55,21 +55,9 @@ void TfrmLabelPreview::showLabels(const QList<RecordLabel> &labels)
 bool PreviewLabels1Click(QWidget *parent, const PrinterDefinition &definition, RecordLifecycle &lifecycle,
                          RecordStore &store)
 {
-    if (!definition.fault.isEmpty()) {
-        ShowError(definition.fault);
+    const Registration record = RegistrationToPrint(definition, lifecycle, store);
+    if (record.isNull())
         return false;
-    }
-    if (definition.lines.isEmpty()) {
-        ShowError(QStringLiteral("No print template available"));
-        return false;
-    }
-    if (!lifecycle.TryPost())
-        return false;
-    const Registration record = store.currentRegistration();
-    if (record.isNull() || record.tests().isEmpty()) {
-        ShowError(QStringLiteral("No tests to print"));
-        return false;
-    }
     TfrmLabelPreview preview(parent);
     preview.showLabels(RegistrationLabels(definition.lines, record, store.station().settings()));
     return preview.exec() == QDialog::Accepted;

@@ -183,30 +183,12 @@ QString TemplateText(const QStringList &lines)
 
 QByteArray LabelValueBytes(const QString &value, ValueBytes form)
 {
-    QByteArray out;
-    if (form == ValueBytes::Utf8) {
-        for (const char c : value.toUtf8())
-            if (static_cast<unsigned char>(c) >= 32 && c != 127) // no control byte from a value
-                out += c;
-        return out;
-    }
-    out.reserve(value.size());
+    QString carried;
+    carried.reserve(value.size());
     for (const QChar c : value)
-        if (c.unicode() >= 32 && c.unicode() <= 126)
-            out += char(c.unicode());
-    return out;
-}
-
-QString CharactersLabelsCannotCarry(const QString &text, ValueBytes form)
-{
-    QString refused;
-    for (const QChar c : text) {
-        const bool carried = form == ValueBytes::Utf8 ? c.unicode() >= 32 && c.unicode() != 127
-                                                      : c.unicode() >= 32 && c.unicode() <= 126;
-        if (!carried && !refused.contains(c))
-            refused += c;
-    }
-    return refused;
+        if (LabelCarries(c, form))
+            carried += c;
+    return form == ValueBytes::Utf8 ? carried.toUtf8() : carried.toLatin1();
 }
 
 QByteArray RenderLabel(const QStringList &templateLines, const TagHandler &handler, ValueBytes values)

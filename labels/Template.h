@@ -1,4 +1,5 @@
 #pragma once
+#include "base/LabelCharacters.h"
 #include "base/TabrixError.h"
 
 #include <QByteArray>
@@ -64,19 +65,9 @@ QStringList RemoveComments(QStringList lines);
 // The lines joined, each followed by CR LF.
 QString TemplateText(const QStringList &lines);
 
-// How the values the tags give reach a label's bytes: only the characters 32-126,
-// each as its byte (the label's own character set), or as UTF-8 for printers whose
-// template selects it. Either way a value is never read as escapes.
-enum class ValueBytes { Printable, Utf8 };
-// How a station's values reach its labels: Defaults/LabelUTF8.
-inline ValueBytes ValueBytesFor(bool labelUTF8)
-{
-    return labelUTF8 ? ValueBytes::Utf8 : ValueBytes::Printable;
-}
-// A value as the bytes it puts on a label.
+// A value as the bytes it puts on a label, never read as escapes: the characters
+// a label carries in that form (base/LabelCharacters), as their bytes.
 QByteArray LabelValueBytes(const QString &value, ValueBytes form);
-// The characters of `text` that a label cannot carry in that form, each once.
-QString CharactersLabelsCannotCarry(const QString &text, ValueBytes form);
 
 // The bytes of one label, as every print makes them: the template's lines (their
 // comments removed) joined, each tag filled by the handler; the template's own

@@ -1,5 +1,5 @@
 #include "app/ui/TfrmOptions.h"
-#include "labels/Template.h"
+#include "base/LabelCharacters.h"
 #include "base/Prompter.h"
 #include "register/Station.h"
 #include "base/ui/InputRules.h"

@@ -8,7 +8,7 @@
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/ui/TestCodes.h"
-#include "labels/Template.h"
+#include "base/LabelCharacters.h"
 
 #include <QApplication>
 #include <QComboBox>

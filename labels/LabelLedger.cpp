@@ -3,6 +3,7 @@
 #include "register/RegisterStatement.h"
 
 #include <QCryptographicHash>
+#include <utility>
 #include <QSqlQuery>
 
 namespace Tabrix {
@@ -77,7 +78,7 @@ LabelJob RecordedPrinting::print(const LedgerEntry &entry, const QString &label)
     try {
         m_ledger.close(row, job);
     } catch (const ETabrixError &e) {
-        m_pending << Pending{row, job, label, e.message()};
+        m_pending << IncompleteRow{row, job, label, e.message()};
     }
     return job;
 }
@@ -99,13 +100,15 @@ QStringList RecordedPrinting::finish()
 {
     retryPending();
     QStringList incomplete;
-    for (const Pending &p : std::as_const(m_pending))
+    for (IncompleteRow &p : m_pending) {
+        if (std::exchange(p.said, true))
+            continue;
         incomplete << QStringLiteral("%1 %2, but its record in the print ledger is incomplete: what became of it could "
                                      "not be written (%3). The label history shows it as \"%4\".")
                           .arg(TheLabel(p.label),
                                p.job.sent() ? QStringLiteral("was sent to ") + p.job.printer : QStringLiteral("did not print"),
                                p.why, LabelLedger::Sending);
-    m_pending.clear();
+    }
     return incomplete;
 }
 

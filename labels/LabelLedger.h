@@ -48,32 +48,40 @@ private:
 // Prints labels with their ledger rows, one after another: each row is committed
 // before the label's bytes go, so a label that cannot be recorded is not sent. A
 // row that cannot be completed after its job is tried again before the next
-// label and at the end. A ledger that is not there is passed by.
+// label and at the end (and, handed on, before the labels of a later run). A
+// ledger that is not there is passed by.
 class RecordedPrinting {
 public:
-    // Each job waits `printerWait` milliseconds at the spooler (PrintLabel).
-    RecordedPrinting(const QSqlDatabase &db, int printerWait) : m_ledger(db), m_printerWait(printerWait) {}
+    // A row whose completion could not be written yet.
+    struct IncompleteRow {
+        qint64 row;
+        LabelJob job;
+        QString label;
+        QString why;
+        bool said = false; // the user was told already
+    };
+
+    // Each job waits `printerWait` milliseconds at the spooler (PrintLabel);
+    // `incomplete`: rows an earlier run could not complete, tried again first.
+    RecordedPrinting(const QSqlDatabase &db, int printerWait, QList<IncompleteRow> incomplete = {})
+        : m_ledger(db), m_printerWait(printerWait), m_pending(std::move(incomplete)) {}
 
     // Prints one label (PrintLabel) with its row; `label` names it ("X12345, test
     // CBC"). When the row cannot be written the label is not offered to a printer
     // and the job's outcome says so.
     LabelJob print(const LedgerEntry &entry, const QString &label);
-    // Tries the rows that could not be completed once more; what is still
+    // Tries the rows that could not be completed once more; what is newly
     // incomplete is returned, one sentence for each label.
     QStringList finish();
+    // The rows still incomplete after finish(), for a later run to try again.
+    const QList<IncompleteRow> &incomplete() const { return m_pending; }
 
 private:
-    struct Pending {
-        qint64 row;
-        LabelJob job;
-        QString label;
-        QString why;
-    };
     void retryPending();
 
     LabelLedger m_ledger;
     int m_printerWait;
-    QList<Pending> m_pending;
+    QList<IncompleteRow> m_pending;
 };
 
 } // namespace Tabrix

@@ -5,6 +5,8 @@
 #include "labels/Labels.h"
 #include "register/RecordLifecycle.h"
 
+#include <utility>
+
 namespace Tabrix {
 
 namespace {
@@ -95,7 +97,7 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
         toPrint = record.tests();
 
     const StationSettings &station = m_store.station().settings();
-    RecordedPrinting recorded(m_store.database(), station.PrinterWait);
+    RecordedPrinting recorded(m_store.database(), station.PrinterWait, std::exchange(m_incomplete, {}));
     QSet<QString> sent = sentBefore;
     QString printer, stoppedAt;
     for (const TestOrder &test : std::as_const(toPrint)) {
@@ -123,6 +125,7 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
     }
     for (const QString &incomplete : recorded.finish())
         ShowError(incomplete);
+    m_incomplete = recorded.incomplete();
 
     for (const TestOrder &test : std::as_const(toPrint))
         if (!sent.contains(keyText(test.testId)))

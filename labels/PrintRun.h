@@ -1,4 +1,5 @@
 #pragma once
+#include "labels/LabelLedger.h"
 #include "labels/Template.h"
 #include "register/Registration.h"
 #include "register/Station.h"
@@ -67,6 +68,7 @@ private:
     RecordLifecycle &m_lifecycle;
     RecordStore &m_store;
     QHash<QString, QSet<QString>> m_sentBefore; // by Order_id: the tests a run that stopped did send
+    QList<RecordedPrinting::IncompleteRow> m_incomplete; // ledger rows earlier runs could not complete
 };
 
 } // namespace Tabrix

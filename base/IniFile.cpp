@@ -15,7 +15,8 @@ namespace {
 // The file's lines without their line ends, and each line's own end, so a write
 // gives back every line it does not change byte for byte.
 struct Lines {
-    QByteArray bom; // a UTF-8 byte-order mark the file starts with, kept as it is
+    bool utf16 = false; // a file no line of which can be read, never to be rewritten
+    QByteArray bom;     // a UTF-8 byte-order mark the file starts with, kept as it is
     QList<QByteArray> lines;
     QList<QByteArray> ends; // "\r\n", "\n", "\r", or "" for a last line without one
     QByteArray eol = "\n";  // for new lines: the file's own line end
@@ -38,7 +39,8 @@ Lines readLines(const QString &path)
     if (!f.open(QIODevice::ReadOnly))
         return result;
     QByteArray all = f.readAll();
-    if (IsUtf16Text(all))
+    result.utf16 = IsUtf16Text(all);
+    if (result.utf16)
         return result; // unreadable: every key takes its default (the program says so at start)
     if (all.startsWith(Utf8Bom)) {
         result.bom = Utf8Bom;
@@ -169,7 +171,7 @@ void WriteString(const QString &path, const QString &section, const QString &key
         file.insert(file.lines.size(), newLine);
     }
 
-    if (const QString fault = EncodingFault(path); !fault.isEmpty())
+    if (file.utf16)
         throw ETabrixError(QStringLiteral("Unable to write to %1").arg(path)); // never rewritten as something else
     QByteArray text = file.bom;
     for (qsizetype i = 0; i < file.lines.size(); ++i)

@@ -17,11 +17,8 @@ QString text(const QString &value)
 } // namespace
 
 LabelLedger::LabelLedger(const QSqlDatabase &db)
-    : m_db(db)
+    : m_db(db), m_present(HasTable(db, QStringLiteral("label_log")))
 {
-    for (const QString &table : db.tables())
-        if (table.compare(QLatin1String("label_log"), Qt::CaseInsensitive) == 0)
-            m_present = true;
 }
 
 QString LabelLedger::missingText()

@@ -7,16 +7,6 @@
 
 namespace Tabrix {
 
-namespace {
-bool hasTable(const QSqlDatabase &db, const QString &name)
-{
-    for (const QString &table : db.tables())
-        if (table.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-} // namespace
-
 RecordStore::RecordStore(Station &station, QObject *parent)
     : QObject(parent), m_station(station),
       m_connectionName(QStringLiteral("tabrix-%1").arg(reinterpret_cast<quintptr>(this)))
@@ -51,7 +41,8 @@ void RecordStore::Connect(const QString &dataLinkFile)
             c->setDatabase(m_db);
         tblPatients.Open();
         tblTests.Open();
-        m_keepsGivenNumbers = hasTable(m_db, QStringLiteral("accn_given"));
+        m_keepsGivenNumbers = HasTable(m_db, QStringLiteral("accn_given"));
+        m_hasLedger = HasTable(m_db, QStringLiteral("label_log"));
         m_station.setNextNum(getNextTabrix());
     } catch (...) {
         Disconnect();
@@ -94,7 +85,7 @@ void RecordStore::DeleteCurrent()
     tblPatients.Delete();
     // Labels may carry a number the ledger knows of, even one that failed: such
     // a number is never given again.
-    const bool ledger = hasTable(m_db, QStringLiteral("label_log"));
+    const bool ledger = m_hasLedger;
     ExecRegister(m_db,
                  QStringLiteral("DELETE FROM accn_given WHERE AccnNum = ? AND AccnNum >= ? AND AccnNum <= ? "
                                 "AND NOT EXISTS (SELECT 1 FROM accn_given WHERE AccnNum > ? AND AccnNum <= ?)%1")

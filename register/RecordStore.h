@@ -54,6 +54,7 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_keepsGivenNumbers = false;
+    bool m_hasLedger = false; // the print ledger, whose labels keep their numbers given
 };
 
 } // namespace Tabrix

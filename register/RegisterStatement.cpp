@@ -99,6 +99,14 @@ QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &
     return q;
 }
 
+bool HasTable(const QSqlDatabase &db, const QString &name)
+{
+    for (const QString &table : db.tables())
+        if (table.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 QVariant InsertReturningKey(QSqlDatabase db, const QString &insert, const QVariantList &values, const QString &keyColumn)
 {
     // PostgreSQL answers a RETURNING only once the statement is done. SQLite hands

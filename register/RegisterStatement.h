@@ -29,6 +29,9 @@ private:
 // EDatabaseError says that the server cannot be reached.
 QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
 
+// Whether the register has this table (a register made by an older set-up tool may lack it).
+bool HasTable(const QSqlDatabase &db, const QString &name);
+
 // Runs an INSERT and gives the new row's key (the column `keyColumn`), known only
 // once the row is committed: a write that the register could not finish (a full
 // disk, say) raises EDatabaseError rather than giving a key.

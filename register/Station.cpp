@@ -28,19 +28,22 @@ void Station::LoadSettings()
     s.PrinterName = read(Settings::Printer);
 }
 
-void Station::putInForce(const StationSettings &values)
+void Station::take(const StationSettings &values)
 {
     const qint64 next = m_settings.TAccn.NextNum; // the register's business, not the settings'
     m_settings = values;
     m_settings.TAccn.NextNum = next;
+}
+
+void Station::putInForce(const StationSettings &values)
+{
+    take(values);
     emit changed();
 }
 
 void Station::apply(const StationSettings &edited)
 {
-    const qint64 next = m_settings.TAccn.NextNum;
-    m_settings = edited;
-    m_settings.TAccn.NextNum = next;
+    take(edited);
     const StationSettings &s = m_settings;
     write(Settings::MinValue, s.TAccn.MinValue);
     write(Settings::MaxValue, s.TAccn.MaxValue);

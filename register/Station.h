@@ -74,6 +74,9 @@ signals:
     void changed();
 
 private:
+    // The values in force from now on, NextNum kept.
+    void take(const StationSettings &values);
+
     ProgramFiles m_files;
     StationSettings m_settings;
 };

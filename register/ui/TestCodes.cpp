@@ -54,13 +54,10 @@ bool TestCodes::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_panel.testGrid() && event->type() == QEvent::KeyRelease
                && !static_cast<QKeyEvent *>(event)->isAutoRepeat()) {
         // Only a key pressed here asks: the Enter or N that answered the question
-        // was pressed in its box. The command keys only run their command, and a
-        // modifier (the Ctrl of Ctrl+Delete) is no key of its own.
+        // was pressed in its box. The command keys only run their command.
         const int key = static_cast<QKeyEvent *>(event)->key();
-        static const QSet<int> silent = {Qt::Key_F5,     Qt::Key_F6,       Qt::Key_F7,      Qt::Key_F8,
-                                         Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Control, Qt::Key_Shift,
-                                         Qt::Key_Alt,    Qt::Key_AltGr,    Qt::Key_Meta};
-        if (m_pressedInGrid.remove(key) && !silent.contains(key))
+        static const QSet<int> commands = {Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_PageUp, Qt::Key_PageDown};
+        if (m_pressedInGrid.remove(key) && !commands.contains(key))
             RunGuarded([this] { DBGrid1KeyUp(); });
     } else if (watched == m_panel.testGrid() && event->type() == QEvent::FocusOut) {
         m_pressedInGrid.clear(); // their releases go elsewhere

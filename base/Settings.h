@@ -54,4 +54,19 @@ inline const Integer WindowHeight{"Window", "Height", 0};
 inline const Text BannerPath{"Banner", "Path", QString()};
 inline const Text BannerURL{"Banner", "URL", QString()};
 
+// The laboratory information system's interface engine, which takes the
+// station's registrations (lis/): where it listens, how messages are addressed
+// to it and what they say of the specimens.
+inline const Text LisHost{"LIS", "Host", QString()};
+inline const Integer LisPort{"LIS", "Port", 0};
+inline const Boolean LisTLS{"LIS", "TLS", false};
+inline const Text LisCAFile{"LIS", "CAFile", QString()}; // the certificates the engine's must chain to
+inline const Integer LisTimeout{"LIS", "Timeout", 10000}; // milliseconds for each acknowledgement
+inline const Text LisReceivingApplication{"LIS", "ReceivingApplication", QString()};
+inline const Text LisReceivingFacility{"LIS", "ReceivingFacility", QString()};
+inline const Text LisAssigningAuthority{"LIS", "AssigningAuthority", QString()}; // of the patient ids
+inline const Text LisSpecimenType{"LIS", "SpecimenType", QStringLiteral("BLD")};
+inline const Text LisMessageType{"LIS", "MessageType", QStringLiteral("OML^O21")}; // or ORM^O01 (v2.3.1)
+inline const Text LisIdentifierSystem{"LIS", "IdentifierSystem", QStringLiteral("urn:tabrix")}; // FHIR identifiers
+
 } // namespace Tabrix::Settings

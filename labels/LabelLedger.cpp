@@ -9,11 +9,7 @@
 namespace Tabrix {
 
 namespace {
-// Text for a column that holds no NULL: Qt binds a null text as NULL.
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
+const auto text = NonNullText;
 } // namespace
 
 LabelLedger::LabelLedger(const QSqlDatabase &db)

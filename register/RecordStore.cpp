@@ -1,5 +1,6 @@
 #include "register/RecordStore.h"
 #include "register/DataLink.h"
+#include "base/Clock.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -43,6 +44,7 @@ void RecordStore::Connect(const QString &dataLinkFile)
         tblTests.Open();
         m_keepsGivenNumbers = HasTable(m_db, QStringLiteral("accn_given"));
         m_hasLedger = HasTable(m_db, QStringLiteral("label_log"));
+        m_hasLisMessages = HasTable(m_db, QStringLiteral("lis_messages"));
         m_station.setNextNum(getNextTabrix());
     } catch (...) {
         Disconnect();
@@ -83,15 +85,18 @@ void RecordStore::DeleteCurrent()
     const TAccnRecord &TAccn = m_station.settings().TAccn;
     RegisterTransaction transaction(m_db);
     tblPatients.Delete();
-    // Labels may carry a number the ledger knows of, even one that failed: such
-    // a number is never given again.
-    const bool ledger = m_hasLedger;
-    ExecRegister(m_db,
-                 QStringLiteral("DELETE FROM accn_given WHERE AccnNum = ? AND AccnNum >= ? AND AccnNum <= ? "
-                                "AND NOT EXISTS (SELECT 1 FROM accn_given WHERE AccnNum > ? AND AccnNum <= ?)%1")
-                     .arg(ledger ? QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM label_log WHERE AccnNum = ?)") : QString()),
-                 ledger ? QVariantList{accn, TAccn.MinValue, TAccn.MaxValue, accn, TAccn.MaxValue, accn}
-                        : QVariantList{accn, TAccn.MinValue, TAccn.MaxValue, accn, TAccn.MaxValue});
+    // Labels may carry a number the ledger knows of, even one that failed, and the
+    // LIS may hold a number it was sent: such a number is never given again.
+    QString sql = QStringLiteral("DELETE FROM accn_given WHERE AccnNum = ? AND AccnNum >= ? AND AccnNum <= ? "
+                                 "AND NOT EXISTS (SELECT 1 FROM accn_given WHERE AccnNum > ? AND AccnNum <= ?)");
+    QVariantList values{accn, TAccn.MinValue, TAccn.MaxValue, accn, TAccn.MaxValue};
+    for (const auto &[kept, table] : {std::pair{m_hasLedger, "label_log"}, std::pair{m_hasLisMessages, "lis_messages"}}) {
+        if (!kept)
+            continue;
+        sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 WHERE AccnNum = ?)").arg(QLatin1String(table));
+        values << accn;
+    }
+    ExecRegister(m_db, sql, values);
     transaction.commit();
 }
 
@@ -115,6 +120,14 @@ Registration RecordStore::currentRegistration() const
 void RecordStore::EmptyPatients()
 {
     RegisterTransaction transaction(m_db);
+    // Registrations sent to the LIS leave the register here, not by a delete of
+    // their own: their rows are closed so that no cancel is ever sent for them.
+    if (m_hasLisMessages)
+        ExecRegister(m_db,
+                     QStringLiteral("INSERT INTO lis_messages (Order_id, AccnNum, AccnStr, Sent, Station, Outcome) "
+                                    "SELECT p.Order_id, p.AccnNum, p.AccnStr, ?, ?, ? FROM patients p "
+                                    "WHERE EXISTS (SELECT 1 FROM lis_messages m WHERE m.Order_id = p.Order_id)"),
+                     {Clock::now(), NonNullText(m_station.settings().StationID), EmptiedForLis});
     ExecRegister(m_db, QStringLiteral("delete from patients"));
     if (m_keepsGivenNumbers)
         ExecRegister(m_db, QStringLiteral("delete from accn_given"));

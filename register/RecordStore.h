@@ -35,8 +35,8 @@ public:
     qint64 getNextTabrix();
     bool keepsGivenNumbers() const { return m_keepsGivenNumbers; }
     // Deletes the current registration. The number it had stays given, unless it
-    // is the newest of the station's range and the print ledger holds no label of
-    // it; both in one transaction.
+    // is the newest of the station's range, the print ledger holds no label of it
+    // and it was never sent to the LIS; both in one transaction.
     void DeleteCurrent();
     // The current registration as the register holds it: the patient cursor's
     // row and its tests read afresh, in the test list's order (a record being
@@ -44,6 +44,9 @@ public:
     Registration currentRegistration() const;
     // Empties the register ("delete from patients"); numbering starts again.
     void EmptyPatients();
+    // What Reset Accns writes for each registration it empties that was sent to
+    // the LIS (a row of lis_messages without a message): no cancel follows it.
+    static inline const QString EmptiedForLis = QStringLiteral("emptied by Reset Accns");
 
     Cursor tblPatients{QStringLiteral("patients"), QStringLiteral("Order_id")};
     Cursor tblTests{QStringLiteral("tests"), QStringLiteral("Test_id")};
@@ -54,7 +57,8 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_keepsGivenNumbers = false;
-    bool m_hasLedger = false; // the print ledger, whose labels keep their numbers given
+    bool m_hasLedger = false;
+    bool m_hasLisMessages = false; // the print ledger, whose labels keep their numbers given
 };
 
 } // namespace Tabrix

@@ -29,6 +29,9 @@ private:
 // EDatabaseError says that the server cannot be reached.
 QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values = {});
 
+// A text to bind to a column that holds no NULL: Qt binds a null text as NULL.
+inline QString NonNullText(const QString &value) { return value.isNull() ? QStringLiteral("") : value; }
+
 // Whether the register has this table (a register made by an older set-up tool may lack it).
 bool HasTable(const QSqlDatabase &db, const QString &name);
 

@@ -11,6 +11,8 @@
 #include "editor/ui/TfrmCodeEditor.h"
 #include "labels/LabelLedger.h"
 #include "labels/PrintRun.h"
+#include "lis/LisStates.h"
+#include "lis/ui/TfrmSendToLis.h"
 #include "log/ui/ExportCommand.h"
 #include "log/ui/TfrmPatientLog.h"
 #include "labels/ui/PrinterSetup.h"
@@ -93,6 +95,17 @@ TfrmMain::TfrmMain(Station &station)
     statusBar()->addWidget(StatusText, 1);
     // The station's name stands in the status bar whenever the settings change.
     connect(&m_station, &Station::changed, this, [this] { StatusText->setText(m_station.settings().StationID); });
+    LisStatus = new QLabel(this);
+    LisStatus->setObjectName(QStringLiteral("LisStatus"));
+    LisStatus->hide();
+    statusBar()->addPermanentWidget(LisStatus);
+    m_lisRefresh.setSingleShot(true);
+    m_lisRefresh.setInterval(1000);
+    connect(&m_lisRefresh, &QTimer::timeout, this, &TfrmMain::refreshLisStatus);
+    connect(&m_store.tblPatients, &Cursor::stateChange, this, [this](Cursor::Event e) {
+        if (e == Cursor::Event::Post || e == Cursor::Event::Delete)
+            m_lisRefresh.start();
+    });
     statusBar()->setSizeGripEnabled(false);
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
 
@@ -128,7 +141,10 @@ void TfrmMain::attachRecordCommands()
     attach({tbPrev, Previous1}, [this] { m_lifecycle.tbPrevClick(); });
     attach({tbNext, Next1}, [this] { m_lifecycle.tbNextClick(); });
     attach({Delete1}, [this] { m_lifecycle.Delete1Click(); });
-    attach({EmptyDatabase1}, [this] { m_lifecycle.EmptyDatabase1Click(); });
+    attach({EmptyDatabase1}, [this] {
+        m_lifecycle.EmptyDatabase1Click();
+        m_lisRefresh.start();
+    });
     connect(&m_store.tblPatients, &Cursor::stateChange, this, &TfrmMain::tblPatientsStateChange);
 }
 
@@ -147,7 +163,8 @@ void TfrmMain::tblPatientsStateChange()
     PreviewLabels1->setEnabled(tbPrint->isEnabled());
     Previous1->setEnabled(tbPrev->isEnabled());
     Next1->setEnabled(tbNext->isEnabled());
-    for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1, ExportLabelHistory1, LabelHistory1})
+    for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1, ExportLabelHistory1, LabelHistory1, SendToLis1,
+                          ExportForLis1})
         item->setEnabled(c.Others);
 }
 
@@ -215,6 +232,8 @@ void TfrmMain::buildToolbarAndMenus()
     PrinterSetup2 = item(file, "PrinterSetup2", "Printer &Setup");
     Export1 = item(file, "Export1", "&Export");
     ExportLabelHistory1 = item(file, "ExportLabelHistory1", "Export &Label History");
+    SendToLis1 = item(file, "SendToLis1", "Sen&d to LIS");
+    ExportForLis1 = item(file, "ExportForLis1", "Export &for LIS (FHIR)");
     file->addSeparator();
     Exit1 = item(file, "Exit1", "E&xit");
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -265,6 +284,25 @@ void TfrmMain::buildToolbarAndMenus()
     connect(ExportLabelHistory1, &QAction::triggered, this,
             [this] { RunGuarded([this] { ExportLabelHistory1Click(this, m_store.database(), m_exportDir); }); });
     connect(LabelHistory1, &QAction::triggered, this, [this] { RunGuarded([this] { LabelHistory1Click(this, m_store); }); });
+    connect(SendToLis1, &QAction::triggered, this, [this] {
+        RunGuarded([this] { SendToLis1Click(this, m_station, m_store.database()); });
+        refreshLisStatus();
+    });
+    connect(ExportForLis1, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ExportForLis1Click(this, m_station, m_store.database(), m_exportDir); }); });
+}
+
+// The LIS's word in the status bar: read again at start, after a send and a
+// moment after the register changed here.
+void TfrmMain::refreshLisStatus()
+{
+    if (!m_store.connected())
+        return;
+    RunGuarded([this] {
+        const QString text = LisPendingText(m_store.database(), m_station.files().SettingsFile);
+        LisStatus->setText(text);
+        LisStatus->setVisible(!text.isEmpty());
+    });
 }
 
 void TfrmMain::FormCreate()
@@ -309,6 +347,7 @@ void TfrmMain::FormShow()
         StatusText->setText(m_station.settings().StationID);
     });
     RunGuarded([this] { closeUnfinishedLabels(); });
+    refreshLisStatus();
     // The about box greets the user once, closing by itself after a minute.
     QTimer::singleShot(0, this, [this] {
         TfrmAbout about(this);

@@ -5,6 +5,7 @@
 #include "base/TabrixDefs.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 class QAction;
 class QLabel;
@@ -59,6 +60,7 @@ private:
     void FormClose();
     void keepOnAScreen();
     void closeUnfinishedLabels();
+    void refreshLisStatus();
     void PrinterTemplate1Click();
     void AccnList1Click();
     void Preferences1Click();
@@ -81,11 +83,13 @@ private:
 
     QToolBar *ToolBar1 = nullptr;
     QAction *tbNew, *tbCancel, *tbSave, *tbPrint, *tbPrev, *tbNext;
-    QAction *PrinterSetup2, *Export1, *ExportLabelHistory1, *Exit1;
+    QAction *PrinterSetup2, *Export1, *ExportLabelHistory1, *SendToLis1, *ExportForLis1, *Exit1;
     QAction *Preferences1, *PrinterTemplate1, *EmptyDatabase1;
     QAction *New1, *Cancel1, *Save1, *Print1, *Delete1, *Previous1, *Next1, *PreviewLabels1, *LabelHistory1;
     QAction *AccnList1, *Help1, *Helpontheweb1, *About2;
     QLabel *StatusText = nullptr;
+    QLabel *LisStatus = nullptr; // how many registrations the LIS has not accepted
+    QTimer m_lisRefresh;
 };
 
 } // namespace Tabrix

@@ -6,8 +6,8 @@
 
 namespace Tabrix {
 
-ExportProgress::ExportProgress(QWidget *parent, const QString &title, const QString &what)
-    : m_dialog(title + QStringLiteral("..."), QStringLiteral("Cancel"), 0, 0, parent), m_what(what)
+ExportProgress::ExportProgress(QWidget *parent, const QString &title, const QString &what, const QString &done)
+    : m_dialog(title + QStringLiteral("..."), QStringLiteral("Cancel"), 0, 0, parent), m_what(what), m_done(done)
 {
     m_dialog.setObjectName(QStringLiteral("ExportProgress"));
     m_dialog.setWindowTitle(title);
@@ -28,7 +28,7 @@ bool ExportProgress::update(qint64 written, qint64 total)
     m_shown = written;
     m_dialog.setMaximum(int(std::min<qint64>(total, INT_MAX)));
     m_dialog.setValue(int(std::min<qint64>(written, INT_MAX)));
-    m_dialog.setLabelText(QStringLiteral("%1 of %2 %3 written").arg(written).arg(total).arg(m_what));
+    m_dialog.setLabelText(QStringLiteral("%1 of %2 %3 %4").arg(written).arg(total).arg(m_what, m_done));
     return !m_dialog.wasCanceled();
 }
 

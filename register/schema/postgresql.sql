@@ -85,3 +85,25 @@ CREATE OR REPLACE TRIGGER patients_accn_given AFTER INSERT ON patients
 INSERT INTO accn_given (AccnNum)
   SELECT AccnNum FROM patients UNION SELECT AccnNum FROM label_log WHERE AccnNum IS NOT NULL
   ON CONFLICT DO NOTHING;
+
+-- What was sent to the laboratory information system (lis/): one row for every
+-- message, written before it goes and completed with the answer. Each
+-- registration's state with the LIS is read from its rows; like the ledger, they
+-- outlive deleted registrations (a deleted one is cancelled from what was sent).
+-- Reset Accns closes the rows of the registrations it empties with a row of its
+-- own (no order control, Outcome "emptied by Reset Accns"): no cancel is sent for them.
+CREATE TABLE IF NOT EXISTS lis_messages (
+  Message_id   INTEGER GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+  Order_id     INTEGER NOT NULL,
+  AccnNum      INTEGER NOT NULL,
+  AccnStr      VARCHAR(10) NOT NULL DEFAULT '',
+  OrderControl VARCHAR(2) NOT NULL DEFAULT '', -- NW, XO or CA
+  ControlId    VARCHAR(20) NOT NULL DEFAULT '', -- MSH-10: the same when the same content is sent again
+  Digest       CHAR(64) NOT NULL DEFAULT '',    -- SHA-256 of the content: the message without its time, control id and order control
+  Sent         TIMESTAMP(3) NOT NULL,
+  Station      VARCHAR(40) NOT NULL DEFAULT '',
+  Outcome      TEXT NOT NULL,                   -- "accepted", "refused", "not confirmed" ("sending, not confirmed" until answered)
+  Reply        TEXT NOT NULL DEFAULT '',        -- the LIS's text (MSA-3, ERR), or why no answer counts
+  Message      TEXT NOT NULL DEFAULT ''         -- the message as sent, segments ending in CR
+);
+CREATE INDEX IF NOT EXISTS lis_messages_Order_id ON lis_messages (Order_id, Message_id);

@@ -45,7 +45,7 @@ def ack(message, code, text=""):
     if text:
         lines[lines.index(msa)] = msa + "|" + text
     if text:
-        lines.append("ERR||||E|||" + text)
+        lines.append("ERR||||E||||" + text)
     return ("\r".join(lines) + "\r").encode("utf-8")
 
 

@@ -4,7 +4,7 @@
 #include "lis/FhirBundle.h"
 #include "lis/LisMessages.h"
 #include "lis/LisSend.h"
-#include "lis/MllpConnection.h"
+#include "lis/OrderMessage.h"
 #include "register/Station.h"
 
 #include <QCoreApplication>
@@ -74,8 +74,11 @@ void TfrmSendToLis::readStates()
                                                                         : QStringLiteral("OML^O21, v2.5.1")));
     m_overview = ReadLisOverview(m_db, m_settings);
     QStringList counts;
-    for (LisState state : AllStates)
-        counts << QStringLiteral("%1: %2").arg(StateText(state)).arg(m_overview.count(state));
+    for (LisState state : AllStates) {
+        QString name = StateText(state);
+        name[0] = name[0].toUpper();
+        counts << QStringLiteral("%1: %2").arg(name).arg(m_overview.count(state));
+    }
     LisCounts->setText(counts.join(QStringLiteral("    ")));
     LisList->setRowCount(0);
     for (const LisItem &item : std::as_const(m_overview.items)) {
@@ -83,7 +86,10 @@ void TfrmSendToLis::readStates()
             continue;
         const int row = LisList->rowCount();
         LisList->insertRow(row);
-        const QString next = item.blocked ? QStringLiteral("not sent") : item.orderControl;
+        const QString next = item.blocked                                   ? QStringLiteral("none: not sent")
+                             : item.orderControl == OrderControl::New    ? QStringLiteral("new order (NW)")
+                             : item.orderControl == OrderControl::Change ? QStringLiteral("change (XO)")
+                                                                         : QStringLiteral("cancel (CA)");
         const QString cells[] = {item.accnStr, item.patient, StateText(item.state), next, item.why};
         for (int c = 0; c < 5; ++c)
             LisList->setItem(row, c, new QTableWidgetItem(cells[c]));

@@ -22,6 +22,7 @@ patient alpha; field cbc
 patient bravo; field tsh
 [ "$(sql 'select count(*) from patients')" = 2 ] || fail "the registrations were not saved"
 pass "two registrations typed"
+[ -n "${LIS_SCREENSHOT:-}" ] && sleep 1.5 && import -window "$main" "$LIS_SCREENSHOT.main.png"
 
 keys alt+f d
 lis=$(window "Send to LIS" "$app") || fail "no Send to LIS window"

@@ -102,10 +102,12 @@ TfrmMain::TfrmMain(Station &station)
     m_lisRefresh.setSingleShot(true);
     m_lisRefresh.setInterval(1000);
     connect(&m_lisRefresh, &QTimer::timeout, this, &TfrmMain::refreshLisStatus);
-    connect(&m_store.tblPatients, &Cursor::stateChange, this, [this](Cursor::Event e) {
-        if (e == Cursor::Event::Post || e == Cursor::Event::Delete)
-            m_lisRefresh.start();
-    });
+    // A saved or deleted registration or test may change it: read a moment after the last.
+    for (Cursor *c : {&m_store.tblPatients, &m_store.tblTests})
+        connect(c, &Cursor::stateChange, this, [this](Cursor::Event e) {
+            if (e == Cursor::Event::Post || e == Cursor::Event::Delete)
+                m_lisRefresh.start();
+        });
     statusBar()->setSizeGripEnabled(false);
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize); // sized to its contents
 

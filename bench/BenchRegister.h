@@ -9,7 +9,9 @@
 
 namespace Tabrix::Bench {
 
-inline void fill(const QString &dbFile, int patients)
+// `complete`: every field a save checks is filled too (date of birth, location,
+// collection and receipt), as a registration sent to the LIS has them.
+inline void fill(const QString &dbFile, int patients, bool complete = false)
 {
     RegisterSetup::CreateSqliteRegister(dbFile);
     QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fill");
@@ -18,8 +20,11 @@ inline void fill(const QString &dbFile, int patients)
     QSqlQuery(db).exec("PRAGMA synchronous=OFF");
     db.transaction();
     QSqlQuery p(db), t(db);
-    p.prepare("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Patient_id, Gender) "
-              "VALUES (?, ?, ?, ?, ?, ?, 'M')");
+    p.prepare(complete ? "INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Patient_id, Gender, DOB, "
+                         "Location, Collection_date, Collection_Time, Recieve_date, Recieve_Time) "
+                         "VALUES (?, ?, ?, ?, ?, ?, 'M', '01/19/1970', 'W144', '12/08/2026', '0915', '12/08/2026', '0930')"
+                       : "INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Patient_id, Gender) "
+                         "VALUES (?, ?, ?, ?, ?, ?, 'M')");
     t.prepare("INSERT INTO tests (Order_id, TestCode) VALUES (?, ?)");
     // Registered a few seconds apart over the downtime's days (one at midnight exactly).
     const QDateTime start(QDate(2026, 12, 8), QTime(0, 0));

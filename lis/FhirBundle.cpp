@@ -5,9 +5,11 @@
 #include "lis/OrderMessage.h"
 #include "register/RegisterStatement.h"
 
-#include <QRegularExpression>
 #include <QUrl>
 #include <QUuid>
+#include <algorithm>
+#include <cstdio>
+#include <string>
 
 namespace Tabrix {
 
@@ -19,21 +21,43 @@ const QUuid UrlNamespace{0x6f1c7a52, 0x3d4e, 0x5b8a, 0x9c, 0x21, 0x4e, 0x5f, 0x6
 const QString SpecimenTypes = QStringLiteral("http://terminology.hl7.org/CodeSystem/v2-0487");
 const QString IdentifierTypes = QStringLiteral("http://terminology.hl7.org/CodeSystem/v2-0203");
 
-void appendJsonString(QByteArray &out, const QString &value)
+// The bundle's text as it is built: a standard string, whose small appends cost
+// next to nothing.
+using Text = std::string;
+
+// A text as a JSON string in UTF-8: quotes, backslashes and control characters escaped.
+void appendJsonString(Text &out, const QString &value)
 {
     out += '"';
-    for (const char c : value.toUtf8()) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (uchar(c) < 0x20)
-                out += QByteArray("\\u00") + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
-            else
-                out += c;
+    const char16_t *c = reinterpret_cast<const char16_t *>(value.utf16());
+    const char16_t *end = c + value.size();
+    const auto plain = [](char16_t u) { return u >= 0x20 && u < 0x80 && u != '"' && u != '\\'; };
+    for (; c < end; ++c) {
+        const char16_t u = *c;
+        if (plain(u)) { // the run of plain characters, written at once
+            const char16_t *runEnd = std::find_if_not(c, end, plain);
+            const size_t at = out.size();
+            out.resize(at + size_t(runEnd - c));
+            std::copy(c, runEnd, out.begin() + qsizetype(at));
+            c = runEnd - 1;
+        } else if (u < 0x80) {
+            switch (u) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default: {
+                char escaped[7];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(u));
+                out += escaped;
+            }
+            }
+        } else {
+            const qsizetype run = std::find_if(c, end, [](char16_t x) { return x < 0x80; }) - c;
+            const QByteArray utf8 = QStringView(c, run).toUtf8();
+            out.append(utf8.constData(), size_t(utf8.size()));
+            c += run - 1;
         }
     }
     out += '"';
@@ -42,7 +66,7 @@ void appendJsonString(QByteArray &out, const QString &value)
 // A JSON object written member by member; an empty text is left out, as FHIR has no empty values.
 class Json {
 public:
-    explicit Json(QByteArray &out) : m_out(out) { m_out += '{'; }
+    explicit Json(Text &out) : m_out(out) { m_out += '{'; }
     ~Json() { m_out += '}'; }
     Json &text(const char *name, const QString &value)
     {
@@ -53,7 +77,7 @@ public:
         return *this;
     }
     // A member whose value the caller writes next.
-    QByteArray &member(const char *name)
+    Text &member(const char *name)
     {
         key(name);
         return m_out;
@@ -69,50 +93,71 @@ private:
         m_out += name;
         m_out += "\":";
     }
-    QByteArray &m_out;
+    Text &m_out;
     bool m_first = true;
 };
-
-QString fhirDateTime(const QDateTime &local)
-{
-    const int offset = local.offsetFromUtc() / 60;
-    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))
-           + QStringLiteral("%1%2:%3")
-                 .arg(QLatin1Char(offset < 0 ? '-' : '+'))
-                 .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
-                 .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
-}
 
 // A FHIR code has no blanks at its ends and single blanks within.
 bool isCode(const QString &value)
 {
-    static const QRegularExpression code(QStringLiteral("^[^\\s]+( [^\\s]+)*$"));
-    return code.match(value).hasMatch();
+    if (value.isEmpty() || value.front().isSpace() || value.back().isSpace())
+        return false;
+    for (qsizetype i = 0; i < value.size(); ++i)
+        if (value[i].isSpace() && (value[i] != u' ' || value[i + 1].isSpace()))
+            return false;
+    return true;
 }
 
-// The search value of an identifier for a conditional create: the search's own
-// escapes (\ , $ |), then percent-encoded as a query.
-QString identifierQuery(const QString &system, const QString &value)
+// A text percent-encoded as a query's value: all but the unreserved characters.
+QString percentEncoded(const QString &text)
+{
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 128 && (c.isLetterOrNumber() || c == u'-' || c == u'.' || c == u'_' || c == u'~');
+    });
+    return plain ? text : QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+// The search value of an identifier's value for a conditional create: the search's
+// own escapes (\ , $ |), then percent-encoded.
+QString searchValue(const QString &value)
 {
     QString escaped;
+    escaped.reserve(value.size());
     for (const QChar c : value) {
         if (c == u'\\' || c == u',' || c == u'$' || c == u'|')
             escaped += u'\\';
         escaped += c;
     }
-    return QStringLiteral("identifier=") + QString::fromLatin1(QUrl::toPercentEncoding(system + u'|' + escaped, "|"));
+    return percentEncoded(escaped);
 }
+
+// An identifier system with what its conditional creates and full URLs begin with.
+struct IdentifierSystem {
+    QString system;
+    QString query;  // "identifier=" and the encoded system and its bar
+    QByteArray key; // the name of the full URLs of this kind of resource
+
+    IdentifierSystem(const char *type, const QString &s)
+        : system(s), query(QStringLiteral("identifier=") + percentEncoded(s) + QStringLiteral("|")),
+          key(QByteArray(type) + '|' + s.toUtf8() + '|')
+    {
+    }
+    QString ifNoneExist(const QString &value) const { return query + searchValue(value); }
+    // The same identifier always gives the same URL.
+    QString url(const QString &value) const
+    {
+        return QStringLiteral("urn:uuid:")
+               + QUuid::createUuidV5(UrlNamespace, key + value.toUtf8()).toString(QUuid::WithoutBraces);
+    }
+};
 
 class BundleWriter {
 public:
-    BundleWriter(const LisSettings &s, const QString &file) : m_settings(s), m_file(file)
+    BundleWriter(const LisSettings &s, const QString &file)
+        : m_settings(s), m_file(file), m_patients("Patient", systemOf(s, "patient-id")),
+          m_specimens("Specimen", systemOf(s, "accession")), m_orders("ServiceRequest", systemOf(s, "placer-order")),
+          m_testCodes(systemOf(s, "test-code"))
     {
-        const QString base = s.identifierSystem.isEmpty() ? QStringLiteral("urn:tabrix") : s.identifierSystem;
-        const QString sep = base.startsWith(QLatin1String("urn:")) ? QStringLiteral(":") : QStringLiteral("/");
-        m_patientIds = base + sep + QStringLiteral("patient-id");
-        m_accessions = base + sep + QStringLiteral("accession");
-        m_placerOrders = base + sep + QStringLiteral("placer-order");
-        m_testCodes = base + sep + QStringLiteral("test-code");
         m_out.reserve(Chunk + 64 * 1024);
         m_out += "{\"resourceType\":\"Bundle\",\"type\":\"transaction\",\"entry\":[";
     }
@@ -121,11 +166,11 @@ public:
     {
         if (!m_patientWritten || r.patientId != m_patientId) {
             m_patientId = r.patientId;
-            m_patientUrl = urlOf(QStringLiteral("Patient"), m_patientIds, r.patientId);
+            m_patientUrl = m_patients.url(r.patientId);
             writePatient(r, c);
             m_patientWritten = true;
         }
-        const QString specimenUrl = urlOf(QStringLiteral("Specimen"), m_accessions, r.accnStr);
+        const QString specimenUrl = m_specimens.url(r.accnStr);
         writeSpecimen(r, c, specimenUrl);
         const QStringList placers = PlacerOrderNumbers(r);
         for (int i = 0; i < r.tests.size(); ++i)
@@ -143,16 +188,17 @@ public:
     }
 
 private:
-    static QString urlOf(const QString &type, const QString &system, const QString &value)
+    // The system of one kind of identifier: under the settings' base, after ":" in a URN, else "/".
+    static QString systemOf(const LisSettings &s, const char *kind)
     {
-        return QStringLiteral("urn:uuid:")
-               + QUuid::createUuidV5(UrlNamespace, QStringLiteral("%1|%2|%3").arg(type, system, value))
-                     .toString(QUuid::WithoutBraces);
+        const QString base = s.identifierSystem.isEmpty() ? QStringLiteral("urn:tabrix") : s.identifierSystem;
+        return base + (base.startsWith(QLatin1String("urn:")) ? u':' : u'/') + QLatin1String(kind);
     }
 
     void flush()
     {
-        if (const QString error = m_file.write(m_out); !error.isEmpty())
+        if (const QString error = m_file.write(QByteArray::fromRawData(m_out.data(), qsizetype(m_out.size())));
+            !error.isEmpty())
             throw ETabrixError(error);
         m_out.clear();
     }
@@ -166,25 +212,25 @@ private:
         appendJsonString(m_out, url);
         m_out += ",\"resource\":";
     }
-    void endEntry(const char *type, const QString &system, const QString &value)
+    void endEntry(const char *type, const IdentifierSystem &system, const QString &value)
     {
         m_out += ",\"request\":";
         Json(m_out).text("method", QStringLiteral("POST")).text("url", QString::fromLatin1(type))
-            .text("ifNoneExist", identifierQuery(system, value));
+            .text("ifNoneExist", system.ifNoneExist(value));
         m_out += '}';
     }
     // An identifier (a list of one when `list`), with its kind from HL7 table 0203 when given.
     void identifier(Json &resource, const char *name, const QString &system, const QString &value, bool list,
                     const char *type = nullptr)
     {
-        QByteArray &out = resource.member(name);
+        Text &out = resource.member(name);
         if (list)
             out += '[';
         {
             Json id(out);
             if (type) {
                 Json codeable(id.member("type"));
-                QByteArray &coding = codeable.member("coding");
+                Text &coding = codeable.member("coding");
                 coding += '[';
                 Json(coding).text("system", IdentifierTypes).text("code", QString::fromLatin1(type));
                 coding += ']';
@@ -196,7 +242,7 @@ private:
     }
     void reference(Json &resource, const char *name, const QString &url, bool list = false)
     {
-        QByteArray &out = resource.member(name);
+        Text &out = resource.member(name);
         if (list)
             out += '[';
         Json(out).text("reference", url);
@@ -210,8 +256,8 @@ private:
         {
             Json p(m_out);
             p.text("resourceType", QStringLiteral("Patient"));
-            identifier(p, "identifier", m_patientIds, r.patientId, true, "MR");
-            QByteArray &name = p.member("name");
+            identifier(p, "identifier", m_patients.system, r.patientId, true, "MR");
+            Text &name = p.member("name");
             name += '[';
             {
                 Json n(name);
@@ -221,7 +267,7 @@ private:
                     if (!g.isEmpty())
                         given << g;
                 if (!given.isEmpty()) {
-                    QByteArray &list = n.member("given");
+                    Text &list = n.member("given");
                     list += '[';
                     for (int i = 0; i < given.size(); ++i) {
                         if (i)
@@ -237,7 +283,7 @@ private:
                              : g == QLatin1String("F") ? QStringLiteral("female") : QStringLiteral("unknown"));
             p.text("birthDate", c.dob.toString(Qt::ISODate));
         }
-        endEntry("Patient", m_patientIds, r.patientId);
+        endEntry("Patient", m_patients, r.patientId);
     }
 
     void writeSpecimen(const LisRegistration &r, const LisContent &c, const QString &url)
@@ -246,13 +292,13 @@ private:
         {
             Json s(m_out);
             s.text("resourceType", QStringLiteral("Specimen"));
-            identifier(s, "identifier", m_accessions, r.accnStr, true, "ACSN");
-            identifier(s, "accessionIdentifier", m_accessions, r.accnStr, false);
+            identifier(s, "identifier", m_specimens.system, r.accnStr, true, "ACSN");
+            identifier(s, "accessionIdentifier", m_specimens.system, r.accnStr, false);
             if (!m_settings.specimenType.isEmpty()) {
-                QByteArray &type = s.member("type");
+                Text &type = s.member("type");
                 Json t(type);
                 if (isCode(m_settings.specimenType)) {
-                    QByteArray &coding = t.member("coding");
+                    Text &coding = t.member("coding");
                     coding += '[';
                     Json(coding).text("system", SpecimenTypes).text("code", m_settings.specimenType);
                     coding += ']';
@@ -261,26 +307,26 @@ private:
                 }
             }
             reference(s, "subject", m_patientUrl);
-            s.text("receivedTime", fhirDateTime(c.received));
-            Json(s.member("collection")).text("collectedDateTime", fhirDateTime(c.collected));
+            s.text("receivedTime", c.received.fhirDateTime());
+            Json(s.member("collection")).text("collectedDateTime", c.collected.fhirDateTime());
         }
-        endEntry("Specimen", m_accessions, r.accnStr);
+        endEntry("Specimen", m_specimens, r.accnStr);
     }
 
     void writeServiceRequest(const LisRegistration &r, const LisContent &c, const QString &code, const QString &placer,
                              const QString &specimenUrl)
     {
-        beginEntry(urlOf(QStringLiteral("ServiceRequest"), m_placerOrders, placer));
+        beginEntry(m_orders.url(placer));
         {
             Json s(m_out);
             s.text("resourceType", QStringLiteral("ServiceRequest"));
-            identifier(s, "identifier", m_placerOrders, placer, true, "PLAC");
-            identifier(s, "requisition", m_accessions, r.accnStr, false);
+            identifier(s, "identifier", m_orders.system, placer, true, "PLAC");
+            identifier(s, "requisition", m_specimens.system, r.accnStr, false);
             s.text("status", QStringLiteral("active")).text("intent", QStringLiteral("order"));
             {
                 Json codeable(s.member("code"));
                 if (isCode(code)) {
-                    QByteArray &coding = codeable.member("coding");
+                    Text &coding = codeable.member("coding");
                     coding += '[';
                     Json(coding).text("system", m_testCodes).text("code", code);
                     coding += ']';
@@ -288,16 +334,17 @@ private:
                 codeable.text("text", code);
             }
             reference(s, "subject", m_patientUrl);
-            s.text("occurrenceDateTime", fhirDateTime(c.collected));
+            s.text("occurrenceDateTime", c.collected.fhirDateTime());
             reference(s, "specimen", specimenUrl, true);
         }
-        endEntry("ServiceRequest", m_placerOrders, placer);
+        endEntry("ServiceRequest", m_orders, placer);
     }
 
     const LisSettings &m_settings;
     AtomicFileWriter m_file;
-    QByteArray m_out;
-    QString m_patientIds, m_accessions, m_placerOrders, m_testCodes;
+    Text m_out;
+    const IdentifierSystem m_patients, m_specimens, m_orders;
+    const QString m_testCodes;
     QString m_patientId, m_patientUrl;
     bool m_patientWritten = false;
     qint64 m_entries = 0;

@@ -126,7 +126,6 @@ QString offsetOf(const QDateTime &local)
 }
 } // namespace
 
-QString Hl7Minute(const QDateTime &local) { return local.toString(QStringLiteral("yyyyMMddHHmm")) + offsetOf(local); }
 QString Hl7Second(const QDateTime &local) { return local.toString(QStringLiteral("yyyyMMddHHmmss")) + offsetOf(local); }
 
 } // namespace Tabrix

@@ -41,9 +41,8 @@ QString Hl7Escape(const QString &value);
 // The reverse, for the texts of an answer.
 QString Hl7Unescape(const QString &text);
 
-// HL7 date/times: YYYYMMDD, and YYYYMMDDHHMM[SS]+ZZZZ with the moment's own UTC offset.
+// HL7 date/times: YYYYMMDD, and YYYYMMDDHHMMSS+ZZZZ with the moment's own UTC offset.
 QString Hl7Date(const QDate &date);
-QString Hl7Minute(const QDateTime &local);
 QString Hl7Second(const QDateTime &local);
 
 } // namespace Tabrix

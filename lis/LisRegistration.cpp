@@ -28,7 +28,7 @@ void ForEachRegistration(const QSqlDatabase &db, RegistrationOrder order,
         r.orderId = patients.value(0).toLongLong();
         r.accnNum = patients.value(1).toLongLong();
         r.accnStr = patients.value(2).toString();
-        r.created = patients.value(3).toDateTime();
+        r.created = patients.value(3).toString();
         r.lastName = patients.value(4).toString();
         r.firstName = patients.value(5).toString();
         r.middleInitial = patients.value(6).toString();

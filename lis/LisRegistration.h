@@ -13,7 +13,7 @@ struct LisRegistration {
     qint64 orderId = 0;
     qint64 accnNum = 0;
     QString accnStr;
-    QDateTime created;
+    QString created; // as stored: its date is the year of a stored date without one
     QString lastName, firstName, middleInitial, gender, patientId, dob, location;
     QString collectionDate, collectionTime, receiveDate, receiveTime;
     QStringList tests;

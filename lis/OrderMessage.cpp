@@ -11,22 +11,30 @@ namespace {
 
 const QString SendingApplication = QStringLiteral("TABRIX");
 
+// A stored date text: its usual form "mm/dd/yyyy" read at once, any other by the
+// date text rule a save checks it with.
 QDate dateOf(const QString &stored, const QDate &today, const char *fault)
 {
+    if (stored.size() == 10 && stored[2] == u'/' && stored[5] == u'/') {
+        bool m = false, d = false, y = false;
+        const QDate date(stored.mid(6, 4).toInt(&y), stored.left(2).toInt(&m), stored.mid(3, 2).toInt(&d));
+        if (m && d && y && date.isValid())
+            return date;
+    }
     const auto date = ReadDateText(stored, today);
     if (!date)
         throw ELisContent(QString::fromLatin1(fault));
     return date->date();
 }
 
-QDateTime momentOf(const QString &date, const QString &time, const QDate &today, const char *dateFault,
-                   const char *timeFault)
+LocalMoment momentOf(const QString &date, const QString &time, const QDate &today, const char *dateFault,
+                     const char *timeFault)
 {
     const QDate day = dateOf(date, today, dateFault);
     const auto hhmm = HHMMToTime(time);
     if (!hhmm)
         throw ELisContent(QString::fromLatin1(timeFault));
-    return QDateTime(day, *hhmm);
+    return {day, *hhmm};
 }
 
 QString sexOf(const QString &gender)
@@ -46,7 +54,8 @@ LisContent ReadLisContent(const LisRegistration &r)
     if (r.tests.isEmpty())
         throw ELisContent(QStringLiteral("It has no tests"));
     // A date without its year is of the year the registration was made in.
-    const QDate today = r.created.isValid() ? r.created.date() : Clock::today();
+    const QDate made = QDate::fromString(r.created.left(10), Qt::ISODate);
+    const QDate today = made.isValid() ? made : Clock::today();
     return {dateOf(r.dob, today, "DOB is not a valid date"),
             momentOf(r.collectionDate, r.collectionTime, today, "Collection date is not a valid date",
                      "Collection time is not a valid time"),
@@ -90,18 +99,18 @@ Hl7Message BuildOrderMessage(const LisRegistration &r, const LisSettings &s)
         m.add(QStringLiteral("ORC"), {OrderControl::New, placer, QString(), accn + u'^' + SendingApplication});
         const QString service = QStringLiteral("%1^%1^L").arg(Hl7Escape(code));
         if (s.legacyOrm) {
-            m.add(QStringLiteral("OBR"), {number, placer, QString(), service, QString(), QString(), Hl7Minute(collected),
+            m.add(QStringLiteral("OBR"), {number, placer, QString(), service, QString(), QString(), collected.hl7Minute(),
                                           QString(), QString(), QString(), QString(), QString(), QString(),
-                                          Hl7Minute(received), Hl7Escape(s.specimenType), QString(), QString(), QString(),
+                                          received.hl7Minute(), Hl7Escape(s.specimenType), QString(), QString(), QString(),
                                           QString(), accn});
         } else {
-            m.add(QStringLiteral("OBR"), {number, placer, QString(), service, QString(), QString(), Hl7Minute(collected)});
+            m.add(QStringLiteral("OBR"), {number, placer, QString(), service, QString(), QString(), collected.hl7Minute()});
             QStringList spm(18);
             spm[0] = number;
             spm[1] = accn;
             spm[3] = Hl7Escape(s.specimenType) + QStringLiteral("^^HL70487");
-            spm[16] = Hl7Minute(collected);
-            spm[17] = Hl7Minute(received);
+            spm[16] = collected.hl7Minute();
+            spm[17] = received.hl7Minute();
             m.add(QStringLiteral("SPM"), spm);
         }
     }

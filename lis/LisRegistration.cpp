@@ -2,8 +2,19 @@
 #include "register/RegisterStatement.h"
 
 #include <QSqlError>
+#include <iterator>
 
 namespace Tabrix {
+
+namespace {
+// The text columns in the order the statement reads them, after Order_id and AccnNum.
+constexpr QString LisRegistration::*TextColumns[] = {
+    &LisRegistration::accnStr,       &LisRegistration::created,        &LisRegistration::lastName,
+    &LisRegistration::firstName,     &LisRegistration::middleInitial,  &LisRegistration::gender,
+    &LisRegistration::patientId,     &LisRegistration::dob,            &LisRegistration::location,
+    &LisRegistration::collectionDate, &LisRegistration::collectionTime, &LisRegistration::receiveDate,
+    &LisRegistration::receiveTime};
+} // namespace
 
 void ForEachRegistration(const QSqlDatabase &db, RegistrationOrder order,
                          const std::function<void(const LisRegistration &)> &take)
@@ -27,19 +38,8 @@ void ForEachRegistration(const QSqlDatabase &db, RegistrationOrder order,
     while (patients.next()) {
         r.orderId = patients.value(0).toLongLong();
         r.accnNum = patients.value(1).toLongLong();
-        r.accnStr = patients.value(2).toString();
-        r.created = patients.value(3).toString();
-        r.lastName = patients.value(4).toString();
-        r.firstName = patients.value(5).toString();
-        r.middleInitial = patients.value(6).toString();
-        r.gender = patients.value(7).toString();
-        r.patientId = patients.value(8).toString();
-        r.dob = patients.value(9).toString();
-        r.location = patients.value(10).toString();
-        r.collectionDate = patients.value(11).toString();
-        r.collectionTime = patients.value(12).toString();
-        r.receiveDate = patients.value(13).toString();
-        r.receiveTime = patients.value(14).toString();
+        for (int i = 0; i < int(std::size(TextColumns)); ++i)
+            r.*TextColumns[i] = patients.value(2 + i).toString();
         r.tests.clear();
         while (testAhead && tests.value(0).toLongLong() == r.orderId) {
             r.tests << tests.value(1).toString();

@@ -13,21 +13,11 @@ namespace {
 
 LisRegistration registration()
 {
-    LisRegistration r;
-    r.orderId = 7;
-    r.accnNum = 100012345;
-    r.accnStr = QStringLiteral("X12345");
-    r.created = QStringLiteral("2026-12-08T09:30:00");
-    r.lastName = QStringLiteral("PINDLE");
-    r.firstName = QStringLiteral("OSKA");
-    r.gender = QStringLiteral("M");
-    r.patientId = QStringLiteral("MRN1");
-    r.dob = QStringLiteral("01/19/1970");
-    r.location = QStringLiteral("W144");
-    r.collectionDate = QStringLiteral("12/08/2026");
-    r.collectionTime = QStringLiteral("0915");
-    r.receiveDate = QStringLiteral("12/08/2026");
-    r.receiveTime = QStringLiteral("0930");
+    LisRegistration r{7, 100012345, QStringLiteral("X12345"), QStringLiteral("2026-12-08T09:30:00")};
+    r.lastName = QStringLiteral("PINDLE"), r.firstName = QStringLiteral("OSKA"), r.gender = QStringLiteral("M");
+    r.patientId = QStringLiteral("MRN1"), r.dob = QStringLiteral("01/19/1970"), r.location = QStringLiteral("W144");
+    r.collectionDate = r.receiveDate = QStringLiteral("12/08/2026");
+    r.collectionTime = QStringLiteral("0915"), r.receiveTime = QStringLiteral("0930");
     r.tests = {QStringLiteral("CBC"), QStringLiteral("BMP"), QStringLiteral("CBC")};
     return r;
 }

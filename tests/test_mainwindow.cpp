@@ -68,7 +68,8 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
             menu << (item->isSeparator() ? QString("-") : "  " + item->text() + " " + item->shortcut().toString());
     }
     EXPECT_EQ(menu, (QStringList{
-        "&File", "  Printer &Setup ", "  &Export ", "  Export &Label History ", "-", "  E&xit ",
+        "&File", "  Printer &Setup ", "  &Export ", "  Export &Label History ", "  Sen&d to LIS ",
+        "  Export &for LIS (FHIR) ", "-", "  E&xit ",
         "&Edit", "  Preferences ", "  Printer Template ", "-", "  Reset Accns ",
         "Record", "  New F5", "  Cancel F6", "  Save F7", "  Print F8", "-", "  Delete ", "-", "  Previous ", "  Next ",
         "-", "  Preview Labels ", "  Label History ",

@@ -1,11 +1,11 @@
 #include "labels/ui/ExportLabelHistoryCommand.h"
 #include "base/Prompter.h"
 #include "base/ui/ExportProgress.h"
+#include "base/ui/SaveFileDialog.h"
 #include "labels/LabelHistory.h"
 #include "labels/LabelLedger.h"
 
 #include <QDir>
-#include <QFileDialog>
 
 namespace Tabrix {
 
@@ -15,14 +15,11 @@ void ExportLabelHistory1Click(QWidget *parent, const QSqlDatabase &db, const QSt
         ShowError(LabelLedger::missingText());
         return;
     }
-    QFileDialog dialog(parent, QStringLiteral("Export Label History"), QDir(folder).filePath(QStringLiteral("label_history.csv")),
-                       QStringLiteral("CSV Files (*.csv)"));
-    dialog.setObjectName(QStringLiteral("SaveLabelHistory"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString file = AskFileToSave(parent, QStringLiteral("SaveLabelHistory"), QStringLiteral("Export Label History"),
+                                       QDir(folder).filePath(QStringLiteral("label_history.csv")),
+                                       QStringLiteral("CSV Files (*.csv)"), QStringLiteral("csv"));
+    if (file.isEmpty())
         return;
-    const QString file = dialog.selectedFiles().constFirst();
     ExportProgress progress(parent, QStringLiteral("Export Label History"), QStringLiteral("labels"));
     const bool done = ExportLabelHistory(db, file, [&](qint64 written, qint64 total) { return progress.update(written, total); });
     if (done)

@@ -1,6 +1,7 @@
 #include "lis/ui/TfrmSendToLis.h"
 #include "base/Prompter.h"
 #include "base/ui/ExportProgress.h"
+#include "base/ui/SaveFileDialog.h"
 #include "lis/FhirBundle.h"
 #include "lis/LisMessages.h"
 #include "lis/LisSend.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -130,14 +130,11 @@ void SendToLis1Click(QWidget *parent, const Station &station, const QSqlDatabase
 
 void ExportForLis1Click(QWidget *parent, const Station &station, const QSqlDatabase &db, const QString &folder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Export for LIS (FHIR)"), QDir(folder).filePath(QStringLiteral("lis_bundle.json")),
-                       QStringLiteral("FHIR Bundles (*.json)"));
-    dialog.setObjectName(QStringLiteral("SaveLisBundle"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("json"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString file = AskFileToSave(parent, QStringLiteral("SaveLisBundle"), QStringLiteral("Export for LIS (FHIR)"),
+                                       QDir(folder).filePath(QStringLiteral("lis_bundle.json")),
+                                       QStringLiteral("FHIR Bundles (*.json)"), QStringLiteral("json"));
+    if (file.isEmpty())
         return;
-    const QString file = dialog.selectedFiles().constFirst();
     ExportProgress progress(parent, QStringLiteral("Export for LIS (FHIR)"), QStringLiteral("registrations"));
     FhirExportReport report;
     const LisSettings settings = LisSettings::Read(station.files().SettingsFile);

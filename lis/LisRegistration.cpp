@@ -19,36 +19,40 @@ constexpr QString LisRegistration::*TextColumns[] = {
 void ForEachRegistration(const QSqlDatabase &db, RegistrationOrder order,
                          const std::function<void(const LisRegistration &)> &take)
 {
+    // One statement, a row for each test (one for a registration without tests):
+    // a server register cannot stream two statements at once on one connection.
     const QString by = order == RegistrationOrder::Patient ? QStringLiteral("p.Patient_id, p.AccnNum, p.Order_id")
                                                            : QStringLiteral("p.AccnNum, p.Order_id");
-    QSqlQuery patients(db);
-    patients.setForwardOnly(true);
-    if (!patients.exec(QStringLiteral(
-            "SELECT Order_id, AccnNum, AccnStr, Created, Last_Name, First_Name, Middle_Initial, Gender, Patient_id, "
-            "DOB, Location, Collection_date, Collection_Time, Recieve_date, Recieve_Time "
-            "FROM patients p ORDER BY %1").arg(by)))
-        throw EDatabaseError(db, patients.lastError());
-    QSqlQuery tests(db);
-    tests.setForwardOnly(true);
-    if (!tests.exec(QStringLiteral("SELECT t.Order_id, t.TestCode FROM tests t JOIN patients p ON p.Order_id = t.Order_id "
-                                   "ORDER BY %1, t.Test_id").arg(by)))
-        throw EDatabaseError(db, tests.lastError());
-    bool testAhead = tests.next();
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT p.Order_id, p.AccnNum, p.AccnStr, p.Created, p.Last_Name, p.First_Name, "
+                               "p.Middle_Initial, p.Gender, p.Patient_id, p.DOB, p.Location, p.Collection_date, "
+                               "p.Collection_Time, p.Recieve_date, p.Recieve_Time, t.TestCode "
+                               "FROM patients p LEFT JOIN tests t ON t.Order_id = p.Order_id ORDER BY %1, t.Test_id")
+                    .arg(by)))
+        throw EDatabaseError(db, q.lastError());
+    constexpr int TestCode = 2 + int(std::size(TextColumns));
     LisRegistration r;
-    while (patients.next()) {
-        r.orderId = patients.value(0).toLongLong();
-        r.accnNum = patients.value(1).toLongLong();
-        for (int i = 0; i < int(std::size(TextColumns)); ++i)
-            r.*TextColumns[i] = patients.value(2 + i).toString();
-        r.tests.clear();
-        while (testAhead && tests.value(0).toLongLong() == r.orderId) {
-            r.tests << tests.value(1).toString();
-            testAhead = tests.next();
+    bool pending = false;
+    while (q.next()) {
+        const qint64 orderId = q.value(0).toLongLong();
+        if (!pending || orderId != r.orderId) {
+            if (pending)
+                take(r);
+            r.orderId = orderId;
+            r.accnNum = q.value(1).toLongLong();
+            for (int i = 0; i < int(std::size(TextColumns)); ++i)
+                r.*TextColumns[i] = q.value(2 + i).toString();
+            r.tests.clear();
+            pending = true;
         }
-        take(r);
+        if (!q.isNull(TestCode))
+            r.tests << q.value(TestCode).toString();
     }
-    if (patients.lastError().isValid())
-        throw EDatabaseError(db, patients.lastError());
+    if (q.lastError().isValid())
+        throw EDatabaseError(db, q.lastError());
+    if (pending)
+        take(r);
 }
 
 } // namespace Tabrix

@@ -24,8 +24,7 @@ struct LisRegistration {
 enum class RegistrationOrder { Accession, Patient };
 
 // Hands every registration of the register to `take` in that order, read as it
-// streams (two statements in the same order, the patients and their tests), so
-// memory stays flat. Raises EDatabaseError.
+// streams, so memory stays flat. Raises EDatabaseError.
 void ForEachRegistration(const QSqlDatabase &db, RegistrationOrder order,
                          const std::function<void(const LisRegistration &)> &take);
 

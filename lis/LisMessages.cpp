@@ -45,16 +45,27 @@ QString LisMessages::messageOf(qint64 row) const
     return q.next() ? q.value(0).toString() : QString();
 }
 
-qint64 LisMessages::open(const LisMessageRow &r, const QString &message)
+qint64 LisMessages::open(const LisMessageRow &r, const QString &message, qint64 lastBefore)
 {
-    return InsertReturningKey(m_db,
-                              QStringLiteral("INSERT INTO lis_messages (Order_id, AccnNum, AccnStr, OrderControl, ControlId, "
-                                             "Digest, Sent, Station, Outcome, Reply, Message) "
-                                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?)"),
-                              {r.orderId, r.accnNum, NonNullText(r.accnStr), r.orderControl, r.controlId, r.digest, r.sent,
-                               NonNullText(r.station), Sending, message},
-                              QStringLiteral("Message_id"))
-        .toLongLong();
+    // Stations sending from one register take turns for each registration: SQLite's
+    // transaction holds the register's write lock, PostgreSQL's a lock on its number.
+    RegisterTransaction transaction(m_db);
+    if (m_db.driverName() == QLatin1String("QPSQL"))
+        ExecRegister(m_db, QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {r.orderId});
+    QSqlQuery last = ExecRegister(m_db, QStringLiteral("SELECT max(Message_id) FROM lis_messages WHERE Order_id = ?"),
+                                  {r.orderId});
+    if (last.next() && last.value(0).toLongLong() != lastBefore)
+        return 0;
+    const qint64 row = InsertReturningKey(m_db,
+                                          QStringLiteral("INSERT INTO lis_messages (Order_id, AccnNum, AccnStr, OrderControl, "
+                                                         "ControlId, Digest, Sent, Station, Outcome, Reply, Message) "
+                                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?)"),
+                                          {r.orderId, r.accnNum, NonNullText(r.accnStr), r.orderControl, r.controlId,
+                                           r.digest, r.sent, NonNullText(r.station), Sending, message},
+                                          QStringLiteral("Message_id"))
+                           .toLongLong();
+    transaction.commit();
+    return row;
 }
 
 void LisMessages::close(qint64 row, const QString &outcome, const QString &reply)

@@ -39,8 +39,10 @@ public:
     void forEach(const std::function<void(const LisMessageRow &)> &take) const;
     // The message text of a row.
     QString messageOf(qint64 row) const;
-    // The new row's key once committed (outcome Sending); raises EDatabaseError.
-    qint64 open(const LisMessageRow &row, const QString &message);
+    // The new row's key once committed (outcome Sending), when the registration's
+    // last row is still `lastBefore` (0: none); else 0, writing nothing: another
+    // station sent it meanwhile. Raises EDatabaseError.
+    qint64 open(const LisMessageRow &row, const QString &message, qint64 lastBefore);
     // Raises EDatabaseError when the row cannot be completed.
     void close(qint64 row, const QString &outcome, const QString &reply);
 

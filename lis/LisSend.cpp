@@ -37,7 +37,12 @@ LisSendReport SendToLis(const QSqlDatabase &db, const LisSettings &settings, con
         const QString text = message.text();
         const qint64 row = messages.open(LisMessageRow{0, item.orderId, item.accnNum, item.accnStr, item.orderControl,
                                                        item.controlId, item.digest, now, settings.stationID, {}, {}},
-                                         text);
+                                         text, item.lastMessage);
+        if (!row) {
+            report.lines << QStringLiteral("%1: sent meanwhile by another station; not sent again").arg(item.accnStr);
+            ++done;
+            continue;
+        }
         const MllpConnection::Answer answer = connection.exchange(text.toUtf8());
         const Hl7Ack ack = answer.received ? ReadAck(answer.payload, item.controlId)
                                            : Hl7Ack{Hl7Ack::Kind::Garbled, QString(), answer.why};

@@ -21,7 +21,8 @@ struct LisSendReport {
 // message's row is committed before it goes and completed with the answer. A
 // refusal goes on to the next; no answer, a closed connection or an answer that
 // cannot be read ends the run (that registration is "not confirmed", the rest
-// keep their states). `keepGoing(done, total)` runs before each message: false
+// keep their states). A registration another station sent since its state was
+// read is passed by. `keepGoing(done, total)` runs before each message: false
 // cancels there. Raises ELisConnection when the LIS cannot be reached (nothing
 // sent) and EDatabaseError when a row cannot be written (that message not sent).
 LisSendReport SendToLis(const QSqlDatabase &db, const LisSettings &settings, const LisOverview &overview,

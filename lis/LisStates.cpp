@@ -85,6 +85,7 @@ LisItem present(const LisRegistration &r, const History *h, const LisSettings &s
     item.accnStr = r.accnStr;
     item.patient = QStringLiteral("%1, %2").arg(r.lastName, r.firstName);
     item.acceptedBefore = h ? h->accepted : 0;
+    item.lastMessage = h ? h->last.id : 0;
     try {
         item.message = BuildOrderMessage(r, settings);
         item.digest = ContentDigest(item.message);
@@ -120,6 +121,7 @@ std::optional<LisItem> deleted(const History &h, const LisMessages &messages)
     item.accnNum = h.last.accnNum;
     item.accnStr = h.last.accnStr;
     item.acceptedBefore = h.accepted;
+    item.lastMessage = h.last.id;
     const bool cancelSent = h.last.orderControl == OrderControl::Cancel;
     if (cancelSent && h.last.outcome == LisMessages::Accepted) {
         item.state = LisState::Accepted;

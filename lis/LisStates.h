@@ -33,6 +33,7 @@ struct LisItem {
     // content digest, how many of its messages were accepted, and the message.
     QString orderControl, controlId, digest;
     int acceptedBefore = 0;
+    qint64 lastMessage = 0; // the registration's last row when its state was read
     Hl7Message message;
 
     bool toSend() const { return !orderControl.isEmpty(); }

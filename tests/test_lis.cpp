@@ -175,9 +175,12 @@ TEST(LisRegister, DeleteCancelsAndKeepsTheNumberResetCancelsNothing)
     // Both as the LIS accepted them.
     for (const LisItem &item : ReadLisOverview(db, settings).items) {
         ASSERT_EQ(item.orderControl, OrderControl::New);
-        const qint64 row = messages.open({0, item.orderId, item.accnNum, item.accnStr, item.orderControl, item.controlId,
-                                          item.digest, QDateTime::currentDateTime(), QStringLiteral("ER"), {}, {}},
-                                         item.message.text());
+        const LisMessageRow sent{0, item.orderId, item.accnNum, item.accnStr, item.orderControl, item.controlId,
+                                 item.digest, QDateTime::currentDateTime(), QStringLiteral("ER"), {}, {}};
+        const qint64 row = messages.open(sent, item.message.text(), item.lastMessage);
+        ASSERT_GT(row, 0);
+        // A second station that read the same state sends nothing: this one sent it.
+        EXPECT_EQ(messages.open(sent, item.message.text(), item.lastMessage), 0);
         messages.close(row, LisMessages::Accepted, {});
     }
     EXPECT_EQ(ReadLisOverview(db, settings).notAccepted(), 0);

@@ -77,7 +77,7 @@ void address(LisItem &item, const QString &orderControl)
     item.controlId = ControlIdFor(item.accnStr, item.digest, orderControl, item.acceptedBefore);
 }
 
-LisItem present(const LisRegistration &r, const History *h, const LisSettings &settings)
+LisItem present(const LisRegistration &r, const History *h, const LisSettings &settings, LisReading reading)
 {
     LisItem item;
     item.orderId = r.orderId;
@@ -86,6 +86,11 @@ LisItem present(const LisRegistration &r, const History *h, const LisSettings &s
     item.patient = QStringLiteral("%1, %2").arg(r.lastName, r.firstName);
     item.acceptedBefore = h ? h->accepted : 0;
     item.lastMessage = h ? h->last.id : 0;
+    // Only what the LIS accepted is compared with the register's content.
+    if (reading == LisReading::StatesOnly && !item.acceptedBefore) {
+        item.state = h ? stateOfLast(*h, LisState::NotSent) : LisState::NotSent;
+        return item;
+    }
     try {
         item.message = BuildOrderMessage(r, settings);
         item.digest = ContentDigest(item.message);
@@ -144,7 +149,7 @@ std::optional<LisItem> deleted(const History &h, const LisMessages &messages)
 
 } // namespace
 
-LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings)
+LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings, LisReading reading)
 {
     const LisMessages messages(db);
     QHash<qint64, History> histories;
@@ -153,9 +158,9 @@ LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings)
     ForEachRegistration(db, RegistrationOrder::Accession, [&](const LisRegistration &r) {
         const auto h = histories.find(r.orderId);
         if (h == histories.end()) {
-            overview.items << present(r, nullptr, settings);
+            overview.items << present(r, nullptr, settings, reading);
         } else {
-            overview.items << present(r, &*h, settings);
+            overview.items << present(r, &*h, settings, reading);
             histories.erase(h);
         }
     });
@@ -173,7 +178,7 @@ QString LisPendingText(const QSqlDatabase &db, const QString &settingsFile)
     const LisSettings settings = LisSettings::Read(settingsFile);
     if (!settings.fault(settingsFile).isEmpty() || !LisMessages(db).present())
         return {};
-    const int waiting = ReadLisOverview(db, settings).notAccepted();
+    const int waiting = ReadLisOverview(db, settings, LisReading::StatesOnly).notAccepted();
     return waiting ? QStringLiteral("LIS: %1 not accepted").arg(waiting) : QStringLiteral("LIS: all accepted");
 }
 

@@ -50,9 +50,14 @@ struct LisOverview {
     int notAccepted() const;
 };
 
-// Reads the register and its messages (the register must have lis_messages).
-// Raises EDatabaseError.
-LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings);
+// What a reading of the states is for: a send (every message to send built), or
+// only the states (a message built only where the state depends on it).
+enum class LisReading { ForSending, StatesOnly };
+
+// Reads the register and its messages (a register without lis_messages reads as
+// one that never sent). Raises EDatabaseError.
+LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings,
+                            LisReading reading = LisReading::ForSending);
 
 // The main window's word on the LIS ("LIS: 3 not accepted"), or nothing for a
 // station with no LIS set or a register without its messages. Raises EDatabaseError.

@@ -3,6 +3,7 @@
 #include "lis/LisStates.h"
 #include "lis/OrderMessage.h"
 #include "register/RecordStore.h"
+#include "register/RegisterStatement.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -170,6 +171,13 @@ TEST(LisRegister, DeleteCancelsAndKeepsTheNumberResetCancelsNothing)
     }
     const QSqlDatabase db = store.database();
     const LisSettings settings;
+    // The main window's count reads only the states: it must agree with a send's reading.
+    const auto sameCounts = [&] {
+        const LisOverview full = ReadLisOverview(db, settings);
+        const LisOverview states = ReadLisOverview(db, settings, LisReading::StatesOnly);
+        for (LisState state : AllStates)
+            EXPECT_EQ(states.count(state), full.count(state)) << StateText(state).toStdString();
+    };
     LisMessages messages(db);
     ASSERT_TRUE(messages.present());
     // Both as the LIS accepted them.
@@ -184,6 +192,10 @@ TEST(LisRegister, DeleteCancelsAndKeepsTheNumberResetCancelsNothing)
         messages.close(row, LisMessages::Accepted, {});
     }
     EXPECT_EQ(ReadLisOverview(db, settings).notAccepted(), 0);
+    sameCounts();
+    ExecRegister(db, QStringLiteral("UPDATE patients SET Location = 'ICU' WHERE AccnNum = 100012345"));
+    EXPECT_EQ(ReadLisOverview(db, settings, LisReading::StatesOnly).count(LisState::Changed), 1);
+    sameCounts();
 
     ASSERT_EQ(store.tblPatients.asInteger(QStringLiteral("AccnNum")), 100012346); // the newest, current since its save
     store.DeleteCurrent();
@@ -194,6 +206,7 @@ TEST(LisRegister, DeleteCancelsAndKeepsTheNumberResetCancelsNothing)
     EXPECT_EQ(overview.items[1].orderControl, OrderControl::Cancel);
     EXPECT_EQ(overview.items[1].message.field(overview.items[1].message.segmentsOf(QStringLiteral("ORC")).first(), 2),
               QStringLiteral("X12346-CBC^TABRIX"));
+    sameCounts();
 
     store.EmptyPatients();
     overview = ReadLisOverview(db, settings);

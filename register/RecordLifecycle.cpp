@@ -1,6 +1,7 @@
 #include "register/RecordLifecycle.h"
 #include "base/Clock.h"
 #include "base/Prompter.h"
+#include "register/IdentityCheck.h"
 #include "register/SQUtils.h"
 
 namespace Tabrix {
@@ -85,7 +86,7 @@ bool RecordLifecycle::TryPost()
     Cursor &p = m_store.tblPatients;
     if (!p.editing())
         return true;
-    if (!CheckFields())
+    if (!CheckFields() || !identityConfirmed())
         return false;
     const bool isNew = p.state() == Cursor::State::Insert;
     if (isNew) {
@@ -106,6 +107,22 @@ bool RecordLifecycle::TryPost()
         return false;
     }
     return true;
+}
+
+// A record naming a patient the register holds otherwise is saved only when the
+// user says so; No leaves it being edited at the field that differs.
+bool RecordLifecycle::identityConfirmed()
+{
+    std::optional<IdentityConflict> conflict;
+    try {
+        conflict = FindIdentityConflict(m_store.database(), m_store.tblPatients);
+    } catch (const ETabrixError &) {
+        return true; // a register that cannot be read is said by the save itself
+    }
+    if (!conflict || prompter().ask(QuestionKind::Warning, conflict->question))
+        return true;
+    FocusColumn(conflict->column);
+    return false;
 }
 
 // Saves a new record. When another station saved its number first (the register

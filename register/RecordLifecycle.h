@@ -26,6 +26,8 @@ public:
     std::function<bool()> CheckFields = [] { return true; };
     // Puts the keyboard focus in the last-name box of a new record.
     std::function<void()> FocusLastName = [] {};
+    // Puts the keyboard focus in the box of a column.
+    std::function<void(const QString &column)> FocusColumn = [](const QString &) {};
     // Tells the user a passing fact (the status bar).
     std::function<void(const QString &)> ShowStatus = [](const QString &) {};
 
@@ -47,6 +49,7 @@ public:
 private:
     void tblPatientsNewRecord();
     bool postNew();
+    bool identityConfirmed();
     RecordStore &m_store;
     int m_collisions = 0;
 };

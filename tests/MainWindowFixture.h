@@ -64,7 +64,7 @@ struct MainWindowFixture {
     void fillValid(const QString &last)
     {
         const std::pair<const char *, QString> values[] = {
-            {"Last_Name", last}, {"First_Name", "OSKA"}, {"Patient_id", "MRN1"}, {"DOB", "01/19/1970"},
+            {"Last_Name", last}, {"First_Name", "OSKA"}, {"Patient_id", "MRN" + last}, {"DOB", "01/19/1970"},
             {"Location", "W1"}, {"Collection_date", "06/15/2026"}, {"Collection_Time", "0930"},
             {"Recieve_date", "06/15/2026"}, {"Recieve_Time", "1000"}};
         for (const auto &[column, value] : values)

@@ -62,7 +62,7 @@ int main(int argc, char **argv)
             return 1; // refused: the reason is on standard error
         p.setValue(QStringLiteral("Last_Name"), QStringLiteral("%1-%2").arg(name).arg(i));
         p.setValue(QStringLiteral("First_Name"), name);
-        p.setValue(QStringLiteral("Patient_id"), QStringLiteral("MRN%1").arg(i));
+        p.setValue(QStringLiteral("Patient_id"), QStringLiteral("MRN%1-%2").arg(name).arg(i));
         p.setValue(QStringLiteral("DOB"), QStringLiteral("01/19/1970"));
         p.setValue(QStringLiteral("Location"), QStringLiteral("W1"));
         const QDateTime collected = Clock::now().addSecs(-3600);

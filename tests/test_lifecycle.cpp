@@ -54,12 +54,13 @@ struct Counter {
         QSqlQuery q(store.database());
         q.prepare("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name, First_Name, Gender, Patient_id, DOB, "
                   "Location, Collection_date, Collection_Time, Recieve_date, Recieve_Time) "
-                  "VALUES (?, ?, ?, ?, 'F', 'M', 'MRN1', '01/19/1970', 'W1', '12/08/2026', '0930', '12/08/2026', '1000')");
+                  "VALUES (?, ?, ?, ?, 'F', 'M', ?, '01/19/1970', 'W1', '12/08/2026', '0930', '12/08/2026', '1000')");
         q.addBindValue(n);
         const QString text = AccnNumToStr(n); // none for a number without a text form
         q.addBindValue(text.isNull() ? QStringLiteral("") : text);
         q.addBindValue(Now);
         q.addBindValue(QStringLiteral("P%1").arg(n));
+        q.addBindValue(QStringLiteral("MRN%1").arg(n)); // the patient Fill names for this number
         ASSERT_TRUE(q.exec()) << qPrintable(q.lastError().text());
     }
 
@@ -69,7 +70,7 @@ struct Counter {
         p.Edit();
         p.setValue("Last_Name", QStringLiteral("P%1").arg(p.asInteger("AccnNum")));
         p.setValue("First_Name", "F");
-        p.setValue("Patient_id", "MRN1");
+        p.setValue("Patient_id", QStringLiteral("MRN%1").arg(p.asInteger("AccnNum"))); // a patient of its own
         p.setValue("DOB", "01/19/1970");
         p.setValue("Location", "W1");
         p.setValue("Collection_Time", "0930");
@@ -349,6 +350,7 @@ TEST(Lifecycle, ANumberAnotherStationSavedFirstIsNeverSavedTwice)
     // The range's last number taken meanwhile: the range message, and what was typed stays.
     s.run("New Fill");
     s.store.tblPatients.setValue("Last_Name", "TYPED");
+    s.store.tblPatients.setValue("Patient_id", "MRN-TYPED"); // not the patient the other station saved
     s.seed(Min + 2);
     play(s, {{"Save", Min + 2, 3, "Save Cancel", RangeUsedUp}});
     EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
@@ -437,4 +439,70 @@ TEST(Lifecycle, TheUpgradeKeepsTheNumbersOfTheRegisterAndOfItsLabels)
     EXPECT_EQ(s.nextNum(), Min + 3);
     EXPECT_TRUE(RegisterSetup::UpgradeRegister(s.store.database()).isEmpty()); // again: nothing changes
     play(s, {{"New Fill Save", Min + 4, 3, "New Print Prev Next Others"}});
+}
+
+// A registration naming a patient the register holds otherwise is saved only after
+// a question; No leaves it being edited at the field that differs.
+TEST(Lifecycle, APatientHeldUnderAnotherIdentityIsAskedAbout)
+{
+    struct Case {
+        const char *last, *first, *id, *dob;
+        const char *question; // none: saved without one
+        const char *column;
+    };
+    const Case cases[] = {
+        {"DOE", "JANE", "MRN100234", "03/14/1985", nullptr, nullptr}, // the same patient again
+        {"DOE", "JAN", "MRN100234", "03/14/1985",
+         "Patient ID MRN100234 is registered as DOE, JANE, born 03/14/1985 (X100). This registration names DOE, JAN. "
+         "Save it anyway?",
+         "First_Name"},
+        {"DOE", "JANE", "MRN100234", "03/15/1985",
+         "Patient ID MRN100234 is registered as DOE, JANE, born 03/14/1985 (X100). This registration names DOE, JANE, "
+         "born 03/15/1985. Save it anyway?",
+         "DOB"},
+        {"ROE", "JANE", "MRN100234", "03/14/1985",
+         "Patient ID MRN100234 is registered as DOE, JANE, born 03/14/1985 (X100). This registration names ROE, JANE. "
+         "Save it anyway?",
+         "Last_Name"},
+        {"DOE", "JANE", "MRN999", "03/14/1985",
+         "DOE, JANE, born 03/14/1985, is registered with Patient ID MRN100234 (X100). This registration names Patient "
+         "ID MRN999. Save it anyway?",
+         "Patient_id"},
+        {"DOE", "JANE", "MRN999", "03/15/1985", nullptr, nullptr}, // another patient of the same name
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.id + std::string(" ") + c.first + " " + c.dob);
+        for (const bool yes : {false, true}) {
+            Counter s(Min, Min + 100);
+            QString focused;
+            s.life.FocusColumn = [&](const QString &column) { focused = column; };
+            Cursor &p = s.store.tblPatients;
+            const auto enter = [&](const char *last, const char *first, const char *id, const char *dob) {
+                s.run("New Fill");
+                p.setValue("Last_Name", last), p.setValue("First_Name", first), p.setValue("Patient_id", id);
+                p.setValue("DOB", dob);
+            };
+            enter("DOE", "JANE", "MRN100234", "03/14/1985");
+            ASSERT_TRUE(s.life.TryPost());
+            enter(c.last, c.first, c.id, c.dob);
+            s.prompter.answers.push_back(yes);
+            const bool saved = s.life.TryPost();
+            if (!c.question) {
+                EXPECT_TRUE(saved);
+                EXPECT_TRUE(s.prompter.questions.isEmpty()) << qPrintable(s.prompter.questions.join('|'));
+                break;
+            }
+            ASSERT_EQ(s.prompter.questions, QStringList{c.question});
+            EXPECT_EQ(saved, yes);
+            EXPECT_EQ(s.rows(), yes ? 2 : 1);
+            EXPECT_EQ(p.editing(), !yes);
+            EXPECT_EQ(focused, yes ? QString() : QString(c.column));
+            if (yes) { // saved as it is: a later save of it asks nothing more
+                p.Edit();
+                p.setValue("Location", "ICU");
+                EXPECT_TRUE(s.life.TryPost());
+                EXPECT_EQ(s.prompter.questions.size(), 1);
+            }
+        }
+    }
 }

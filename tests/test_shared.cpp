@@ -293,7 +293,7 @@ TEST(SharedRegister, ASaveAfterTheServerRestartedReconnectsAndSavesOnce)
             life.tbNewClick();
             p.setValue("Last_Name", last);
             p.setValue("First_Name", "OSKA");
-            p.setValue("Patient_id", "MRN1");
+            p.setValue("Patient_id", "MRN" + last);
             p.setValue("DOB", "01/19/1970");
             p.setValue("Location", "W1");
             p.setValue("Collection_date", Clock::now().addSecs(-3600).toString("MM/dd/yyyy"));

@@ -67,7 +67,7 @@ keys() { xdotool key --delay 60 "$@"; sleep 0.2; }
 typed() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
 field() { typed "$1"; keys Return; }
 # patient NAME: a registration typed from F5 until it is saved, on reaching its test box.
-patient() { keys F5; field "$1"; field oska; keys Return; field mrn1; field 011970; field w1; field t; field -5; field t; keys Return; }
+patient() { keys F5; field "$1"; field oska; keys Return; field "mrn$1"; field 011970; field w1; field t; field -5; field t; keys Return; }
 
 # new_program DIR: a program folder with the program ($TABRIX) and an empty register ($SETUP).
 new_program() {

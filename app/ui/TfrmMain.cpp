@@ -125,6 +125,7 @@ void TfrmMain::attachRecordCommands()
     m_entry = new PatientEntry(*m_panel, m_lifecycle, *m_testCodes, m_station);
     m_lifecycle.CheckFields = [this] { return m_entry->CheckFields(); };
     m_lifecycle.FocusLastName = [this] { m_panel->lastName()->setFocus(Qt::OtherFocusReason); };
+    m_lifecycle.FocusColumn = [this](const QString &column) { m_entry->focusColumn(column); };
     // Over the station's name for a while, then the name again.
     m_lifecycle.ShowStatus = [this](const QString &text) { statusBar()->showMessage(text, 30000); };
 

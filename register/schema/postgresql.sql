@@ -107,3 +107,8 @@ CREATE TABLE IF NOT EXISTS lis_messages (
   Message      TEXT NOT NULL DEFAULT ''         -- the message as sent, segments ending in CR
 );
 CREATE INDEX IF NOT EXISTS lis_messages_Order_id ON lis_messages (Order_id, Message_id);
+
+-- A registration's patient is looked up before it is saved: the same patient id
+-- with another name or date of birth, or the same name and date of birth with
+-- another patient id (patients_Patient_id serves the first).
+CREATE INDEX IF NOT EXISTS patients_identity ON patients (Last_Name, First_Name, DOB);

@@ -219,6 +219,15 @@ void PatientEntry::completeBox(QWidget *box)
     }
 }
 
+void PatientEntry::focusColumn(const QString &column)
+{
+    if (QWidget *box = m_panel.boxForColumn(column)) {
+        box->setFocus(Qt::OtherFocusReason);
+        if (auto *edit = qobject_cast<QLineEdit *>(box))
+            edit->selectAll();
+    }
+}
+
 bool PatientEntry::CheckFields()
 {
     try {
@@ -227,11 +236,7 @@ bool PatientEntry::CheckFields()
         if (!failure)
             return true;
         ShowError(failure->message);
-        if (QWidget *box = m_panel.boxForColumn(failure->column)) {
-            box->setFocus(Qt::OtherFocusReason);
-            if (auto *edit = qobject_cast<QLineEdit *>(box))
-                edit->selectAll();
-        }
+        focusColumn(failure->column);
     } catch (const std::exception &) {
         // any other failure refuses the save without a word
     }

@@ -26,6 +26,8 @@ public:
     // Completes the focused box, then runs the record's checks; on a failure shows
     // its message and puts the focus, text selected, in the box concerned.
     bool CheckFields();
+    // Puts the focus in the box of a column, its text selected.
+    void focusColumn(const QString &column);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -72,7 +72,7 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
         "  Export &for LIS (FHIR) ", "-", "  E&xit ",
         "&Edit", "  Preferences ", "  Printer Template ", "-", "  Reset Accns ",
         "Record", "  New F5", "  Cancel F6", "  Save F7", "  Print F8", "-", "  Delete ", "-", "  Previous ", "  Next ",
-        "-", "  Preview Labels ", "  Label History ",
+        "-", "  Preview Labels ", "  Label History ", "  Find\u2026 Ctrl+F",
         "&View", "  Patient Log ",
         "&About", "  &Help ", "  &Web Help and Updates ", "-", "  &About "}));
 

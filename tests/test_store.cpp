@@ -1,6 +1,8 @@
 #include "base/TabrixDefs.h"
 #include "log/PatientLogModel.h"
 #include "register/RecordStore.h"
+#include "register/RegistrationFinder.h"
+#include "register/SQUtils.h"
 #include "tests/TestSupport.h"
 
 #include <QSqlQuery>
@@ -300,4 +302,50 @@ TEST(PatientLog, ALargeRegistersRowsAreRightWhereverTheyAreReadFrom)
     }
     model.reload();
     EXPECT_EQ(model.rowCount(), patients + 2);
+}
+
+// Find: each form a clerk types, and Return again for the next match.
+TEST(Finder, EachFormFindsItsRegistrationsInTurn)
+{
+    Register r;
+    r.open();
+    const struct { qint32 accn; const char *last, *first, *id; } patients[] = {
+        {100012345, "DOE", "JANE", "MRN7"}, {100012346, "DOE", "JOHN", "MRN8"}, {100012347, "DOEBLER", "ANN", "MRN7"},
+        {100012348, "DOF", "JANE", "MRN9"}, {110000042, "PINDLE", "OSKA", "X12345"},
+    };
+    QMap<qint64, QString> accnOf;
+    for (const auto &p : patients) {
+        const qint32 id = Support::AddPatient(r.store, {{"AccnNum", p.accn}, {"AccnStr", AccnNumToStr(p.accn)},
+                                                        {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
+                                                        {"Last_Name", p.last}, {"First_Name", p.first},
+                                                        {"Patient_id", p.id}});
+        accnOf[id] = AccnNumToStr(p.accn);
+    }
+    const struct {
+        const char *typed;
+        QStringList found; // in turn, then none, then the first again
+    } cases[] = {
+        {"X12346", {"X12346"}},
+        {"100012346", {"X12346"}},
+        {" m42 ", {"M42"}},
+        {"X12345", {"X12345", "M42"}}, // the accession number, then the patient id X12345
+        {"mrn7", {"X12345", "X12347"}},
+        {"DOE, J", {"X12345", "X12346"}},
+        {"DOE, JO", {"X12346"}},
+        {"DOE,", {"X12345", "X12346"}},
+        {"DOE", {"X12345", "X12346", "X12347"}},
+        {"do", {"X12345", "X12346", "X12347", "X12348"}},
+        {"SMITH", {}},
+        {"X99999", {}},
+    };
+    RegistrationFinder finder(r.store.database());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        QStringList found;
+        while (const auto key = finder.next(QString::fromLatin1(c.typed)))
+            found << accnOf.value(key->toLongLong());
+        EXPECT_EQ(found, c.found);
+        const auto again = finder.next(QString::fromLatin1(c.typed));
+        EXPECT_EQ(again ? accnOf.value(again->toLongLong()) : QString(), c.found.value(0));
+    }
 }

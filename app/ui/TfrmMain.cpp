@@ -12,6 +12,7 @@
 #include "labels/LabelLedger.h"
 #include "labels/PrintRun.h"
 #include "lis/LisStates.h"
+#include "register/ui/TfrmFind.h"
 #include "lis/ui/TfrmSendToLis.h"
 #include "log/ui/ExportCommand.h"
 #include "log/ui/TfrmPatientLog.h"
@@ -144,6 +145,7 @@ void TfrmMain::attachRecordCommands()
     attach({tbPrev, Previous1}, [this] { m_lifecycle.tbPrevClick(); });
     attach({tbNext, Next1}, [this] { m_lifecycle.tbNextClick(); });
     attach({Delete1}, [this] { m_lifecycle.Delete1Click(); });
+    attach({Find1}, [this] { TfrmFind(m_lifecycle, m_store, this).exec(); });
     attach({EmptyDatabase1}, [this] {
         m_lifecycle.EmptyDatabase1Click();
         m_lisRefresh.start();
@@ -167,7 +169,7 @@ void TfrmMain::tblPatientsStateChange()
     Previous1->setEnabled(tbPrev->isEnabled());
     Next1->setEnabled(tbNext->isEnabled());
     for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1, ExportLabelHistory1, LabelHistory1, SendToLis1,
-                          ExportForLis1})
+                          ExportForLis1, Find1})
         item->setEnabled(c.Others);
 }
 
@@ -226,7 +228,7 @@ void TfrmMain::buildToolbarAndMenus()
     tbNext = button("tbNext", Pictures::Tool::Next, "Next Record", false);
 
     const auto item = [&](QMenu *menu, const char *name, const char *caption, QKeySequence key = {}) {
-        QAction *a = menu->addAction(QString::fromLatin1(caption));
+        QAction *a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(QString::fromLatin1(name));
         a->setShortcut(key);
         return a;
@@ -257,6 +259,7 @@ void TfrmMain::buildToolbarAndMenus()
     record->addSeparator();
     PreviewLabels1 = item(record, "PreviewLabels1", "Preview Labels");
     LabelHistory1 = item(record, "LabelHistory1", "Label History");
+    Find1 = item(record, "Find1", "Find\u2026", QKeySequence(Qt::CTRL | Qt::Key_F));
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     AccnList1 = item(view, "AccnList1", "Patient Log");
     QMenu *about = menuBar()->addMenu(QStringLiteral("&About"));

@@ -1,6 +1,8 @@
 #include "log/PatientLogModel.h"
 #include "base/DateFormat.h"
 #include "register/Cursor.h"
+#include "register/RegisterStatement.h"
+#include "register/SQUtils.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -75,6 +77,29 @@ const QList<QSqlRecord> &PatientLogModel::pageAt(qint64 page) const
                                 : m_patients.rowsBeside(after.row, Cursor::Direction::Before, skipBefore, size));
     m_pages.insert(page, rows);
     return *m_pages.object(page);
+}
+
+QVariant PatientLogModel::keyOfTyped(const QString &typed) const
+{
+    const QStringList order = m_patients.sortFields();
+    if (order.isEmpty() || typed.isEmpty())
+        return {};
+    const QString field = order.first();
+    if (m_patients.dateTimeColumns().contains(field.toLower()))
+        return {}; // a date is not typed as its stored text
+    QVariant from = typed.toUpper();
+    if (field.compare(QLatin1String("AccnNum"), Qt::CaseInsensitive) == 0) {
+        bool digits = false;
+        const qint64 n = typed.toLongLong(&digits);
+        from = digits ? n : qint64(AccnStrToNum(typed.toUpper()));
+        if (from.toLongLong() == 0)
+            return {};
+    }
+    QSqlQuery q = ExecRegister(m_patients.database(),
+                               QStringLiteral("SELECT %1 FROM %2 WHERE %3 >= ? ORDER BY %4, %1 LIMIT 1")
+                                   .arg(m_patients.keyField(), m_patients.table(), field, order.join(QStringLiteral(", "))),
+                               {from});
+    return q.next() ? q.value(0) : QVariant();
 }
 
 QVariant PatientLogModel::keyAt(int row) const

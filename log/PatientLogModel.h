@@ -24,6 +24,11 @@ public:
     // from it.
     int currentRow() const;
     QVariant keyAt(int row) const;
+    // The key of the first row, in the order, whose first sort field starts with
+    // `typed` or, when none does, of the first row after where it would stand (for
+    // accession order: the first number not below the one typed); null when none.
+    // One indexed lookup.
+    QVariant keyOfTyped(const QString &typed) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -29,6 +29,7 @@ public:
     void setDatabase(const QSqlDatabase &db) { m_db = db; }
     QSqlDatabase database() const { return m_db; }
     QString table() const { return m_table; }
+    QString keyField() const { return m_keyField; }
     // Field names of the order, ascending. Keeps the current row.
     void setSortFields(const QStringList &fields);
     QStringList sortFields() const { return m_sortFields; }

@@ -123,6 +123,29 @@ TEST(PatientLog, SortsChoosesAndTheMainWindowFollows)
     EXPECT_EQ(w.current(), "M1");
 }
 
+// Typing into the grid finds the typed start of a value in the sorted column.
+TEST(PatientLog, TypingFindsTheStartOfAValueInTheSortedColumn)
+{
+    LogWindow w(Four);
+    w.open([&] {
+        auto *grid = Support::Control<QTableView>(*w.log, "DBGrid1");
+        const auto type = [&](const char *keys, const char *expected) {
+            QTest::qWait(1100); // a new text after a pause
+            QTest::keyClicks(grid, QString::fromLatin1(keys));
+            EXPECT_EQ(w.current(), expected) << keys;
+            EXPECT_EQ(grid->currentIndex().row(), w.column(0).indexOf(expected)) << keys;
+        };
+        type("110000001", "M1"); // accession order: the number typed
+        type("100000006", "X6");
+        grid->horizontalHeader()->sectionClicked(1); // last name, first name, patient id
+        type("sm", "X7");        // SMITH ANNE P2, the first SMITH
+        type("jo", "M1");
+        type("k", "X7");         // no K: the first name after it
+        grid->horizontalHeader()->sectionClicked(3); // patient id
+        type("p9", "X6");
+    });
+}
+
 TEST(PatientLog, EveryColumnShowsItsWidestValueWithoutScrolling)
 {
     LogWindow w({{100000005, "MARTINEZ-GONZALEZ-AB", "CHUKWUEMEKA-JOHANNA", "MRN-0048291300000001", {}},

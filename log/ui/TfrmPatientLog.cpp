@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QKeyEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -56,6 +57,7 @@ TfrmPatientLog::TfrmPatientLog(const Station &station, QWidget *parent)
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
     DBGrid1->setMinimumSize(640, 360);
+    DBGrid1->installEventFilter(this); // typing finds a row by the register's index, not by reading every row
 
     btnPrint = new QPushButton(Pictures::toolIcon(Pictures::Tool::Print), QStringLiteral("Print"), this);
     btnPrint->setObjectName(QStringLiteral("btnPrint"));
@@ -102,6 +104,33 @@ void TfrmPatientLog::setDataSource(Cursor *patients)
                 DataSource1->Locate(key);
         });
     });
+}
+
+bool TfrmPatientLog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            RunGuarded([&] { typeAhead(text); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// The keys typed within a second of each other make one text: the first row of
+// the sorted column that starts with it becomes the current one.
+void TfrmPatientLog::typeAhead(const QString &text)
+{
+    if (!m_lastKey.isValid() || m_lastKey.elapsed() > 1000)
+        m_typed.clear();
+    m_lastKey.restart();
+    m_typed += text;
+    const QVariant key = m_model->keyOfTyped(m_typed);
+    if (key.isNull() || !DataSource1->Locate(key))
+        return;
+    showCurrentRecord();
 }
 
 void TfrmPatientLog::showEvent(QShowEvent *event)

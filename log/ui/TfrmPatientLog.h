@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QAction;
 class QPushButton;
@@ -32,6 +33,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormShow();
@@ -40,6 +42,7 @@ private:
     void applySort(const QStringList &fields);
     void showCurrentRecord();
     void fitToContents();
+    void typeAhead(const QString &text);
 
     const Station &m_station;
     QTableView *DBGrid1;
@@ -47,6 +50,8 @@ private:
     QAction *PrintPreview1, *Print1, *Exit1, *Accn1, *LastNameFirstName1, *PatientID1;
     Cursor *DataSource1 = nullptr;
     PatientLogModel *m_model = nullptr;
+    QString m_typed;          // what was typed into the grid, while the keys come quickly
+    QElapsedTimer m_lastKey;
 };
 
 } // namespace Tabrix

@@ -10,7 +10,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 echo "# Benchmark results"
 echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(date -u +%Y-%m-%d)."
-for b in bench_store bench_labels bench_editor bench_log bench_stations bench_preview bench_lis; do
+for b in bench_store bench_labels bench_editor bench_log bench_stations bench_preview bench_lis bench_identity; do
   echo
   echo "## $b"
   echo

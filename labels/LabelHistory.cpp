@@ -61,6 +61,16 @@ void LabelHistoryModel::showLabelsOf(const QVariant &orderId)
     endResetModel();
 }
 
+LedgerLabel LabelHistoryModel::labelAt(int row) const
+{
+    const QSqlRecord *r = record(row);
+    if (!r)
+        return {};
+    return {r->value(QStringLiteral("Order_id")), r->value(QStringLiteral("AccnStr")).toString(),
+            r->value(QStringLiteral("TestCode")).toString(), r->value(QStringLiteral("Digest")).toString(),
+            r->value(QStringLiteral("Outcome")).toString() == LabelJob::Sent};
+}
+
 const QSqlRecord *LabelHistoryModel::record(int row) const
 {
     if (row < 0 || row >= m_count)

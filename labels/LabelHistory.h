@@ -10,6 +10,14 @@ namespace Tabrix {
 // The print ledger's rows as the label history shows them, newest first: those of
 // one registration, or of the whole register, read a page at a time as rows come
 // into view. Reprints and labels that did not print stand out by their colours.
+// A label of the ledger, as a reprint of it needs it.
+struct LedgerLabel {
+    QVariant orderId; // none for a test label
+    QString accnStr, testCode, digest;
+    bool sent = false;
+    bool reprintable() const { return sent && !orderId.isNull(); }
+};
+
 class LabelHistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -19,6 +27,9 @@ public:
     // The labels of the registration `orderId`, or of the whole register when it is
     // null; raises EDatabaseError when the ledger cannot be read.
     void showLabelsOf(const QVariant &orderId);
+
+    // The label of a row (an empty one for a row that is not there).
+    LedgerLabel labelAt(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -69,6 +69,38 @@ Registration RegistrationToPrint(const PrinterDefinition &definition, RecordLife
 
 PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintRunWindow &window)
 {
+    return run(definition, window, true, [this](const Registration &record) {
+        QList<TestOrder> toPrint;
+        const QSet<QString> sentBefore = m_sentBefore.value(keyText(record.orderId()));
+        for (const TestOrder &test : record.tests())
+            if (!sentBefore.contains(keyText(test.testId)))
+                toPrint << test;
+        return toPrint.isEmpty() ? record.tests() : toPrint; // what was missing has gone meanwhile: a print of them all
+    });
+}
+
+PrintRunResult PrintRun::reprint(const PrinterDefinition &definition, const PrintRunWindow &window,
+                                 const QString &testCode, int copies)
+{
+    return run(definition, window, false, [&](const Registration &record) {
+        QList<TestOrder> toPrint;
+        for (const TestOrder &test : record.tests())
+            if (test.code == testCode) {
+                while (toPrint.size() < copies)
+                    toPrint << test;
+                break;
+            }
+        if (toPrint.isEmpty())
+            ShowError(QStringLiteral("%1 has no test %2 any more").arg(record.accnStr(), testCode));
+        return toPrint;
+    });
+}
+
+// `remember`: a run that stops is remembered, so that the next print of the
+// registration sends only its labels still missing (a reprint leaves that as it is).
+PrintRunResult PrintRun::run(const PrinterDefinition &definition, const PrintRunWindow &window, bool remember,
+                             const std::function<QList<TestOrder>(const Registration &)> &choose)
+{
     PrintRunResult result;
     const auto say = [&](const QString &text) {
         if (window.showStatus)
@@ -88,26 +120,28 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
         return result;
     result.accnStr = record.accnStr();
     const QString orderKey = keyText(record.orderId());
-    QList<TestOrder> toPrint;
-    const QSet<QString> sentBefore = m_sentBefore.take(orderKey);
-    for (const TestOrder &test : record.tests())
-        if (!sentBefore.contains(keyText(test.testId)))
-            toPrint << test;
-    if (toPrint.isEmpty()) // what was missing has gone meanwhile: a print of them all
-        toPrint = record.tests();
+    const QList<TestOrder> toPrint = choose(record);
+    if (toPrint.isEmpty())
+        return result;
+    QSet<QString> sent = remember ? m_sentBefore.take(orderKey) : QSet<QString>();
 
     const StationSettings &station = m_store.station().settings();
     RecordedPrinting recorded(m_store.database(), station.PrinterWait, std::exchange(m_incomplete, {}));
-    QSet<QString> sent = sentBefore;
     QString printer, stoppedAt;
-    for (const TestOrder &test : std::as_const(toPrint)) {
+    QStringList unprinted;
+    for (const TestOrder &test : toPrint) {
+        if (!stoppedAt.isEmpty()) {
+            unprinted << test.code;
+            continue;
+        }
         RecordLabel label;
         try {
             label = LabelOfTest(definition.lines, record, test, station);
         } catch (const ETabrixError &e) {
             stoppedAt = QStringLiteral("%1, test %2").arg(result.accnStr, test.code);
+            unprinted << test.code;
             prompter().generalError(WithFullStop(e.message())); // a template that cannot be expanded
-            break;
+            continue;
         }
         say(QStringLiteral("Printing the label for %1").arg(label.name));
         const LabelJob job = recorded.print({record.orderId(), record.value(QStringLiteral("AccnNum")), result.accnStr,
@@ -117,8 +151,9 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
             printer = job.printer;
         if (!job.sent()) {
             stoppedAt = label.name;
+            unprinted << test.code;
             ShowPrintFailure(job);
-            break;
+            continue;
         }
         ++result.sent;
         sent.insert(keyText(test.testId));
@@ -127,10 +162,8 @@ PrintRunResult PrintRun::print(const PrinterDefinition &definition, const PrintR
         ShowError(incomplete);
     m_incomplete = recorded.incomplete();
 
-    for (const TestOrder &test : std::as_const(toPrint))
-        if (!sent.contains(keyText(test.testId)))
-            result.unprinted << test.code;
-    if (result.failed())
+    result.unprinted = unprinted;
+    if (remember && result.failed())
         m_sentBefore.insert(orderKey, sent);
 
     const QString done = QStringLiteral("%1 label%2 sent to %3 for %4")

@@ -63,8 +63,15 @@ class PrintRun {
 public:
     PrintRun(RecordLifecycle &lifecycle, RecordStore &store) : m_lifecycle(lifecycle), m_store(store) {}
     PrintRunResult print(const PrinterDefinition &definition, const PrintRunWindow &window);
+    // Prints `copies` more labels of the current registration's test `testCode`
+    // (labels that jammed, replaced), in the same way: each a job of its own with
+    // its ledger row, which counts it as a reprint.
+    PrintRunResult reprint(const PrinterDefinition &definition, const PrintRunWindow &window, const QString &testCode,
+                           int copies);
 
 private:
+    PrintRunResult run(const PrinterDefinition &definition, const PrintRunWindow &window, bool remember,
+                       const std::function<QList<TestOrder>(const Registration &)> &choose);
     RecordLifecycle &m_lifecycle;
     RecordStore &m_store;
     QHash<QString, QSet<QString>> m_sentBefore; // by Order_id: the tests a run that stopped did send

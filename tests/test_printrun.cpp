@@ -5,6 +5,10 @@
 #include "tests/MainWindowFixture.h"
 
 #include <QComboBox>
+#include <QInputDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
 #include <QMenuBar>
 #include <QProcess>
 #include <QTimer>
@@ -172,4 +176,59 @@ TEST(PrintRun, AFailedLabelKeepsTheRegistrationOnScreenAndPrintSendsWhatIsMissin
     EXPECT_EQ(s.said.last(), "2 labels sent to tabrix-labels for X12345");
     s.key(Qt::Key_Return); // all printed: the next registration begins
     EXPECT_EQ(s.patients().state(), Cursor::State::Insert);
+}
+
+// A jammed label replaced: from Label History one label again, from the test grid's
+// context menu two; each a job with the first print's bytes and a reprint's row.
+TEST(PrintRun, OneLabelIsPrintedAgainFromTheHistoryAndFromTheTestGrid)
+{
+    PrintingStation s;
+    s.set([](StationSettings &st) { st.PrinterWait = 0; });
+    s.registration("ALPHA", {"CBC", "TSH"});
+    QStringList before = Support::SpoolerJobs();
+    s.key(Qt::Key_F8);
+    const QList<QByteArray> first = Support::CapturedJobs(before, 2);
+    ASSERT_EQ(first, (QList<QByteArray>{"X12345 ALPHA CBC\r\n", "X12345 ALPHA TSH\r\n"}));
+
+    // Label History: the newest row is TSH's; Reprint, one label (the number offered).
+    before = Support::SpoolerJobs();
+    QTimer::singleShot(0, [&] {
+        QWidget *history = QApplication::activeModalWidget();
+        ASSERT_TRUE(history);
+        auto *rows = Support::Control<QTableView>(*history, "grdLabels");
+        rows->setCurrentIndex(rows->model()->index(0, 0));
+        auto *reprint = Support::Control<QPushButton>(*history, "btnReprint");
+        ASSERT_TRUE(reprint->isEnabled());
+        QTimer::singleShot(0, [] {
+            auto *copies = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(copies);
+            EXPECT_EQ(copies->intValue(), 1);
+            copies->accept();
+        });
+        reprint->click();
+        qobject_cast<QDialog *>(history)->accept();
+    });
+    Support::Control<QAction>(*s.main, "LabelHistory1")->trigger();
+    EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{first[1]});
+
+    // The test grid's context menu on CBC: Reprint Label…, two labels.
+    before = Support::SpoolerJobs();
+    QTableView *grid = Support::Control<QTableView>(*s.main, "DBGrid1");
+    QTimer::singleShot(0, [] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        QTimer::singleShot(0, [] {
+            auto *copies = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(copies);
+            copies->setIntValue(2);
+            copies->accept();
+        });
+        menu->close();
+        menu->actions().first()->trigger(); // Reprint Label…
+    });
+    emit grid->customContextMenuRequested(grid->visualRect(grid->model()->index(0, 0)).center());
+    EXPECT_EQ(Support::CapturedJobs(before, 2), (QList<QByteArray>{first[0], first[0]}));
+    EXPECT_EQ(s.rows("SELECT TestCode, Reprint, Outcome FROM label_log ORDER BY Label_id"),
+              (QList<QVariantList>{{"CBC", 0, "sent"}, {"TSH", 0, "sent"}, {"TSH", 1, "sent"}, {"CBC", 1, "sent"},
+                                   {"CBC", 2, "sent"}}));
 }

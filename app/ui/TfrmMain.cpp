@@ -9,6 +9,7 @@
 #include "app/ui/TfrmHelp.h"
 #include "app/ui/TfrmOptions.h"
 #include "editor/ui/TfrmCodeEditor.h"
+#include "labels/LabelHistory.h"
 #include "labels/LabelLedger.h"
 #include "labels/PrintRun.h"
 #include "lis/LisStates.h"
@@ -151,6 +152,9 @@ void TfrmMain::attachRecordCommands()
         m_lisRefresh.start();
     });
     connect(&m_store.tblPatients, &Cursor::stateChange, this, &TfrmMain::tblPatientsStateChange);
+    m_panel->testGrid()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_panel->testGrid(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { RunGuarded([&] { testGridMenu(at); }); });
 }
 
 // Each toolbar button first, then its menu item takes the button's state.
@@ -183,6 +187,45 @@ void TfrmMain::LoadTemplate()
     } catch (const ETabrixError &) {
         ShowError(QStringLiteral("Unable to load print template."));
     }
+}
+
+// A jammed label replaced: its registration becomes the current record (the record
+// on screen saved first) and `copies` labels of its test are printed as every label is.
+void TfrmMain::reprintLabel(const QVariant &orderId, const QString &testCode, int copies)
+{
+    Cursor &patients = m_store.tblPatients;
+    if (!m_lifecycle.TryPost())
+        return;
+    if (patients.key() != orderId && !patients.Locate(orderId)) {
+        ShowError(QStringLiteral("That registration is no longer in the register."));
+        return;
+    }
+    TypeAhead::Hold hold(*m_typeAhead, QStringLiteral("the labels for %1").arg(patients.asString(QStringLiteral("AccnStr"))));
+    m_printRun.reprint(m_printerDefinition,
+                       {[this](bool on) { ToolBar1->setEnabled(on); },
+                        [this](const QString &text) { statusBar()->showMessage(text, 30000); }},
+                       testCode, copies);
+}
+
+// The test grid's context menu: a test's label printed again.
+void TfrmMain::testGridMenu(const QPoint &at)
+{
+    QTableView *grid = m_panel->testGrid();
+    const QModelIndex test = grid->indexAt(at);
+    if (!test.isValid() || m_store.tblPatients.editing())
+        return;
+    QMenu menu(grid);
+    QAction *reprint = menu.addAction(QStringLiteral("Reprint Label\u2026"));
+    reprint->setObjectName(QStringLiteral("ReprintTestLabel"));
+    const QString code = test.siblingAtColumn(0).data().toString();
+    connect(reprint, &QAction::triggered, this, [this, code] {
+        RunGuarded([&] {
+            const QString name = QStringLiteral("%1, test %2").arg(m_store.tblPatients.asString(QStringLiteral("AccnStr")), code);
+            if (const auto copies = AskReprintCopies(this, name))
+                reprintLabel(m_store.tblPatients.key(), code, *copies);
+        });
+    });
+    menu.exec(grid->viewport()->mapToGlobal(at));
 }
 
 bool TfrmMain::tbPrintClick()
@@ -289,7 +332,13 @@ void TfrmMain::buildToolbarAndMenus()
     connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });
     connect(ExportLabelHistory1, &QAction::triggered, this,
             [this] { RunGuarded([this] { ExportLabelHistory1Click(this, m_store.database(), m_exportDir); }); });
-    connect(LabelHistory1, &QAction::triggered, this, [this] { RunGuarded([this] { LabelHistory1Click(this, m_store); }); });
+    connect(LabelHistory1, &QAction::triggered, this, [this] {
+        RunGuarded([this] {
+            LabelHistory1Click(this, m_store, [this](const LedgerLabel &label, int copies) {
+                reprintLabel(label.orderId, label.testCode, copies);
+            });
+        });
+    });
     connect(SendToLis1, &QAction::triggered, this, [this] {
         RunGuarded([this] { SendToLis1Click(this, m_station, m_store.database()); });
         refreshLisStatus();

@@ -61,6 +61,8 @@ private:
     void keepOnAScreen();
     void closeUnfinishedLabels();
     void refreshLisStatus();
+    void reprintLabel(const QVariant &orderId, const QString &testCode, int copies);
+    void testGridMenu(const QPoint &at);
     void PrinterTemplate1Click();
     void AccnList1Click();
     void Preferences1Click();

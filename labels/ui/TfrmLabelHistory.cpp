@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -14,8 +15,9 @@
 
 namespace Tabrix {
 
-TfrmLabelHistory::TfrmLabelHistory(const QSqlDatabase &db, const QVariant &orderId, const QString &accession, QWidget *parent)
-    : QDialog(parent), m_orderId(orderId), m_accession(accession)
+TfrmLabelHistory::TfrmLabelHistory(const QSqlDatabase &db, const QVariant &orderId, const QString &accession,
+                                   ReprintLabel reprint, QWidget *parent)
+    : QDialog(parent), m_orderId(orderId), m_accession(accession), m_reprintLabel(std::move(reprint))
 {
     setObjectName(QStringLiteral("frmLabelHistory"));
     setWindowTitle(QStringLiteral("Label History"));
@@ -35,6 +37,9 @@ TfrmLabelHistory::TfrmLabelHistory(const QSqlDatabase &db, const QVariant &order
     m_labels->verticalHeader()->setDefaultSectionSize(m_labels->fontMetrics().height() + 6);
     m_labels->setMinimumSize(900, 320);
     auto *legend = new QLabel(QStringLiteral("Reprints are shaded; labels that did not print are in red."), this);
+    m_reprint = new QPushButton(QStringLiteral("&Reprint"), this);
+    m_reprint->setObjectName(QStringLiteral("btnReprint"));
+    m_reprint->setEnabled(false);
     m_close = new QPushButton(QStringLiteral("Close"), this);
     m_close->setObjectName(QStringLiteral("btnClose"));
     m_close->setDefault(true);
@@ -47,14 +52,45 @@ TfrmLabelHistory::TfrmLabelHistory(const QSqlDatabase &db, const QVariant &order
     layout->addWidget(m_labels, 1);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(legend, 1);
+    bottom->addWidget(m_reprint);
     bottom->addWidget(m_close);
     layout->addLayout(bottom);
     setTabOrder(m_wholeRegister, m_labels);
-    setTabOrder(m_labels, m_close);
+    setTabOrder(m_labels, m_reprint);
+    setTabOrder(m_reprint, m_close);
 
     connect(m_wholeRegister, &QCheckBox::toggled, this, [this] { RunGuarded([this] { showScope(); }); });
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_reprint, &QPushButton::clicked, this, [this] { RunGuarded([this] { reprintClick(); }); });
+    connect(m_labels->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &row) { m_reprint->setEnabled(m_model->labelAt(row.row()).reprintable()); });
     showScope();
+}
+
+// Only a label that was sent, of a registration, can be printed again.
+void TfrmLabelHistory::reprintClick()
+{
+    const LedgerLabel label = m_model->labelAt(m_labels->currentIndex().row());
+    if (!label.reprintable())
+        return;
+    if (const auto copies = AskReprintCopies(this, QStringLiteral("%1, test %2").arg(label.accnStr, label.testCode))) {
+        m_reprintLabel(label, *copies);
+        showScope(); // with the new rows
+    }
+}
+
+std::optional<int> AskReprintCopies(QWidget *parent, const QString &label)
+{
+    QInputDialog ask(parent);
+    ask.setObjectName(QStringLiteral("ReprintCopies"));
+    ask.setWindowTitle(QStringLiteral("Reprint"));
+    ask.setLabelText(QStringLiteral("Labels to print again for %1:").arg(label));
+    ask.setInputMode(QInputDialog::IntInput);
+    ask.setIntRange(1, 10);
+    ask.setIntValue(1);
+    if (ask.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ask.intValue();
 }
 
 void TfrmLabelHistory::showScope()
@@ -65,9 +101,10 @@ void TfrmLabelHistory::showScope()
     m_caption->setText(whole ? QStringLiteral("Every label of the register, newest first: %1").arg(n)
                              : QStringLiteral("Labels of %1, newest first: %2").arg(m_accession).arg(n));
     m_labels->resizeColumnsToContents();
+    m_reprint->setEnabled(m_model->labelAt(m_labels->currentIndex().row()).reprintable());
 }
 
-void LabelHistory1Click(QWidget *parent, RecordStore &store)
+void LabelHistory1Click(QWidget *parent, RecordStore &store, const ReprintLabel &reprint)
 {
     const QSqlDatabase db = store.database();
     if (!LabelLedger(db).present()) {
@@ -76,7 +113,7 @@ void LabelHistory1Click(QWidget *parent, RecordStore &store)
     }
     const Registration record = store.currentRegistration();
     TfrmLabelHistory history(db, record.isNull() ? QVariant() : record.orderId(), record.isNull() ? QString() : record.accnStr(),
-                             parent);
+                             reprint, parent);
     history.exec();
 }
 

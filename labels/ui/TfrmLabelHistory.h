@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QSqlDatabase>
 #include <QVariant>
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -12,6 +14,10 @@ namespace Tabrix {
 
 class LabelHistoryModel;
 class RecordStore;
+struct LedgerLabel;
+
+// Prints a label of the ledger again, `copies` times: the main window's reprint.
+using ReprintLabel = std::function<void(const LedgerLabel &label, int copies)>;
 
 // The print ledger's labels of one registration, or with one switch of the whole
 // register, newest first; reprints and labels that did not print stand out.
@@ -20,10 +26,12 @@ class TfrmLabelHistory : public QDialog {
 public:
     // `orderId` and `accession` name the registration; a null `orderId` (a record
     // not saved yet) starts on the whole register.
-    TfrmLabelHistory(const QSqlDatabase &db, const QVariant &orderId, const QString &accession, QWidget *parent = nullptr);
+    TfrmLabelHistory(const QSqlDatabase &db, const QVariant &orderId, const QString &accession, ReprintLabel reprint,
+                     QWidget *parent = nullptr);
 
 private:
     void showScope();
+    void reprintClick();
 
     QVariant m_orderId;
     QString m_accession;
@@ -31,11 +39,15 @@ private:
     QLabel *m_caption;
     QCheckBox *m_wholeRegister;
     QTableView *m_labels;
-    QPushButton *m_close;
+    QPushButton *m_reprint, *m_close;
+    ReprintLabel m_reprintLabel;
 };
 
+// How many labels a reprint prints (1 to 10, 1 offered): none when the user cancels.
+std::optional<int> AskReprintCopies(QWidget *parent, const QString &label);
+
 // Record > Label History: the window for the current record; a register without a
-// print ledger is said so.
-void LabelHistory1Click(QWidget *parent, RecordStore &store);
+// print ledger is said so. A sent label's row can be printed again (`reprint`).
+void LabelHistory1Click(QWidget *parent, RecordStore &store, const ReprintLabel &reprint);
 
 } // namespace Tabrix

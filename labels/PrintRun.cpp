@@ -57,7 +57,7 @@ Registration RegistrationToPrint(const PrinterDefinition &definition, RecordLife
     }
     if (beforeSave)
         beforeSave();
-    if (!lifecycle.TryPost())
+    if (!lifecycle.TryPostBeforePrint())
         return {};
     Registration record = store.currentRegistration();
     if (record.isNull() || record.tests().isEmpty()) {

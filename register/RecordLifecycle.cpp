@@ -4,6 +4,8 @@
 #include "register/IdentityCheck.h"
 #include "register/SQUtils.h"
 
+#include <QScopeGuard>
+
 namespace Tabrix {
 
 CommandStates AvailableCommands(const Cursor &patients)
@@ -88,12 +90,13 @@ bool RecordLifecycle::TryPost()
         return true;
     if (!CheckFields() || !identityConfirmed())
         return false;
-    const bool isNew = p.state() == Cursor::State::Insert;
-    if (isNew) {
+    QString changes; // of what labels already sent show
+    if (p.state() == Cursor::State::Insert) {
         if (!postNew())
             return false;
     } else {
         try {
+            changes = labelledChanges();
             p.Post();
         } catch (const ETabrixError &e) {
             ShowError(e.message());
@@ -106,7 +109,47 @@ bool RecordLifecycle::TryPost()
         ShowError(e.message());
         return false;
     }
+    if (!changes.isEmpty() && !m_printFollows)
+        LabelledChange(p.asString(QStringLiteral("AccnStr")), changes);
     return true;
+}
+
+bool RecordLifecycle::TryPostBeforePrint()
+{
+    m_printFollows = true;
+    const auto after = qScopeGuard([this] { m_printFollows = false; });
+    return TryPost();
+}
+
+namespace {
+// What a label can show of a registration, with the names its boxes give them.
+const std::pair<const char *, const char *> LabelColumns[] = {
+    {"Last_Name", "Last Name"},         {"First_Name", "First Name"},         {"Middle_Initial", "Middle Initial"},
+    {"Gender", "Gender"},               {"Patient_id", "ID"},                 {"DOB", "DOB"},
+    {"Location", "Location"},           {"Collection_date", "Collection Date"}, {"Collection_Time", "Collection Time"},
+    {"Recieve_date", "Receive Date"},   {"Recieve_Time", "Receive Time"}};
+} // namespace
+
+// The values an edit changes that labels already sent show ("Last Name PINDLE is
+// now PINDEL"), or nothing when no label of the registration was sent.
+QString RecordLifecycle::labelledChanges() const
+{
+    const Cursor &p = m_store.tblPatients;
+    if (!m_store.labelsSent(p.key()))
+        return {};
+    const Registration stored = m_store.currentRegistration();
+    if (stored.isNull())
+        return {};
+    QStringList changes;
+    for (const auto &[column, name] : LabelColumns) {
+        const QString before = stored.asString(QString::fromLatin1(column));
+        const QString now = p.asString(QString::fromLatin1(column));
+        if (before != now)
+            changes << QStringLiteral("%1 %2 is now %3")
+                           .arg(QString::fromLatin1(name), before.isEmpty() ? QStringLiteral("(empty)") : before,
+                                now.isEmpty() ? QStringLiteral("(empty)") : now);
+    }
+    return changes.join(QStringLiteral("; "));
 }
 
 // A record naming a patient the register holds otherwise is saved only when the

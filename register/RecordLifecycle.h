@@ -28,6 +28,10 @@ public:
     std::function<void()> FocusLastName = [] {};
     // Puts the keyboard focus in the box of a column.
     std::function<void(const QString &column)> FocusColumn = [](const QString &) {};
+    // A saved registration whose labels were sent was changed in what a label shows:
+    // `changes` says what ("Last Name PINDLE is now PINDEL"); the window offers to
+    // print its labels again.
+    std::function<void(const QString &accnStr, const QString &changes)> LabelledChange = [](const QString &, const QString &) {};
     // Tells the user a passing fact (the status bar).
     std::function<void(const QString &)> ShowStatus = [](const QString &) {};
 
@@ -37,6 +41,9 @@ public:
     // Saves the current record if it is being edited. False when it was not saved:
     // the reason has been shown and the record is still being edited.
     bool TryPost();
+    // The same for a print about to print the record: a change to what its labels
+    // show is not offered for printing, as the print follows anyway.
+    bool TryPostBeforePrint();
     void tbNewClick();
     void tbCancelClick();
     void tbSaveClick();
@@ -50,8 +57,10 @@ private:
     void tblPatientsNewRecord();
     bool postNew();
     bool identityConfirmed();
+    QString labelledChanges() const;
     RecordStore &m_store;
     int m_collisions = 0;
+    bool m_printFollows = false;
 };
 
 } // namespace Tabrix

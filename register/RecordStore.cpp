@@ -117,6 +117,16 @@ Registration RecordStore::currentRegistration() const
     return Registration(patient, p.dateTimeColumns(), tests);
 }
 
+bool RecordStore::labelsSent(const QVariant &orderId) const
+{
+    if (!m_hasLedger || orderId.isNull())
+        return false;
+    // The ledger's word for a label the spooler took.
+    QSqlQuery q = ExecRegister(m_db, QStringLiteral("SELECT 1 FROM label_log WHERE Order_id = ? AND Outcome = 'sent' LIMIT 1"),
+                               {orderId});
+    return q.next();
+}
+
 void RecordStore::EmptyPatients()
 {
     RegisterTransaction transaction(m_db);

@@ -42,6 +42,9 @@ public:
     // row and its tests read afresh, in the test list's order (a record being
     // edited: what was saved of it). Null when there is no saved current row.
     Registration currentRegistration() const;
+    // Whether the print ledger holds a sent label of the registration `orderId`
+    // (false for a register without a ledger).
+    bool labelsSent(const QVariant &orderId) const;
     // Empties the register ("delete from patients"); numbering starts again.
     void EmptyPatients();
     // What Reset Accns writes for each registration it empties that was sent to

@@ -506,3 +506,35 @@ TEST(Lifecycle, APatientHeldUnderAnotherIdentityIsAskedAbout)
         }
     }
 }
+
+// An edit of what labels already sent show is said after the save, naming the
+// values; not for a registration without sent labels, nor when a print follows.
+TEST(Lifecycle, AChangeToALabelledRegistrationIsSaid)
+{
+    Counter s(Min, Min + 100);
+    QStringList said;
+    s.life.LabelledChange = [&](const QString &accn, const QString &changes) { said << accn + ": " + changes; };
+    Cursor &p = s.store.tblPatients;
+    s.run("New Fill Save");
+    const auto edit = [&](const char *column, const char *value) {
+        p.Edit();
+        p.setValue(column, value);
+    };
+    edit("Location", "ICU");
+    ASSERT_TRUE(s.life.TryPost());
+    EXPECT_TRUE(said.isEmpty()); // no label sent yet
+
+    QSqlQuery sent(s.store.database());
+    sent.prepare("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Station, Bytes, Digest, Outcome) "
+                 "VALUES (?, ?, 'X100', 'CBC', ?, 'ER', 3, '', 'sent')");
+    sent.addBindValue(p.key()), sent.addBindValue(Min), sent.addBindValue(Now);
+    ASSERT_TRUE(sent.exec()) << qPrintable(sent.lastError().text());
+    edit("Location", "W2");
+    edit("Last_Name", "PINDEL");
+    ASSERT_TRUE(s.life.TryPost());
+    EXPECT_EQ(said, QStringList{"X100: Last Name P100000100 is now PINDEL; Location ICU is now W2"});
+    edit("Location", "W3");
+    ASSERT_TRUE(s.life.TryPostBeforePrint()); // the print that follows prints them anyway
+    EXPECT_EQ(said.size(), 1);
+    EXPECT_EQ(s.rows(), 1);
+}

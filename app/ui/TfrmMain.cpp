@@ -128,6 +128,12 @@ void TfrmMain::attachRecordCommands()
     m_lifecycle.CheckFields = [this] { return m_entry->CheckFields(); };
     m_lifecycle.FocusLastName = [this] { m_panel->lastName()->setFocus(Qt::OtherFocusReason); };
     m_lifecycle.FocusColumn = [this](const QString &column) { m_entry->focusColumn(column); };
+    m_lifecycle.LabelledChange = [this](const QString &accnStr, const QString &changes) {
+        if (prompter().ask(QuestionKind::Information,
+                           QStringLiteral("The labels of %1 were printed before this change: %2. Print its labels again?")
+                               .arg(accnStr, changes)))
+            tbPrintClick();
+    };
     // Over the station's name for a while, then the name again.
     m_lifecycle.ShowStatus = [this](const QString &text) { statusBar()->showMessage(text, 30000); };
 

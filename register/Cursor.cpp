@@ -1,8 +1,10 @@
 #include "register/Cursor.h"
 #include "base/IntText.h"
 #include "register/DateText.h"
+#include "register/RegisterStatement.h"
 
 #include <algorithm>
+#include <optional>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -359,9 +361,18 @@ void Cursor::setValue(const QString &name, const QVariant &value)
 
 void Cursor::Post()
 {
+    Post(Alongside());
+}
+
+void Cursor::Post(const Alongside &alongside)
+{
     requireActive();
     if (!editing())
         return;
+    std::optional<RegisterTransaction> together;
+    if (alongside)
+        together.emplace(m_db);
+    QVariant newKey;
     if (m_state == State::Insert) {
         QStringList names, marks;
         QVariantList values;
@@ -375,9 +386,7 @@ void Cursor::Post()
         const QString insert = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
                                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                      .arg(quoted(m_table), names.join(u','), marks.join(u','));
-        m_row.setValue(m_keyIndex, InsertReturningKey(m_db, insert, values, quoted(m_row.fieldName(m_keyIndex))));
-        if (m_count >= 0)
-            ++m_count;
+        newKey = InsertReturningKey(m_db, insert, values, quoted(m_row.fieldName(m_keyIndex)));
     } else if (!m_changed.isEmpty()) {
         QStringList sets;
         QVariantList values;
@@ -388,6 +397,16 @@ void Cursor::Post()
         exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
                  .arg(quoted(m_table), sets.join(QStringLiteral(", ")), quoted(m_row.fieldName(m_keyIndex))),
              values << key());
+    }
+    if (alongside) {
+        alongside(m_state == State::Insert ? newKey : key());
+        together->commit();
+    }
+    // Saved: from here on the row is the register's.
+    if (m_state == State::Insert) {
+        m_row.setValue(m_keyIndex, newKey);
+        if (m_count >= 0)
+            ++m_count;
     }
     m_state = State::Browse;
     m_changed.clear();
@@ -420,6 +439,11 @@ void Cursor::Cancel()
 
 void Cursor::Delete()
 {
+    Delete(Alongside());
+}
+
+void Cursor::Delete(const Alongside &alongside)
+{
     requireActive();
     if (m_state == State::Insert) {
         Cancel();
@@ -432,7 +456,16 @@ void Cursor::Delete()
         m_state = State::Browse;
         m_changed.clear();
     }
-    exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), quoted(m_row.fieldName(m_keyIndex))), {key()});
+    {
+        std::optional<RegisterTransaction> together;
+        if (alongside) {
+            together.emplace(m_db);
+            alongside(key());
+        }
+        exec(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_table), quoted(m_row.fieldName(m_keyIndex))), {key()});
+        if (together)
+            together->commit();
+    }
     if (m_count > 0)
         --m_count;
     const QSqlRecord gone = m_row;

@@ -2,6 +2,7 @@
 #include "register/RegisterStatement.h"
 
 #include <QObject>
+#include <functional>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -43,8 +44,17 @@ public:
     void Append();
     void Edit();
     void Post();
+    // What is written beside a row's save or delete, given the row's key.
+    using Alongside = std::function<void(const QVariant &key)>;
+    // Saves the row and runs `alongside` after its statement in the same
+    // transaction: when either (or the commit) fails, nothing is saved and the row
+    // stays as it was, being edited.
+    void Post(const Alongside &alongside);
     void Cancel();
     void Delete();
+    // Deletes the current row with `alongside` run before its statement in the same
+    // transaction: when either fails, nothing is deleted.
+    void Delete(const Alongside &alongside);
     void Refresh();
     // Makes the row with this key current; false when there is none in the cursor.
     bool Locate(const QVariant &key);

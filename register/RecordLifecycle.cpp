@@ -97,7 +97,7 @@ bool RecordLifecycle::TryPost()
     } else {
         try {
             changes = labelledChanges();
-            p.Post();
+            m_store.postPatient();
         } catch (const ETabrixError &e) {
             ShowError(e.message());
             return false;
@@ -177,7 +177,7 @@ bool RecordLifecycle::postNew()
     const QString first = p.asString(QStringLiteral("AccnStr"));
     for (;;) {
         try {
-            p.Post();
+            m_store.postPatient();
             break;
         } catch (const ETabrixError &e) {
             const auto *refused = dynamic_cast<const EDatabaseError *>(&e);

@@ -21,6 +21,7 @@ class RecordLifecycle : public QObject {
     Q_OBJECT
 public:
     explicit RecordLifecycle(RecordStore &store, QObject *parent = nullptr);
+    RecordStore &store() const { return m_store; }
 
     // The entry panel's check of the record before it is saved (shows its own message).
     std::function<bool()> CheckFields = [] { return true; };

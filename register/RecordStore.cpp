@@ -1,5 +1,6 @@
 #include "register/RecordStore.h"
 #include "register/DataLink.h"
+#include "register/DateText.h"
 #include "base/Clock.h"
 
 #include <QFileInfo>
@@ -45,6 +46,7 @@ void RecordStore::Connect(const QString &dataLinkFile)
         m_keepsGivenNumbers = HasTable(m_db, QStringLiteral("accn_given"));
         m_hasLedger = HasTable(m_db, QStringLiteral("label_log"));
         m_hasLisMessages = HasTable(m_db, QStringLiteral("lis_messages"));
+        m_hasAudit = HasTable(m_db, QStringLiteral("audit_log"));
         m_station.setNextNum(getNextTabrix());
     } catch (...) {
         Disconnect();
@@ -59,6 +61,25 @@ void RecordStore::Disconnect()
     if (m_db.isOpen())
         m_db.close();
 }
+
+namespace {
+// The patient columns an audit row names, as the register's schema spells them
+// (a server may give its names in lower case).
+constexpr const char *PatientColumns[] = {"AccnNum",  "AccnStr",         "Created",         "Last_Name",
+                                          "First_Name", "Middle_Initial", "Gender",          "Patient_id",
+                                          "DOB",      "Location",        "Collection_date", "Collection_Time",
+                                          "Recieve_date", "Recieve_Time"};
+
+// Every column of a row that holds a value, one "Column: value" line each.
+QStringList wholeRow(const QSqlRecord &row)
+{
+    QStringList lines;
+    for (const char *column : PatientColumns)
+        if (const QString text = StoredText(row.value(QLatin1String(column))); !text.isEmpty())
+            lines << QStringLiteral("%1: %2").arg(QLatin1String(column), text);
+    return lines;
+}
+} // namespace
 
 qint64 RecordStore::getNextTabrix()
 {
@@ -77,27 +98,36 @@ qint64 RecordStore::getNextTabrix()
 
 void RecordStore::DeleteCurrent()
 {
-    if (!m_keepsGivenNumbers) {
-        tblPatients.Delete();
-        return;
-    }
     const qint32 accn = tblPatients.asInteger(QStringLiteral("AccnNum"));
     const TAccnRecord &TAccn = m_station.settings().TAccn;
-    RegisterTransaction transaction(m_db);
-    tblPatients.Delete();
-    // Labels may carry a number the ledger knows of, even one that failed, and the
-    // LIS may hold a number it was sent: such a number is never given again.
-    QString sql = QStringLiteral("DELETE FROM accn_given WHERE AccnNum = ? AND AccnNum >= ? AND AccnNum <= ? "
-                                 "AND NOT EXISTS (SELECT 1 FROM accn_given WHERE AccnNum > ? AND AccnNum <= ?)");
-    QVariantList values{accn, TAccn.MinValue, TAccn.MaxValue, accn, TAccn.MaxValue};
-    for (const auto &[kept, table] : {std::pair{m_hasLedger, "label_log"}, std::pair{m_hasLisMessages, "lis_messages"}}) {
-        if (!kept)
-            continue;
-        sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 WHERE AccnNum = ?)").arg(QLatin1String(table));
-        values << accn;
+    // What is deleted goes into the audit row whole, with its tests.
+    AuditEntry deleted;
+    if (m_hasAudit) {
+        const Registration gone = currentRegistration();
+        QStringList lines = wholeRow(gone.patient());
+        QStringList codes;
+        for (const TestOrder &test : gone.tests())
+            codes << test.code;
+        lines << QStringLiteral("Tests: ") + codes.join(QStringLiteral(", "));
+        deleted = {AuditAction::Delete, tblPatients.key(), tblPatients.asString(QStringLiteral("AccnStr")), lines.join(u'\n')};
     }
-    ExecRegister(m_db, sql, values);
-    transaction.commit();
+    tblPatients.Delete([&](const QVariant &) {
+        audit(deleted);
+        if (!m_keepsGivenNumbers)
+            return;
+        // Labels may carry a number the ledger knows of, even one that failed, and the
+        // LIS may hold a number it was sent: such a number is never given again.
+        QString sql = QStringLiteral("DELETE FROM accn_given WHERE AccnNum = ? AND AccnNum >= ? AND AccnNum <= ? "
+                                     "AND NOT EXISTS (SELECT 1 FROM accn_given WHERE AccnNum > ? AND AccnNum <= ?)");
+        QVariantList values{accn, TAccn.MinValue, TAccn.MaxValue, accn, TAccn.MaxValue};
+        for (const auto &[kept, table] : {std::pair{m_hasLedger, "label_log"}, std::pair{m_hasLisMessages, "lis_messages"}}) {
+            if (!kept)
+                continue;
+            sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 WHERE AccnNum = ?)").arg(QLatin1String(table));
+            values << accn;
+        }
+        ExecRegister(m_db, sql, values);
+    });
 }
 
 Registration RecordStore::currentRegistration() const
@@ -130,6 +160,12 @@ bool RecordStore::labelsSent(const QVariant &orderId) const
 void RecordStore::EmptyPatients()
 {
     RegisterTransaction transaction(m_db);
+    if (m_hasAudit) {
+        QSqlQuery counts = ExecRegister(m_db, QStringLiteral("SELECT (SELECT count(*) FROM patients), (SELECT count(*) FROM tests)"));
+        counts.next();
+        audit({AuditAction::Reset, QVariant(), QString(),
+               QStringLiteral("Registrations: %1\nTests: %2").arg(counts.value(0).toLongLong()).arg(counts.value(1).toLongLong())});
+    }
     // Registrations sent to the LIS leave the register here, not by a delete of
     // their own: their rows are closed so that no cancel is ever sent for them.
     if (m_hasLisMessages)
@@ -142,6 +178,71 @@ void RecordStore::EmptyPatients()
     if (m_keepsGivenNumbers)
         ExecRegister(m_db, QStringLiteral("delete from accn_given"));
     transaction.commit();
+}
+
+void RecordStore::audit(const AuditEntry &entry) const
+{
+    if (m_hasAudit)
+        WriteAuditRow(m_db, m_station.settings().StationID, entry);
+}
+
+void RecordStore::postPatient()
+{
+    Cursor &p = tblPatients;
+    if (!m_hasAudit || !p.editing()) {
+        p.Post();
+        return;
+    }
+    AuditEntry entry{p.state() == Cursor::State::Insert ? AuditAction::New : AuditAction::Change, QVariant(),
+                     p.asString(QStringLiteral("AccnStr")), QString()};
+    if (entry.action == AuditAction::New) {
+        entry.details = wholeRow(p.current()).join(u'\n');
+    } else {
+        // Each column changed, with what the register held before.
+        const QSqlRecord before = currentRegistration().patient();
+        QStringList changes;
+        for (const char *name : PatientColumns) {
+            const QString column = QLatin1String(name);
+            const QString was = StoredText(before.value(column)), now = StoredText(p.value(column));
+            if (was != now)
+                changes << QStringLiteral("%1: %2 -> %3").arg(column, was, now);
+        }
+        if (changes.isEmpty()) {
+            p.Post();
+            return;
+        }
+        entry.details = changes.join(u'\n');
+    }
+    p.Post([&](const QVariant &key) {
+        entry.orderId = key;
+        audit(entry);
+    });
+}
+
+AuditEntry RecordStore::testEntry(const QString &action) const
+{
+    return {action, tblPatients.key(), tblPatients.asString(QStringLiteral("AccnStr")),
+            QStringLiteral("TestCode: ") + tblTests.asString(QStringLiteral("TestCode"))};
+}
+
+void RecordStore::postTest()
+{
+    if (!m_hasAudit || tblTests.state() != Cursor::State::Insert) {
+        tblTests.Post();
+        return;
+    }
+    const AuditEntry entry = testEntry(AuditAction::TestAdded);
+    tblTests.Post([&](const QVariant &) { audit(entry); });
+}
+
+void RecordStore::deleteTest()
+{
+    if (!m_hasAudit) {
+        tblTests.Delete();
+        return;
+    }
+    const AuditEntry entry = testEntry(AuditAction::TestRemoved);
+    tblTests.Delete([&](const QVariant &) { audit(entry); });
 }
 
 } // namespace Tabrix

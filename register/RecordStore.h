@@ -1,4 +1,5 @@
 #pragma once
+#include "register/AuditTrail.h"
 #include "register/Cursor.h"
 #include "register/Registration.h"
 #include "register/Station.h"
@@ -47,6 +48,13 @@ public:
     bool labelsSent(const QVariant &orderId) const;
     // Empties the register ("delete from patients"); numbering starts again.
     void EmptyPatients();
+
+    // Saves the patient cursor's row (new or changed) with its audit row, in one
+    // transaction; a register without an audit trail saves it alone.
+    void postPatient();
+    // The same for the test cursor's new row, and for deleting its current one.
+    void postTest();
+    void deleteTest();
     // What Reset Accns writes for each registration it empties that was sent to
     // the LIS (a row of lis_messages without a message): no cancel follows it.
     static inline const QString EmptiedForLis = QStringLiteral("emptied by Reset Accns");
@@ -60,8 +68,11 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_keepsGivenNumbers = false;
-    bool m_hasLedger = false;
-    bool m_hasLisMessages = false; // the print ledger, whose labels keep their numbers given
+    bool m_hasLedger = false;      // the print ledger, whose labels keep their numbers given
+    bool m_hasLisMessages = false; // the messages to the LIS, whose numbers it may hold
+    bool m_hasAudit = false;       // the audit trail, written with every change
+    void audit(const AuditEntry &entry) const;
+    AuditEntry testEntry(const QString &action) const;
 };
 
 } // namespace Tabrix

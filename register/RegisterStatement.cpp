@@ -1,4 +1,6 @@
 #include "register/RegisterStatement.h"
+
+#include <optional>
 #include "register/WriterWait.h"
 
 #include <QFileInfo>
@@ -61,6 +63,17 @@ bool connectionLost(const QSqlDatabase &db, const QSqlError &error)
            || text.contains(QLatin1String("server closed the connection")) || text.contains(QLatin1String("terminating connection"));
 }
 
+// Opens a connection that was lost anew; says so when the server is still away.
+void reopen(QSqlDatabase &db)
+{
+    db.close();
+    if (!db.open())
+        throw EDatabaseError(QStringLiteral("The register server cannot be reached (%1). Nothing was saved; what you "
+                                            "typed is still on screen: save again once the server is back.")
+                                 .arg(db.lastError().text().trimmed()));
+    WaitForOtherWriters(db); // the new connection waits for other stations as the first did
+}
+
 } // namespace
 
 QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &values)
@@ -87,12 +100,7 @@ QSqlQuery ExecRegister(QSqlDatabase db, const QString &sql, const QVariantList &
         throw EDatabaseError(db, q.lastError());
     // Once more on a new connection: the same statement with the same values.
     q = QSqlQuery();
-    db.close();
-    if (!db.open())
-        throw EDatabaseError(QStringLiteral("The register server cannot be reached (%1). Nothing was saved; what you "
-                                            "typed is still on screen: save again once the server is back.")
-                                 .arg(db.lastError().text().trimmed()));
-    WaitForOtherWriters(db); // the new connection waits for other stations as the first did
+    reopen(db);
     q = run();
     if (q.lastError().isValid())
         throw EDatabaseError(db, q.lastError());
@@ -126,9 +134,20 @@ RegisterTransaction::RegisterTransaction(QSqlDatabase db)
     : m_db(std::move(db))
 {
     const bool sqlite = m_db.driverName() == QLatin1String("QSQLITE");
-    QSqlQuery begin(m_db);
-    if (sqlite ? !begin.exec(QStringLiteral("BEGIN IMMEDIATE")) : !m_db.transaction())
-        throw EDatabaseError(m_db, sqlite ? begin.lastError() : m_db.lastError());
+    const auto begin = [&]() -> std::optional<QSqlError> {
+        QSqlQuery q(m_db);
+        if (sqlite ? q.exec(QStringLiteral("BEGIN IMMEDIATE")) : m_db.transaction())
+            return std::nullopt;
+        return sqlite ? q.lastError() : m_db.lastError();
+    };
+    auto failed = m_db.isOpen() ? begin() : QSqlError();
+    // A connection to a server that was lost is opened again once: nothing was done in it yet.
+    if (failed && (!m_db.isOpen() || connectionLost(m_db, *failed))) {
+        reopen(m_db);
+        failed = begin();
+    }
+    if (failed)
+        throw EDatabaseError(m_db, *failed);
     m_open = true;
 }
 

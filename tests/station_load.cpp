@@ -33,6 +33,7 @@ int main(int argc, char **argv)
     StationSettings settings = station.settings();
     settings.TAccn = {args[2].toInt(), args[3].toInt(), 0};
     settings.PrinterWait = 0;
+    settings.StationID = args[5]; // a chain of its own in the audit trail
     station.putInForce(settings);
     const int count = args[4].toInt();
     const QString name = args[5];
@@ -79,7 +80,7 @@ int main(int argc, char **argv)
                 store.tblTests.Append();
                 store.tblTests.setValue(QStringLiteral("Order_id"), orderId);
                 store.tblTests.setValue(QStringLiteral("TestCode"), QString::fromLatin1(code));
-                store.tblTests.Post();
+                store.postTest();
             } catch (const ETabrixError &e) {
                 std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(e.message()));
                 return 1;

@@ -1,7 +1,9 @@
 #include "base/Clock.h"
 #include "base/TabrixDefs.h"
 #include "register/EntryRules.h"
+#include "register/AuditTrail.h"
 #include "register/RecordLifecycle.h"
+#include "register/RegisterStatement.h"
 #include "register/SQUtils.h"
 #include "register/setup/RegisterSetup.h"
 #include "tests/TestSupport.h"
@@ -537,4 +539,76 @@ TEST(Lifecycle, AChangeToALabelledRegistrationIsSaid)
     ASSERT_TRUE(s.life.TryPostBeforePrint()); // the print that follows prints them anyway
     EXPECT_EQ(said.size(), 1);
     EXPECT_EQ(s.rows(), 1);
+}
+
+namespace {
+QList<QVariantList> auditRows(Counter &s)
+{
+    return Support::QueryRows(s.store.database(), "SELECT Action, AccnStr, Details FROM audit_log ORDER BY Audit_id");
+}
+} // namespace
+
+// Every change kind writes its row, with the values before and after, in the
+// change's own transaction; the chain verifies.
+TEST(Lifecycle, EveryChangeIsOnRecordAndTheTrailVerifies)
+{
+    Counter s(Min, Min + 100);
+    Cursor &p = s.store.tblPatients;
+    s.run("New Fill Save");
+    const QList<QVariantList> afterNew = auditRows(s);
+    ASSERT_EQ(afterNew.size(), 1);
+    EXPECT_EQ(afterNew[0][0], "new");
+    EXPECT_EQ(afterNew[0][1], "X100");
+    for (const char *line : {"AccnStr: X100", "Last_Name: P100000100", "Patient_id: MRN100000100", "Location: W1"})
+        EXPECT_TRUE(afterNew[0][2].toString().split('\n').contains(line)) << line;
+
+    p.Edit();
+    p.setValue("Location", "ICU");
+    p.setValue("First_Name", "G");
+    ASSERT_TRUE(s.life.TryPost());
+    s.store.tblTests.Append();
+    s.store.tblTests.setValue("Order_id", p.key());
+    s.store.tblTests.setValue("TestCode", "CBC");
+    s.store.postTest();
+    s.store.deleteTest();
+    s.run("Delete");
+    s.run("New Fill Save New Fill Save Reset");
+    const QList<QVariantList> rows = auditRows(s);
+    ASSERT_EQ(rows.size(), 8);
+    EXPECT_EQ(rows[1], (QVariantList{"change", "X100", "First_Name: F -> G\nLocation: W1 -> ICU"}));
+    EXPECT_EQ(rows[2], (QVariantList{"test added", "X100", "TestCode: CBC"}));
+    EXPECT_EQ(rows[3], (QVariantList{"test removed", "X100", "TestCode: CBC"}));
+    EXPECT_EQ(rows[4][0], "delete");
+    EXPECT_TRUE(rows[4][2].toString().contains("First_Name: G\n")) << qPrintable(rows[4][2].toString());
+    EXPECT_TRUE(rows[4][2].toString().endsWith("\nTests: ")) << qPrintable(rows[4][2].toString());
+    EXPECT_EQ(rows[7], (QVariantList{"reset", "", "Registrations: 2\nTests: 0"}));
+    EXPECT_EQ(Support::QueryRows(s.store.database(), "SELECT count(DISTINCT Station), max(Seq), min(Version) FROM audit_log"),
+              (QList<QVariantList>{{1, 8, TabrixDefs::AppVersion()}}));
+    EXPECT_EQ(VerifyAuditTrail(s.store.database()), QStringList());
+
+    // A row changed, one removed from the middle, the last one removed: each named.
+    const auto tampered = [&](const char *sql, const char *named) {
+        ExecRegister(s.store.database(), QString::fromLatin1(sql));
+        const QStringList faults = VerifyAuditTrail(s.store.database());
+        ASSERT_FALSE(faults.isEmpty()) << sql;
+        const QString all = faults.join(QStringLiteral(" | "));
+        EXPECT_TRUE(all.contains(QString::fromLatin1(named))) << qPrintable(all);
+    };
+    tampered("UPDATE audit_log SET Details = 'TestCode: TSH' WHERE Seq = 3", "number 3 of its chain) was changed");
+    tampered("DELETE FROM audit_log WHERE Seq = 3", "the rows before it from number 3 on are missing");
+    tampered("DELETE FROM audit_log WHERE Seq = 8", "it was written up to number 8");
+}
+
+// A change whose audit row cannot be written is not saved, and the record stays
+// being edited with what was typed; a save that fails writes no row.
+TEST(Lifecycle, AChangeIsNeverSavedWithoutItsRowNorItsRowWithoutIt)
+{
+    Counter s(Min, Min + 100);
+    s.run("New Fill Save New Fill");
+    ASSERT_TRUE(QSqlQuery(s.store.database()).exec("DROP TABLE audit_head")); // the trail cannot be written now
+    EXPECT_FALSE(s.life.TryPost());
+    EXPECT_EQ(s.rows(), 1);
+    EXPECT_EQ(s.store.tblPatients.state(), Cursor::State::Insert);
+    EXPECT_EQ(s.store.tblPatients.asString("Last_Name"), "P100000101");
+    EXPECT_EQ(auditRows(s).size(), 1);
 }

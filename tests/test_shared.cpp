@@ -120,6 +120,14 @@ TEST(SharedRegister, EightStationsOnOneRangeNeverGiveANumberTwice)
     EXPECT_EQ(s.value("SELECT count(*) FROM patients WHERE AccnStr <> 'X' || CAST(AccnNum - 100000000 AS VARCHAR(10))")
                   .toInt(),
               0);
+    // Each station's audit chain is whole: a row for every save and every test.
+    EXPECT_EQ(s.rows("SELECT Action, count(*), count(DISTINCT Station) FROM audit_log GROUP BY Action ORDER BY Action"),
+              (QList<QVariantList>{{"new", 2400, 8}, {"test added", 4800, 8}}));
+    QProcess verify;
+    verify.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"verify", s.folder.path("")});
+    ASSERT_TRUE(verify.waitForFinished(60000));
+    EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardError().constData();
+    EXPECT_TRUE(verify.readAllStandardOutput().contains("is whole: 7200 rows"));
 }
 
 TEST(SharedRegister, StationsWithRangesOfTheirOwnNeverBlockEachOther)

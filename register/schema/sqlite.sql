@@ -109,3 +109,31 @@ CREATE INDEX IF NOT EXISTS lis_messages_Order_id ON lis_messages (Order_id, Mess
 -- with another name or date of birth, or the same name and date of birth with
 -- another patient id (patients_Patient_id serves the first).
 CREATE INDEX IF NOT EXISTS patients_identity ON patients (Last_Name, First_Name, DOB);
+
+-- The audit trail: a row for every change of the register (a new registration, a
+-- change of a saved one, a delete, a test added or removed, Reset Accns), written
+-- in the change's own transaction and never changed. Each station's rows make a
+-- chain: Seq is a row's place in it, Previous the Digest of the row before it,
+-- Digest the SHA-256 of the row's content and Previous; audit_head keeps where
+-- each chain ends. "tabrix-register verify" finds a row changed or removed.
+CREATE TABLE IF NOT EXISTS audit_log (
+  Audit_id  INTEGER PRIMARY KEY AUTOINCREMENT,
+  Station   VARCHAR(40) NOT NULL DEFAULT '',
+  Seq       INTEGER NOT NULL,
+  Logged    VARCHAR(30) NOT NULL,            -- local time, yyyy-MM-ddTHH:mm:ss.zzz
+  OsUser    VARCHAR(64) NOT NULL DEFAULT '',
+  Version   VARCHAR(20) NOT NULL DEFAULT '',
+  Action    VARCHAR(20) NOT NULL,            -- new, change, delete, test added, test removed, reset
+  Order_id  INTEGER,                         -- the registration; none for Reset Accns
+  AccnStr   VARCHAR(10) NOT NULL DEFAULT '',
+  Details   TEXT NOT NULL DEFAULT '',        -- "Column: value" lines; a change's "Column: old -> new"
+  Previous  VARCHAR(64) NOT NULL DEFAULT '',
+  Digest    VARCHAR(64) NOT NULL
+);
+CREATE UNIQUE INDEX IF NOT EXISTS audit_log_chain ON audit_log (Station, Seq);
+CREATE INDEX IF NOT EXISTS audit_log_Order_id ON audit_log (Order_id, Audit_id);
+CREATE TABLE IF NOT EXISTS audit_head (
+  Station VARCHAR(40) PRIMARY KEY,
+  Seq     INTEGER NOT NULL,
+  Digest  VARCHAR(64) NOT NULL
+);

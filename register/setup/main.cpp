@@ -9,9 +9,14 @@
 //     lists the accession numbers held twice, and changes nothing, when there are any
 //   tabrix-register count DB_FILE
 //     prints how many registrations the SQLite register DB_FILE holds
+//   tabrix-register verify PROGRAM_DIR
+//     checks the audit trail of the register PROGRAM_DIR/tabrix.udl names: names
+//     every row changed or removed, and exits 1 when there is one
 #include "base/InfoOptions.h"
 #include "base/TabrixError.h"
+#include "register/AuditTrail.h"
 #include "register/DataLink.h"
+#include "register/RegisterStatement.h"
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>
@@ -45,6 +50,35 @@ int upgrade(const QString &udlFile)
     }
 }
 
+// Whether the audit trail is whole: each row changed or removed is named.
+int verify(const QString &udlFile)
+{
+    try {
+        const DataLink link = DataLink::Read(udlFile);
+        QSqlDatabase db = link.Connect(QStringLiteral("tabrix-verify"), QFileInfo(udlFile).absolutePath());
+        if (!HasTable(db, QStringLiteral("audit_log"))) {
+            std::fprintf(stderr, "tabrix-register: the register of %s has no audit trail; \"tabrix-register upgrade\" "
+                                 "adds one\n", qPrintable(udlFile));
+            return 1;
+        }
+        const QStringList faults = VerifyAuditTrail(db);
+        QSqlQuery rows = ExecRegister(db, QStringLiteral("SELECT count(*) FROM audit_log"));
+        const qint64 count = rows.next() ? rows.value(0).toLongLong() : 0;
+        db.close();
+        if (!faults.isEmpty()) {
+            std::fprintf(stderr, "tabrix-register: the audit trail was changed:\n");
+            for (const QString &fault : faults)
+                std::fprintf(stderr, "  %s\n", qPrintable(fault));
+            return 1;
+        }
+        std::printf("The audit trail of %s is whole: %lld rows.\n", qPrintable(udlFile), count);
+        return 0;
+    } catch (const ETabrixError &e) {
+        std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+}
+
 // The registrations of an SQLite register file.
 int count(const QString &dbFile)
 {
@@ -61,10 +95,11 @@ const char Usage[] = "Usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
                      "       tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]\n"
                      "       tabrix-register upgrade PROGRAM_DIR\n"
                      "       tabrix-register count DB_FILE\n"
+                     "       tabrix-register verify PROGRAM_DIR\n"
                      "Creates an empty register (an SQLite file, or the tables in an empty PostgreSQL\n"
                      "database) and the data link file PROGRAM_DIR/tabrix.udl naming it; brings an\n"
                      "existing register up to this version's schema; counts the registrations of an\n"
-                     "SQLite register. See tabrix-register(1).\n";
+                     "SQLite register; checks a register's audit trail. See tabrix-register(1).\n";
 
 } // namespace
 
@@ -78,6 +113,8 @@ int main(int argc, char **argv)
         return upgrade(QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix.udl")));
     if (args.size() == 2 && args[0] == QLatin1String("count"))
         return count(args[1]);
+    if (args.size() == 2 && args[0] == QLatin1String("verify"))
+        return verify(QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix.udl")));
     const bool postgres = args.value(0) == QLatin1String("postgresql");
     if (args.size() < 2 || (args[0] != QLatin1String("sqlite") && !postgres) || (postgres && args.size() < 6)) {
         std::fputs(Usage, stderr);

@@ -119,7 +119,7 @@ bool TestCodes::addTest(const QString &code)
         tests.Append();
         tests.setValue(QStringLiteral("Order_id"), patients.asInteger(QStringLiteral("Order_id")));
         tests.setValue(QStringLiteral("TestCode"), code);
-        tests.Post();
+        m_lifecycle.store().postTest(); // with its audit row
     } catch (const ETabrixError &e) {
         tests.Cancel();
         ShowError(e.message());
@@ -141,7 +141,7 @@ void TestCodes::DBGrid1KeyUp()
 void TestCodes::deleteCurrentTest()
 {
     try {
-        m_panel.tests().Delete();
+        m_lifecycle.store().deleteTest(); // with its audit row
     } catch (const ETabrixError &e) {
         ShowError(e.message());
     }

@@ -1,11 +1,11 @@
 #include "labels/LabelHistory.h"
-#include "base/AtomicFile.h"
 #include "labels/Labels.h"
 #include "register/Cursor.h"
 
 #include <QColor>
 #include <QDateTime>
 #include <QSqlError>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 namespace Tabrix {
@@ -32,33 +32,28 @@ QString printedText(const QVariant &value)
     return printed.isValid() ? printed.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : value.toString();
 }
 
-// One field of a CSV line: quoted, its quotes doubled, when it holds a comma, a
-// quote or a line break.
-QByteArray csvField(const QString &text)
-{
-    QByteArray field = text.toUtf8();
-    if (field.contains(',') || field.contains('"') || field.contains('\r') || field.contains('\n'))
-        field = '"' + field.replace('"', "\"\"") + '"';
-    return field;
-}
+} // namespace
 
+namespace {
+QStringList readColumns()
+{
+    QStringList columns{QStringLiteral("Order_id")};
+    for (const Shown &shown : ShownColumns)
+        columns << shown.column;
+    return columns;
+}
 } // namespace
 
 LabelHistoryModel::LabelHistoryModel(const QSqlDatabase &db, QObject *parent)
-    : QAbstractTableModel(parent), m_db(db)
+    : QAbstractTableModel(parent), m_rows(db, QStringLiteral("label_log"), readColumns(), QStringLiteral("Label_id"))
 {
 }
 
 void LabelHistoryModel::showLabelsOf(const QVariant &orderId)
 {
-    QSqlQuery count = orderId.isNull()
-                          ? ExecRegister(m_db, QStringLiteral("SELECT count(*) FROM label_log"))
-                          : ExecRegister(m_db, QStringLiteral("SELECT count(*) FROM label_log WHERE Order_id = ?"), {orderId});
     beginResetModel();
-    m_orderId = orderId;
-    m_pages.clear();
-    m_count = count.next() ? count.value(0).toLongLong() : 0;
-    endResetModel();
+    const auto ended = qScopeGuard([this] { endResetModel(); });
+    m_rows.show(orderId);
 }
 
 LedgerLabel LabelHistoryModel::labelAt(int row) const
@@ -73,37 +68,12 @@ LedgerLabel LabelHistoryModel::labelAt(int row) const
 
 const QSqlRecord *LabelHistoryModel::record(int row) const
 {
-    if (row < 0 || row >= m_count)
-        return nullptr;
-    const qint64 page = row / PageSize;
-    if (!m_pages.contains(page)) {
-        auto *rows = new QList<QSqlRecord>;
-        QStringList columns{QStringLiteral("Order_id")};
-        for (const Shown &shown : ShownColumns)
-            columns << shown.column;
-        const QString select = QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM label_log ");
-        const QString order = QStringLiteral(" ORDER BY Label_id DESC LIMIT ? OFFSET ?");
-        try {
-            QSqlQuery q = m_orderId.isNull()
-                              ? ExecRegister(m_db, select + order, {PageSize, page * PageSize})
-                              : ExecRegister(m_db, select + QStringLiteral("WHERE Order_id = ?") + order,
-                                             {m_orderId, PageSize, page * PageSize});
-            while (q.next())
-                *rows << q.record();
-        } catch (const ETabrixError &) {
-            // Asked while the window paints, where no error may pass: a page that cannot
-            // be read (the register gone meanwhile) shows empty rows.
-        }
-        m_pages.insert(page, rows);
-    }
-    const QList<QSqlRecord> *rows = m_pages.object(page);
-    const int inPage = row % PageSize;
-    return inPage < rows->size() ? &rows->at(inPage) : nullptr;
+    return m_rows.at(row);
 }
 
 int LabelHistoryModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_count);
+    return parent.isValid() ? 0 : int(m_rows.count());
 }
 
 int LabelHistoryModel::columnCount(const QModelIndex &parent) const
@@ -153,38 +123,12 @@ QVariant LabelHistoryModel::headerData(int section, Qt::Orientation orientation,
 bool ExportLabelHistory(const QSqlDatabase &db, const QString &file,
                         const std::function<bool(qint64 written, qint64 total)> &keepGoing)
 {
-    AtomicFileWriter out(file);
-    const auto fail = [&](const QString &why) {
-        throw ETabrixError(QStringLiteral("The label history could not be written to %1: %2").arg(file, why));
-    };
-    if (const QString why = out.write({}); !why.isEmpty())
-        fail(why);
-    QSqlQuery count = ExecRegister(db, QStringLiteral("SELECT count(*) FROM label_log"));
-    const qint64 total = count.next() ? count.value(0).toLongLong() : 0;
-    QSqlQuery q = ExecRegister(db, QStringLiteral("SELECT ") + LedgerColumns.join(u',') +
-                                       QStringLiteral(" FROM label_log ORDER BY Label_id"));
-    out.write(LedgerColumns.join(u',').toUtf8() + "\r\n");
-    const int printed = int(LedgerColumns.indexOf(QStringLiteral("Printed")));
-    QByteArray line;
-    qint64 written = 0;
-    while (q.next()) {
-        line.resize(0);
-        for (int i = 0; i < LedgerColumns.size(); ++i) {
-            if (i)
-                line += ',';
-            const QVariant value = q.value(i);
-            if (!value.isNull())
-                line += csvField(i == printed ? printedText(value) : value.toString());
-        }
-        out.write(line + "\r\n"); // the atomic writer buffers the lines; a failure is kept for the commit
-        if (++written % 256 == 0 && !keepGoing(written, total))
-            return false;
-    }
-    if (q.lastError().isValid())
-        throw EDatabaseError(db, q.lastError());
-    if (const QString why = out.commit(); !why.isEmpty())
-        fail(why);
-    return true;
+    return ExportRecordTable(db, QStringLiteral("label_log"), LedgerColumns, QStringLiteral("Label_id"), file,
+                             QStringLiteral("The label history"),
+                             [](const QString &column, const QVariant &value) {
+                                 return column == u"Printed" ? printedText(value) : value.toString();
+                             },
+                             keepGoing);
 }
 
 } // namespace Tabrix

@@ -1,6 +1,7 @@
 #pragma once
+#include "register/PagedRows.h"
+
 #include <QAbstractTableModel>
-#include <QCache>
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <functional>
@@ -21,7 +22,6 @@ struct LedgerLabel {
 class LabelHistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int PageSize = 200;
     explicit LabelHistoryModel(const QSqlDatabase &db, QObject *parent = nullptr);
 
     // The labels of the registration `orderId`, or of the whole register when it is
@@ -38,10 +38,7 @@ public:
 
 private:
     const QSqlRecord *record(int row) const;
-    QSqlDatabase m_db;
-    QVariant m_orderId;
-    qint64 m_count = 0;
-    mutable QCache<qint64, QList<QSqlRecord>> m_pages{64};
+    PagedRows m_rows;
 };
 
 // Writes the whole print ledger, oldest first, to `file` as comma-separated values

@@ -109,7 +109,8 @@ struct MainWindowFixture {
         QStringList on;
         for (const char *name : {"tbNew", "New1", "tbCancel", "Cancel1", "tbSave", "Save1", "tbPrint", "Print1",
                                  "tbPrev", "Previous1", "tbNext", "Next1", "Delete1", "EmptyDatabase1", "Export1",
-                                 "AccnList1", "ExportLabelHistory1", "LabelHistory1"})
+                                 "AccnList1", "ExportLabelHistory1", "LabelHistory1", "SendToLis1", "ExportForLis1",
+                                 "ExportAuditTrail1", "Find1", "RecordHistory1"})
             if (QAction *a = Control<QAction>(*main, name); a->isEnabled())
                 on << a->objectName();
         return on;

@@ -246,7 +246,8 @@ TEST(EntryWindow, CommandsFollowTheRecordState)
     Window w(2);
     const QStringList browsingMiddle = {"tbNew", "New1", "tbPrint", "Print1", "tbPrev", "Previous1", "tbNext",
                                         "Next1", "Delete1", "EmptyDatabase1", "Export1", "AccnList1",
-                                        "ExportLabelHistory1", "LabelHistory1"};
+                                        "ExportLabelHistory1", "LabelHistory1", "SendToLis1", "ExportForLis1",
+                                        "ExportAuditTrail1", "Find1", "RecordHistory1"};
     const QStringList editing = {"tbCancel", "Cancel1", "tbSave", "Save1"};
     w.main->store().Connect(w.folder.path("tabrix.udl"));
     QStringList atFirst = browsingMiddle;

@@ -12,6 +12,7 @@
 #include "tests/TestSupport.h"
 #include "register/ui/EntryPanel.h"
 #include "tests/WindowSupport.h"
+#include "tests/MainWindowFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -69,10 +70,10 @@ TEST(MainWindow, HasItsCaptionToolbarMenusAndFields)
     }
     EXPECT_EQ(menu, (QStringList{
         "&File", "  Printer &Setup ", "  &Export ", "  Export &Label History ", "  Sen&d to LIS ",
-        "  Export &for LIS (FHIR) ", "-", "  E&xit ",
+        "  Export &for LIS (FHIR) ", "  Export &Audit Trail ", "-", "  E&xit ",
         "&Edit", "  Preferences ", "  Printer Template ", "-", "  Reset Accns ",
         "Record", "  New F5", "  Cancel F6", "  Save F7", "  Print F8", "-", "  Delete ", "-", "  Previous ", "  Next ",
-        "-", "  Preview Labels ", "  Label History ", "  Find\u2026 Ctrl+F",
+        "-", "  Preview Labels ", "  Label History ", "  Find\u2026 Ctrl+F", "  Record History ",
         "&View", "  Patient Log ",
         "&About", "  &Help ", "  &Web Help and Updates ", "-", "  &About "}));
 
@@ -336,4 +337,43 @@ TEST(Startup, ASettingsFileSavedAsUtf16EndsTheStartWithWhatToDo)
                                       ": it is saved as UTF-16 text. Open it in a text editor, save it as UTF-8 (or plain "
                                       "ASCII) text, then start Tabrix again.");
     EXPECT_EQ(folder.readFile("tabrix.ini"), utf16); // untouched
+}
+
+// Record > Record History lists the current registration's changes, newest first;
+// File > Export Audit Trail writes every row of the trail.
+TEST(MainWindow, RecordHistoryAndTheAuditTrailsExport)
+{
+    Support::MainWindowFixture w(1);
+    w.patients().Edit();
+    w.patients().setValue("Location", "ICU");
+    ASSERT_TRUE(w.main->lifecycle().TryPost());
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        const auto *grid = dialog->findChild<QTableView *>("grdChanges");
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            seen << grid->model()->index(r, 1).data().toString() + " " + grid->model()->index(r, 3).data().toString();
+        dialog->reject();
+    });
+    Support::Control<QAction>(*w.main, "RecordHistory1")->trigger();
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0], "change Location: W1 -> ICU");
+    EXPECT_TRUE(seen[1].startsWith("new AccnNum: 100012345; AccnStr: X12345; ")) << qPrintable(seen[1]);
+
+    const QString csv = w.folder.path("trail.csv");
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->selectFile(csv);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    Support::Control<QAction>(*w.main, "ExportAuditTrail1")->trigger();
+    // Records end in CR LF; a new registration's details keep their own line breaks, quoted.
+    const QList<QByteArray> records = w.folder.readFile("trail.csv").split('\r');
+    ASSERT_EQ(records.size(), 4) << w.folder.readFile("trail.csv").constData(); // the header, two rows, the end
+    EXPECT_EQ(records[0], "Audit_id,Station,Seq,Logged,OsUser,Version,Action,Order_id,AccnStr,Details,Previous,Digest");
+    EXPECT_TRUE(records[1].contains(",new,1,X12345,\"AccnNum: 100012345\nAccnStr: X12345\n")) << records[1].constData();
+    EXPECT_TRUE(records[2].contains(",change,1,X12345,Location: W1 -> ICU,")) << records[2].constData();
+    EXPECT_EQ(w.prompter.informations.last(), "The audit trail is in " + csv);
 }

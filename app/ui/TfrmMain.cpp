@@ -14,6 +14,7 @@
 #include "labels/PrintRun.h"
 #include "lis/LisStates.h"
 #include "register/ui/TfrmFind.h"
+#include "register/ui/TfrmRecordHistory.h"
 #include "lis/ui/TfrmSendToLis.h"
 #include "log/ui/ExportCommand.h"
 #include "log/ui/TfrmPatientLog.h"
@@ -179,7 +180,7 @@ void TfrmMain::tblPatientsStateChange()
     Previous1->setEnabled(tbPrev->isEnabled());
     Next1->setEnabled(tbNext->isEnabled());
     for (QAction *item : {EmptyDatabase1, Delete1, Export1, AccnList1, ExportLabelHistory1, LabelHistory1, SendToLis1,
-                          ExportForLis1, Find1})
+                          ExportForLis1, Find1, ExportAuditTrail1, RecordHistory1})
         item->setEnabled(c.Others);
 }
 
@@ -288,6 +289,7 @@ void TfrmMain::buildToolbarAndMenus()
     ExportLabelHistory1 = item(file, "ExportLabelHistory1", "Export &Label History");
     SendToLis1 = item(file, "SendToLis1", "Sen&d to LIS");
     ExportForLis1 = item(file, "ExportForLis1", "Export &for LIS (FHIR)");
+    ExportAuditTrail1 = item(file, "ExportAuditTrail1", "Export &Audit Trail");
     file->addSeparator();
     Exit1 = item(file, "Exit1", "E&xit");
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -309,6 +311,7 @@ void TfrmMain::buildToolbarAndMenus()
     PreviewLabels1 = item(record, "PreviewLabels1", "Preview Labels");
     LabelHistory1 = item(record, "LabelHistory1", "Label History");
     Find1 = item(record, "Find1", "Find\u2026", QKeySequence(Qt::CTRL | Qt::Key_F));
+    RecordHistory1 = item(record, "RecordHistory1", "Record History");
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     AccnList1 = item(view, "AccnList1", "Patient Log");
     QMenu *about = menuBar()->addMenu(QStringLiteral("&About"));
@@ -349,6 +352,9 @@ void TfrmMain::buildToolbarAndMenus()
         RunGuarded([this] { SendToLis1Click(this, m_station, m_store.database()); });
         refreshLisStatus();
     });
+    connect(ExportAuditTrail1, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ExportAuditTrail1Click(this, m_store.database(), m_exportDir); }); });
+    connect(RecordHistory1, &QAction::triggered, this, [this] { RunGuarded([this] { RecordHistory1Click(this, m_store); }); });
     connect(ExportForLis1, &QAction::triggered, this,
             [this] { RunGuarded([this] { ExportForLis1Click(this, m_station, m_store.database(), m_exportDir); }); });
 }

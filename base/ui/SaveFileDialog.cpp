@@ -1,5 +1,9 @@
 #include "base/ui/SaveFileDialog.h"
 
+#include "base/Prompter.h"
+#include "base/ui/ExportProgress.h"
+
+#include <QDir>
 #include <QFileDialog>
 
 namespace Tabrix {
@@ -14,6 +18,17 @@ QString AskFileToSave(QWidget *parent, const QString &objectName, const QString 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+void ExportTableToCsv(QWidget *parent, const QString &folder, const TableExport &e)
+{
+    const QString file = AskFileToSave(parent, e.objectName, e.title, QDir(folder).filePath(e.fileName),
+                                       QStringLiteral("CSV Files (*.csv)"), QStringLiteral("csv"));
+    if (file.isEmpty())
+        return;
+    ExportProgress progress(parent, e.title, e.counted);
+    if (e.write(file, [&](qint64 written, qint64 total) { return progress.update(written, total); }))
+        prompter().inform(e.doneText.arg(QDir::toNativeSeparators(file)));
 }
 
 } // namespace Tabrix

@@ -1,11 +1,8 @@
 #include "labels/ui/ExportLabelHistoryCommand.h"
 #include "base/Prompter.h"
-#include "base/ui/ExportProgress.h"
 #include "base/ui/SaveFileDialog.h"
 #include "labels/LabelHistory.h"
 #include "labels/LabelLedger.h"
-
-#include <QDir>
 
 namespace Tabrix {
 
@@ -15,15 +12,11 @@ void ExportLabelHistory1Click(QWidget *parent, const QSqlDatabase &db, const QSt
         ShowError(LabelLedger::missingText());
         return;
     }
-    const QString file = AskFileToSave(parent, QStringLiteral("SaveLabelHistory"), QStringLiteral("Export Label History"),
-                                       QDir(folder).filePath(QStringLiteral("label_history.csv")),
-                                       QStringLiteral("CSV Files (*.csv)"), QStringLiteral("csv"));
-    if (file.isEmpty())
-        return;
-    ExportProgress progress(parent, QStringLiteral("Export Label History"), QStringLiteral("labels"));
-    const bool done = ExportLabelHistory(db, file, [&](qint64 written, qint64 total) { return progress.update(written, total); });
-    if (done)
-        prompter().inform(QStringLiteral("The label history is in %1").arg(QDir::toNativeSeparators(file)));
+    ExportTableToCsv(parent, folder,
+                     {QStringLiteral("Export Label History"), QStringLiteral("SaveLabelHistory"),
+                      QStringLiteral("label_history.csv"), QStringLiteral("labels"),
+                      QStringLiteral("The label history is in %1"),
+                      [&](const QString &file, const auto &keepGoing) { return ExportLabelHistory(db, file, keepGoing); }});
 }
 
 } // namespace Tabrix

@@ -1,5 +1,6 @@
 #include "labels/ui/TfrmLabelHistory.h"
 #include "base/Prompter.h"
+#include "base/ui/RecordGrid.h"
 #include "labels/LabelHistory.h"
 #include "labels/LabelLedger.h"
 #include "register/RecordStore.h"
@@ -27,15 +28,7 @@ TfrmLabelHistory::TfrmLabelHistory(const QSqlDatabase &db, const QVariant &order
     m_wholeRegister->setObjectName(QStringLiteral("cbWholeRegister"));
     m_wholeRegister->setChecked(orderId.isNull());
     m_wholeRegister->setEnabled(!orderId.isNull());
-    m_labels = new QTableView(this);
-    m_labels->setObjectName(QStringLiteral("grdLabels"));
-    m_labels->setModel(m_model);
-    m_labels->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_labels->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_labels->horizontalHeader()->setResizeContentsPrecision(0); // the rows on screen only
-    m_labels->horizontalHeader()->setStretchLastSection(true);
-    m_labels->verticalHeader()->setDefaultSectionSize(m_labels->fontMetrics().height() + 6);
-    m_labels->setMinimumSize(900, 320);
+    m_labels = NewRecordGrid(this, QStringLiteral("grdLabels"), m_model);
     auto *legend = new QLabel(QStringLiteral("Reprints are shaded; labels that did not print are in red."), this);
     m_reprint = new QPushButton(QStringLiteral("&Reprint"), this);
     m_reprint->setObjectName(QStringLiteral("btnReprint"));

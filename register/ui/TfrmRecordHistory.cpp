@@ -1,12 +1,12 @@
 #include "register/ui/TfrmRecordHistory.h"
 #include "base/Prompter.h"
+#include "base/ui/RecordGrid.h"
 #include "base/ui/SaveFileDialog.h"
 #include "register/AuditHistory.h"
 #include "register/RecordStore.h"
 #include "register/RegisterStatement.h"
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -29,14 +29,7 @@ TfrmRecordHistory::TfrmRecordHistory(const QSqlDatabase &db, const QVariant &ord
     setWindowTitle(QStringLiteral("Record History"));
     auto *model = new AuditHistoryModel(db, this);
     model->showRowsOf(orderId);
-    auto *rows = new QTableView(this);
-    rows->setObjectName(QStringLiteral("grdChanges"));
-    rows->setModel(model);
-    rows->setSelectionBehavior(QAbstractItemView::SelectRows);
-    rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    rows->horizontalHeader()->setResizeContentsPrecision(0); // the rows on screen only
-    rows->horizontalHeader()->setStretchLastSection(true);
-    rows->setMinimumSize(900, 320);
+    QTableView *rows = NewRecordGrid(this, QStringLiteral("grdChanges"), model);
     rows->resizeColumnsToContents();
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -385,3 +385,48 @@ TEST(SharedRegister, AServerDownDuringAPrintRunLeavesNoLabelWithoutItsRowAndSays
     }
     Clock::setFixed({});
 }
+
+// The audit trail checked by the set-up tool: whole, then a value changed with the
+// sqlite3 tool, then its last row removed: each named, the exit status 1.
+TEST(SharedRegister, VerifyNamesARowChangedOrRemovedBehindTheProgramsBack)
+{
+    if (Support::ProgramFolder::onPostgres())
+        GTEST_SKIP() << "the register file, changed with sqlite3";
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    Support::Set(folder.station, [](StationSettings &s) { s.TAccn = {100012345, 100020000, 0}; s.StationID = "ER"; });
+    {
+        RecordStore store{folder.station};
+        store.Connect(folder.path("tabrix.udl"));
+        for (const char *last : {"ALPHA", "BRAVO", "CHARLIE"}) { // each saved with its audit row
+            store.tblPatients.Append();
+            store.tblPatients.setValue("AccnNum", 100012345 + last[0] - 'A');
+            store.tblPatients.setValue("Last_Name", last);
+            store.tblPatients.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+            store.postPatient();
+        }
+    }
+    const auto verify = [&](int status) {
+        QProcess tool;
+        tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"verify", folder.path("")});
+        EXPECT_TRUE(tool.waitForFinished(20000));
+        EXPECT_EQ(tool.exitCode(), status);
+        return QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    };
+    EXPECT_TRUE(verify(0).contains("is whole: 3 rows"));
+    const auto sqlite3 = [&](const char *sql) {
+        QProcess cli;
+        cli.start("sqlite3", {folder.path("tabrix.db"), sql});
+        ASSERT_TRUE(cli.waitForFinished(20000));
+        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().constData();
+    };
+    sqlite3("UPDATE audit_log SET Details = replace(Details, 'BRAVO', 'BRAVA') WHERE Seq = 2");
+    const QString changed = verify(1);
+    EXPECT_TRUE(changed.contains("row 2 (station ER, number 2 of its chain) was changed after it was written"))
+        << qPrintable(changed);
+    sqlite3("DELETE FROM audit_log WHERE Seq = 3");
+    const QString removed = verify(1);
+    EXPECT_TRUE(removed.contains("station ER: the chain's last rows are missing or changed (it ends at number 2, row 2; "
+                                 "it was written up to number 3)"))
+        << qPrintable(removed);
+}

@@ -1,4 +1,5 @@
 #include "lis/LisMessages.h"
+#include "lis/LisSend.h"
 #include "lis/ui/TfrmSendToLis.h"
 #include "register/RecordStore.h"
 #include "register/RegisterStatement.h"
@@ -104,4 +105,27 @@ TEST(SendToLisWindow, ARegisterWithoutItsRecordOfMessagesSaysHowToUpgrade)
     TfrmSendToLis window(station.folder.station, station.store.database());
     EXPECT_EQ(Support::Control<QLabel>(window, "LisTarget")->text(), LisMessages::missingText());
     EXPECT_FALSE(Support::Control<QPushButton>(window, "SendButton")->isEnabled());
+}
+
+// Cancel stops before the next message: what was sent is accepted, the rest not sent.
+TEST(SendToLisWindow, ACancelledSendLeavesEveryStateTrue)
+{
+    Engine engine;
+    LisStation station(engine.serverPort());
+    Support::AddPatient(station.store,
+                        {{"AccnNum", 100012347}, {"AccnStr", "X12347"}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
+                         {"Last_Name", "ROE"}, {"First_Name", "ANN"}, {"Patient_id", "MRN9"}, {"DOB", "01/19/1970"},
+                         {"Location", "W1"}, {"Collection_date", "12/08/2026"}, {"Collection_Time", "0915"},
+                         {"Recieve_date", "12/08/2026"}, {"Recieve_Time", "0930"}},
+                        {QStringLiteral("TSH")});
+    const QSqlDatabase db = station.store.database();
+    const LisSettings settings = LisSettings::Read(station.folder.station.files().SettingsFile);
+    const LisSendReport report = SendToLis(db, settings, ReadLisOverview(db, settings),
+                                           [](int done, int) { return done < 1; }, [] { QCoreApplication::processEvents(); });
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.lines, QStringList{"X12345 (NW): accepted"});
+    const LisOverview after = ReadLisOverview(db, settings);
+    EXPECT_EQ(after.count(LisState::Accepted), 1);
+    EXPECT_EQ(after.count(LisState::NotSent), 2); // X12346 (no tests) and X12347
+    EXPECT_EQ(Support::QueryRows(db, "SELECT count(*) FROM lis_messages"), (QList<QVariantList>{{1}}));
 }

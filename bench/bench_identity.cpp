@@ -49,7 +49,7 @@ int main(int argc, char **argv)
         p.setValue(QStringLiteral("First_Name"), QStringLiteral("SOMEONE"));
         p.setValue(QStringLiteral("DOB"), QStringLiteral("01/19/1970"));
         const double identity = meanMs(1000, [&] {
-            if (!FindIdentityConflict(store.database(), p))
+            if (!FindIdentityConflict(store.database(), p, {}))
                 std::abort(); // the conflict must be found
         });
         RegistrationFinder finder(store.database());
@@ -82,7 +82,7 @@ int main(int argc, char **argv)
         const double ms = meanMs(500, [&] {
             store.tblPatients.Edit();
             store.tblPatients.setValue(QStringLiteral("Location"), QStringLiteral("W%1").arg(++n));
-            store.postPatient();
+            store.postPatient(store.storedPatient());
         });
         store.Disconnect();
         return ms;

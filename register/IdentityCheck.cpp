@@ -13,22 +13,18 @@ struct Identity {
 
 } // namespace
 
-std::optional<IdentityConflict> FindIdentityConflict(const QSqlDatabase &db, const Cursor &patients)
+std::optional<IdentityConflict> FindIdentityConflict(const QSqlDatabase &db, const Cursor &patients,
+                                                     const QSqlRecord &stored)
 {
     const Identity now{patients.asString(QStringLiteral("Patient_id")), patients.asString(QStringLiteral("Last_Name")),
                        patients.asString(QStringLiteral("First_Name")), patients.asString(QStringLiteral("DOB"))};
-    // A record not saved yet has no key: every row is another registration. A saved
-    // one is asked about only when the patient it names changed.
-    const bool saved = patients.state() != Cursor::State::Insert && !patients.key().isNull();
-    const QVariant self = saved ? patients.key() : QVariant(-1);
-    if (saved) {
-        QSqlQuery stored = ExecRegister(db, QStringLiteral("SELECT Patient_id, Last_Name, First_Name, DOB FROM patients "
-                                                           "WHERE Order_id = ?"),
-                                        {self});
-        if (stored.next() && stored.value(0).toString() == now.id && stored.value(1).toString() == now.last
-            && stored.value(2).toString() == now.first && stored.value(3).toString() == now.dob)
-            return std::nullopt;
-    }
+    // A record not saved yet has no key: every row is another registration.
+    const QVariant self = stored.isEmpty() ? QVariant(-1) : patients.key();
+    if (!stored.isEmpty() && stored.value(QStringLiteral("Patient_id")).toString() == now.id
+        && stored.value(QStringLiteral("Last_Name")).toString() == now.last
+        && stored.value(QStringLiteral("First_Name")).toString() == now.first
+        && stored.value(QStringLiteral("DOB")).toString() == now.dob)
+        return std::nullopt;
     const QString ending = QStringLiteral(" Save it anyway?");
 
     QSqlQuery sameId = ExecRegister(db,

@@ -1,5 +1,6 @@
 #pragma once
 #include <QSqlDatabase>
+#include <QSqlRecord>
 #include <QString>
 #include <optional>
 
@@ -16,7 +17,10 @@ struct IdentityConflict {
 };
 
 // Asks the register (through its indexes, two lookups) whether the patient
-// cursor's record conflicts with another registration. Raises EDatabaseError.
-std::optional<IdentityConflict> FindIdentityConflict(const QSqlDatabase &db, const Cursor &patients);
+// cursor's record conflicts with another registration. `stored`: the record as the
+// register holds it (empty for a new one); a saved record is asked about only when
+// the patient it names changed. Raises EDatabaseError.
+std::optional<IdentityConflict> FindIdentityConflict(const QSqlDatabase &db, const Cursor &patients,
+                                                     const QSqlRecord &stored);
 
 } // namespace Tabrix

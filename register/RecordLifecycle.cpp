@@ -4,7 +4,6 @@
 #include "register/IdentityCheck.h"
 #include "register/SQUtils.h"
 
-#include <QScopeGuard>
 
 namespace Tabrix {
 
@@ -85,10 +84,32 @@ void RecordLifecycle::tblPatientsNewRecord()
 
 bool RecordLifecycle::TryPost()
 {
+    return save(false);
+}
+
+bool RecordLifecycle::TryPostBeforePrint()
+{
+    return save(true);
+}
+
+// `printFollows`: a change to what its labels show is not offered for printing.
+bool RecordLifecycle::save(bool printFollows)
+{
     Cursor &p = m_store.tblPatients;
     if (!p.editing())
         return true;
-    if (!CheckFields() || !identityConfirmed())
+    if (!CheckFields())
+        return false;
+    // What the register holds of an edited record, read once for the identity
+    // check, the labels' notice and the audit row.
+    QSqlRecord stored;
+    try {
+        stored = m_store.storedPatient();
+    } catch (const ETabrixError &e) {
+        ShowError(e.message());
+        return false;
+    }
+    if (!identityConfirmed(stored))
         return false;
     QString changes; // of what labels already sent show
     if (p.state() == Cursor::State::Insert) {
@@ -96,8 +117,8 @@ bool RecordLifecycle::TryPost()
             return false;
     } else {
         try {
-            changes = labelledChanges();
-            m_store.postPatient();
+            changes = labelledChanges(stored);
+            m_store.postPatient(stored);
         } catch (const ETabrixError &e) {
             ShowError(e.message());
             return false;
@@ -109,16 +130,9 @@ bool RecordLifecycle::TryPost()
         ShowError(e.message());
         return false;
     }
-    if (!changes.isEmpty() && !m_printFollows)
+    if (!changes.isEmpty() && !printFollows)
         LabelledChange(p.asString(QStringLiteral("AccnStr")), changes);
     return true;
-}
-
-bool RecordLifecycle::TryPostBeforePrint()
-{
-    m_printFollows = true;
-    const auto after = qScopeGuard([this] { m_printFollows = false; });
-    return TryPost();
 }
 
 namespace {
@@ -132,17 +146,14 @@ const std::pair<const char *, const char *> LabelColumns[] = {
 
 // The values an edit changes that labels already sent show ("Last Name PINDLE is
 // now PINDEL"), or nothing when no label of the registration was sent.
-QString RecordLifecycle::labelledChanges() const
+QString RecordLifecycle::labelledChanges(const QSqlRecord &stored) const
 {
     const Cursor &p = m_store.tblPatients;
-    if (!m_store.labelsSent(p.key()))
-        return {};
-    const Registration stored = m_store.currentRegistration();
-    if (stored.isNull())
+    if (stored.isEmpty() || !m_store.labelsSent(p.key()))
         return {};
     QStringList changes;
     for (const auto &[column, name] : LabelColumns) {
-        const QString before = stored.asString(QString::fromLatin1(column));
+        const QString before = stored.value(QString::fromLatin1(column)).toString();
         const QString now = p.asString(QString::fromLatin1(column));
         if (before != now)
             changes << QStringLiteral("%1 %2 is now %3")
@@ -154,11 +165,11 @@ QString RecordLifecycle::labelledChanges() const
 
 // A record naming a patient the register holds otherwise is saved only when the
 // user says so; No leaves it being edited at the field that differs.
-bool RecordLifecycle::identityConfirmed()
+bool RecordLifecycle::identityConfirmed(const QSqlRecord &stored)
 {
     std::optional<IdentityConflict> conflict;
     try {
-        conflict = FindIdentityConflict(m_store.database(), m_store.tblPatients);
+        conflict = FindIdentityConflict(m_store.database(), m_store.tblPatients, stored);
     } catch (const ETabrixError &) {
         return true; // a register that cannot be read is said by the save itself
     }
@@ -177,7 +188,7 @@ bool RecordLifecycle::postNew()
     const QString first = p.asString(QStringLiteral("AccnStr"));
     for (;;) {
         try {
-            m_store.postPatient();
+            m_store.postPatient({});
             break;
         } catch (const ETabrixError &e) {
             const auto *refused = dynamic_cast<const EDatabaseError *>(&e);

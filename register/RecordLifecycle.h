@@ -57,11 +57,11 @@ public:
 private:
     void tblPatientsNewRecord();
     bool postNew();
-    bool identityConfirmed();
-    QString labelledChanges() const;
+    bool save(bool printFollows);
+    bool identityConfirmed(const QSqlRecord &stored);
+    QString labelledChanges(const QSqlRecord &stored) const;
     RecordStore &m_store;
     int m_collisions = 0;
-    bool m_printFollows = false;
 };
 
 } // namespace Tabrix

@@ -130,15 +130,21 @@ void RecordStore::DeleteCurrent()
     });
 }
 
-Registration RecordStore::currentRegistration() const
+QSqlRecord RecordStore::storedPatient() const
 {
     const Cursor &p = tblPatients;
     if (!p.active() || p.IsEmpty() || p.state() == Cursor::State::Insert || p.key().isNull())
         return {};
     QSqlQuery row = ExecRegister(m_db, QStringLiteral("SELECT * FROM patients WHERE Order_id = ?"), {p.key()});
-    if (!row.next())
-        return {}; // deleted meanwhile by another station
-    const QSqlRecord patient = row.record();
+    return row.next() ? row.record() : QSqlRecord(); // none: deleted meanwhile by another station
+}
+
+Registration RecordStore::currentRegistration() const
+{
+    const Cursor &p = tblPatients;
+    const QSqlRecord patient = storedPatient();
+    if (patient.isEmpty())
+        return {};
     QList<TestOrder> tests;
     QSqlQuery q = ExecRegister(m_db, QStringLiteral("SELECT Test_id, TestCode FROM tests WHERE Order_id = ? ORDER BY Test_id"),
                                {p.key()});
@@ -186,7 +192,7 @@ void RecordStore::audit(const AuditEntry &entry) const
         WriteAuditRow(m_db, m_station.settings().StationID, entry);
 }
 
-void RecordStore::postPatient()
+void RecordStore::postPatient(const QSqlRecord &stored)
 {
     Cursor &p = tblPatients;
     if (!m_hasAudit || !p.editing()) {
@@ -199,11 +205,10 @@ void RecordStore::postPatient()
         entry.details = wholeRow(p.current()).join(u'\n');
     } else {
         // Each column changed, with what the register held before.
-        const QSqlRecord before = currentRegistration().patient();
         QStringList changes;
         for (const char *name : PatientColumns) {
             const QString column = QLatin1String(name);
-            const QString was = StoredText(before.value(column)), now = StoredText(p.value(column));
+            const QString was = StoredText(stored.value(column)), now = StoredText(p.value(column));
             if (was != now)
                 changes << QStringLiteral("%1: %2 -> %3").arg(column, was, now);
         }

@@ -43,6 +43,9 @@ public:
     // row and its tests read afresh, in the test list's order (a record being
     // edited: what was saved of it). Null when there is no saved current row.
     Registration currentRegistration() const;
+    // The current record's row as the register holds it (an edited record: what was
+    // saved of it); empty when there is no saved current row.
+    QSqlRecord storedPatient() const;
     // Whether the print ledger holds a sent label of the registration `orderId`
     // (false for a register without a ledger).
     bool labelsSent(const QVariant &orderId) const;
@@ -50,8 +53,10 @@ public:
     void EmptyPatients();
 
     // Saves the patient cursor's row (new or changed) with its audit row, in one
-    // transaction; a register without an audit trail saves it alone.
-    void postPatient();
+    // transaction; a register without an audit trail saves it alone. `stored`: the
+    // row as the register holds it (storedPatient; empty for a new one), whose
+    // values a change's audit row names as the old ones.
+    void postPatient(const QSqlRecord &stored);
     // The same for the test cursor's new row, and for deleting its current one.
     void postTest();
     void deleteTest();

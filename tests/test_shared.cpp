@@ -403,7 +403,7 @@ TEST(SharedRegister, VerifyNamesARowChangedOrRemovedBehindTheProgramsBack)
             store.tblPatients.setValue("AccnNum", 100012345 + last[0] - 'A');
             store.tblPatients.setValue("Last_Name", last);
             store.tblPatients.setValue("Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
-            store.postPatient();
+            store.postPatient({}); // a new row
         }
     }
     const auto verify = [&](int status) {

@@ -24,7 +24,7 @@ LisSettings LisSettings::Read(const QString &file)
 
 QString LisSettings::fault(const QString &settingsFile) const
 {
-    if (host.isEmpty() || port <= 0 || port > 65535)
+    if (!configured())
         return QStringLiteral("No LIS is set: give its interface engine's address as Host and Port "
                               "in the [LIS] section of %1.")
             .arg(settingsFile);

@@ -19,6 +19,8 @@ struct LisSettings {
     QString identifierSystem;    // the FHIR identifiers' base
 
     static LisSettings Read(const QString &settingsFile);
+    // Whether an interface engine is named (a host and a port).
+    bool configured() const { return !host.isEmpty() && port > 0 && port <= 65535; }
     // What keeps a send from starting (no host or port), in words; empty when it can.
     QString fault(const QString &settingsFile) const;
 };

@@ -117,7 +117,7 @@ LisItem present(const LisRegistration &r, const History *h, const LisSettings &s
 
 // A registration no longer in the register: cancelled from what was sent, unless
 // the LIS never took any of its messages or Reset Accns emptied it.
-std::optional<LisItem> deleted(const History &h, const LisMessages &messages)
+std::optional<LisItem> deleted(const History &h, const LisMessages &messages, LisReading reading)
 {
     if (h.last.outcome == LisMessages::Emptied || !h.cancelFrom)
         return std::nullopt;
@@ -135,6 +135,8 @@ std::optional<LisItem> deleted(const History &h, const LisMessages &messages)
     item.state = cancelSent ? stateOfLast(h, LisState::Deleted) : LisState::Deleted;
     if (cancelSent)
         item.why = h.last.reply;
+    if (reading == LisReading::StatesOnly)
+        return item; // the cancel's message only for a send
     const auto sent = Hl7Message::parse(messages.messageOf(h.cancelFrom));
     if (!sent) {
         item.blocked = true;
@@ -165,7 +167,7 @@ LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings,
         }
     });
     for (const History &h : std::as_const(histories))
-        if (auto item = deleted(h, messages))
+        if (auto item = deleted(h, messages, reading))
             overview.items << *item;
     std::stable_sort(overview.items.begin(), overview.items.end(), [](const LisItem &a, const LisItem &b) {
         return a.accnNum != b.accnNum ? a.accnNum < b.accnNum : a.orderId < b.orderId;
@@ -173,10 +175,9 @@ LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings,
     return overview;
 }
 
-QString LisPendingText(const QSqlDatabase &db, const QString &settingsFile)
+QString LisPendingText(const QSqlDatabase &db, const LisSettings &settings)
 {
-    const LisSettings settings = LisSettings::Read(settingsFile);
-    if (!settings.fault(settingsFile).isEmpty() || !LisMessages(db).present())
+    if (!settings.configured() || !LisMessages(db).present())
         return {};
     const int waiting = ReadLisOverview(db, settings, LisReading::StatesOnly).notAccepted();
     return waiting ? QStringLiteral("LIS: %1 not accepted").arg(waiting) : QStringLiteral("LIS: all accepted");

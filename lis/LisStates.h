@@ -61,6 +61,6 @@ LisOverview ReadLisOverview(const QSqlDatabase &db, const LisSettings &settings,
 
 // The main window's word on the LIS ("LIS: 3 not accepted"), or nothing for a
 // station with no LIS set or a register without its messages. Raises EDatabaseError.
-QString LisPendingText(const QSqlDatabase &db, const QString &settingsFile);
+QString LisPendingText(const QSqlDatabase &db, const LisSettings &settings);
 
 } // namespace Tabrix

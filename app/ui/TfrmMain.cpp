@@ -350,6 +350,7 @@ void TfrmMain::buildToolbarAndMenus()
     });
     connect(SendToLis1, &QAction::triggered, this, [this] {
         RunGuarded([this] { SendToLis1Click(this, m_station, m_store.database()); });
+        m_lisSettings = LisSettings::Read(m_station.files().SettingsFile); // as the window read them
         refreshLisStatus();
     });
     connect(ExportAuditTrail1, &QAction::triggered, this,
@@ -366,7 +367,7 @@ void TfrmMain::refreshLisStatus()
     if (!m_store.connected())
         return;
     RunGuarded([this] {
-        const QString text = LisPendingText(m_store.database(), m_station.files().SettingsFile);
+        const QString text = LisPendingText(m_store.database(), m_lisSettings);
         LisStatus->setText(text);
         LisStatus->setVisible(!text.isEmpty());
     });
@@ -414,6 +415,7 @@ void TfrmMain::FormShow()
         StatusText->setText(m_station.settings().StationID);
     });
     RunGuarded([this] { closeUnfinishedLabels(); });
+    m_lisSettings = LisSettings::Read(m_station.files().SettingsFile);
     refreshLisStatus();
     // The about box greets the user once, closing by itself after a minute.
     QTimer::singleShot(0, this, [this] {

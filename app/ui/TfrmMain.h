@@ -1,5 +1,6 @@
 #pragma once
 #include "labels/PrintRun.h"
+#include "lis/LisSettings.h"
 #include "register/RecordLifecycle.h"
 #include "register/RecordStore.h"
 #include "base/TabrixDefs.h"
@@ -92,6 +93,7 @@ private:
     QLabel *StatusText = nullptr;
     QLabel *LisStatus = nullptr; // how many registrations the LIS has not accepted
     QTimer m_lisRefresh;
+    LisSettings m_lisSettings; // read at start and after each Send to LIS, not at every save
 };
 
 } // namespace Tabrix

@@ -207,11 +207,7 @@ void TfrmMain::reprintLabel(const QVariant &orderId, const QString &testCode, in
         ShowError(QStringLiteral("That registration is no longer in the register."));
         return;
     }
-    TypeAhead::Hold hold(*m_typeAhead, QStringLiteral("the labels for %1").arg(patients.asString(QStringLiteral("AccnStr"))));
-    m_printRun.reprint(m_printerDefinition,
-                       {[this](bool on) { ToolBar1->setEnabled(on); },
-                        [this](const QString &text) { statusBar()->showMessage(text, 30000); }},
-                       testCode, copies);
+    printing([&](const PrintRunWindow &window) { return m_printRun.reprint(m_printerDefinition, window, testCode, copies); });
 }
 
 // The test grid's context menu: a test's label printed again.
@@ -240,12 +236,18 @@ bool TfrmMain::tbPrintClick()
     // A code still in the test box is the clerk's: it is added first, as Enter would.
     if (!m_testCodes->takeTypedCode())
         return false;
+    return !printing([this](const PrintRunWindow &window) { return m_printRun.print(m_printerDefinition, window); })
+                .failed();
+}
+
+// A run of the current record's labels, the window's keys held meanwhile; the
+// toolbar is off and the status bar names each label while it runs.
+PrintRunResult TfrmMain::printing(const std::function<PrintRunResult(const PrintRunWindow &)> &run)
+{
     TypeAhead::Hold hold(*m_typeAhead,
                          QStringLiteral("the labels for %1").arg(m_store.tblPatients.asString(QStringLiteral("AccnStr"))));
-    return !m_printRun
-                .print(m_printerDefinition, {[this](bool on) { ToolBar1->setEnabled(on); },
-                                             [this](const QString &text) { statusBar()->showMessage(text, 30000); }})
-                .failed();
+    return run({[this](bool on) { ToolBar1->setEnabled(on); },
+                [this](const QString &text) { statusBar()->showMessage(text, 30000); }});
 }
 
 TfrmMain::~TfrmMain()

@@ -63,6 +63,7 @@ private:
     void closeUnfinishedLabels();
     void refreshLisStatus();
     void reprintLabel(const QVariant &orderId, const QString &testCode, int copies);
+    PrintRunResult printing(const std::function<PrintRunResult(const PrintRunWindow &)> &run);
     void testGridMenu(const QPoint &at);
     void PrinterTemplate1Click();
     void AccnList1Click();

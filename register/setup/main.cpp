@@ -28,67 +28,69 @@ using namespace Tabrix;
 
 namespace {
 
+// The register a program folder's data link file names.
+QSqlDatabase openRegister(const QString &udlFile, const QString &connection)
+{
+    return DataLink::Read(udlFile).Connect(connection, QFileInfo(udlFile).absolutePath());
+}
+
 int upgrade(const QString &udlFile)
 {
-    try {
-        const DataLink link = DataLink::Read(udlFile);
-        QSqlDatabase db = link.Connect(QStringLiteral("tabrix-upgrade"), QFileInfo(udlFile).absolutePath());
-        const QStringList duplicates = RegisterSetup::UpgradeRegister(db);
-        db.close();
-        if (!duplicates.isEmpty()) {
-            std::fprintf(stderr, "tabrix-register: the register holds these accession numbers more than once; "
-                                 "nothing was changed:\n");
-            for (const QString &row : duplicates)
-                std::fprintf(stderr, "  %s\n", qPrintable(row));
-            return 1;
-        }
-        std::printf("The register of %s is up to date: no accession number can be given twice.\n", qPrintable(udlFile));
-        return 0;
-    } catch (const ETabrixError &e) {
-        std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
+    QSqlDatabase db = openRegister(udlFile, QStringLiteral("tabrix-upgrade"));
+    const QStringList duplicates = RegisterSetup::UpgradeRegister(db);
+    db.close();
+    if (!duplicates.isEmpty()) {
+        std::fprintf(stderr, "tabrix-register: the register holds these accession numbers more than once; "
+                             "nothing was changed:\n");
+        for (const QString &row : duplicates)
+            std::fprintf(stderr, "  %s\n", qPrintable(row));
         return 1;
     }
+    std::printf("The register of %s is up to date: no accession number can be given twice.\n", qPrintable(udlFile));
+    return 0;
 }
 
 // Whether the audit trail is whole: each row changed or removed is named.
 int verify(const QString &udlFile)
 {
-    try {
-        const DataLink link = DataLink::Read(udlFile);
-        QSqlDatabase db = link.Connect(QStringLiteral("tabrix-verify"), QFileInfo(udlFile).absolutePath());
-        if (!HasTable(db, QStringLiteral("audit_log"))) {
-            std::fprintf(stderr, "tabrix-register: the register of %s has no audit trail; \"tabrix-register upgrade\" "
-                                 "adds one\n", qPrintable(udlFile));
-            return 1;
-        }
-        const QStringList faults = VerifyAuditTrail(db);
-        QSqlQuery rows = ExecRegister(db, QStringLiteral("SELECT count(*) FROM audit_log"));
-        const qint64 count = rows.next() ? rows.value(0).toLongLong() : 0;
-        db.close();
-        if (!faults.isEmpty()) {
-            std::fprintf(stderr, "tabrix-register: the audit trail was changed:\n");
-            for (const QString &fault : faults)
-                std::fprintf(stderr, "  %s\n", qPrintable(fault));
-            return 1;
-        }
-        std::printf("The audit trail of %s is whole: %lld rows.\n", qPrintable(udlFile), count);
-        return 0;
-    } catch (const ETabrixError &e) {
-        std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
+    QSqlDatabase db = openRegister(udlFile, QStringLiteral("tabrix-verify"));
+    if (!HasTable(db, QStringLiteral("audit_log"))) {
+        std::fprintf(stderr, "tabrix-register: the register of %s has no audit trail; \"tabrix-register upgrade\" "
+                             "adds one\n", qPrintable(udlFile));
         return 1;
     }
+    const QStringList faults = VerifyAuditTrail(db);
+    QSqlQuery rows = ExecRegister(db, QStringLiteral("SELECT count(*) FROM audit_log"));
+    const qint64 count = rows.next() ? rows.value(0).toLongLong() : 0;
+    db.close();
+    if (!faults.isEmpty()) {
+        std::fprintf(stderr, "tabrix-register: the audit trail was changed:\n");
+        for (const QString &fault : faults)
+            std::fprintf(stderr, "  %s\n", qPrintable(fault));
+        return 1;
+    }
+    std::printf("The audit trail of %s is whole: %lld rows.\n", qPrintable(udlFile), count);
+    return 0;
 }
 
-// The registrations of an SQLite register file.
-int count(const QString &dbFile)
+int createPostgres(const QDir &programDir, const QStringList &args)
 {
-    try {
-        std::printf("%lld\n", RegisterSetup::CountRegistrations(dbFile));
-        return 0;
-    } catch (const ETabrixError &e) {
-        std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
-        return 1;
-    }
+    RegisterSetup::CreatePostgresRegister(args[2], args[3].toInt(), args[4], args[5], args.value(6));
+    RegisterSetup::WriteDataLink(programDir.absoluteFilePath(QStringLiteral("tabrix.udl")),
+                                 QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User ID=%4;Password=%5")
+                                     .arg(args[2], args[3], args[4], args[5], args.value(6)));
+    return 0;
+}
+
+int createSqlite(const QDir &programDir, const QString &dbFile)
+{
+    RegisterSetup::CreateSqliteRegister(dbFile);
+    const QString source = QFileInfo(dbFile).absolutePath() == programDir.absolutePath() ? QFileInfo(dbFile).fileName()
+                                                                                         : dbFile;
+    RegisterSetup::WriteDataLink(programDir.absoluteFilePath(QStringLiteral("tabrix.udl")),
+                                 QStringLiteral("Provider=SQLite;Data Source=%1").arg(source));
+    std::printf("Created %s and %s\n", qPrintable(dbFile), qPrintable(programDir.absoluteFilePath(QStringLiteral("tabrix.udl"))));
+    return 0;
 }
 
 const char Usage[] = "Usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
@@ -101,6 +103,27 @@ const char Usage[] = "Usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
                      "existing register up to this version's schema; counts the registrations of an\n"
                      "SQLite register; checks a register's audit trail. See tabrix-register(1).\n";
 
+int run(const QStringList &args)
+{
+    const auto udl = [&] { return QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix.udl")); };
+    if (args.size() == 2 && args[0] == QLatin1String("upgrade"))
+        return upgrade(udl());
+    if (args.size() == 2 && args[0] == QLatin1String("count")) { // the registrations of an SQLite register file
+        std::printf("%lld\n", RegisterSetup::CountRegistrations(args[1]));
+        return 0;
+    }
+    if (args.size() == 2 && args[0] == QLatin1String("verify"))
+        return verify(udl());
+    const bool postgres = args.value(0) == QLatin1String("postgresql");
+    if (args.size() < 2 || (args[0] != QLatin1String("sqlite") && !postgres) || (postgres && args.size() < 6)) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    const QDir programDir(args[1]);
+    return postgres ? createPostgres(programDir, args)
+                    : createSqlite(programDir, programDir.absoluteFilePath(args.value(2, QStringLiteral("tabrix.db"))));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -108,44 +131,10 @@ int main(int argc, char **argv)
     if (const auto answered = AnswerInfoOptions(argc, argv, "tabrix-register", Usage))
         return *answered;
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() == 2 && args[0] == QLatin1String("upgrade"))
-        return upgrade(QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix.udl")));
-    if (args.size() == 2 && args[0] == QLatin1String("count"))
-        return count(args[1]);
-    if (args.size() == 2 && args[0] == QLatin1String("verify"))
-        return verify(QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix.udl")));
-    const bool postgres = args.value(0) == QLatin1String("postgresql");
-    if (args.size() < 2 || (args[0] != QLatin1String("sqlite") && !postgres) || (postgres && args.size() < 6)) {
-        std::fputs(Usage, stderr);
-        return 2;
-    }
-    const QDir programDir(args[1]);
-    if (postgres) {
-        try {
-            RegisterSetup::CreatePostgresRegister(args[2], args[3].toInt(), args[4], args[5], args.value(6));
-            RegisterSetup::WriteDataLink(programDir.absoluteFilePath(QStringLiteral("tabrix.udl")),
-                                         QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User ID=%4;Password=%5")
-                                             .arg(args[2], args[3], args[4], args[5], args.value(6)));
-        } catch (const ETabrixError &e) {
-            std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
-            return 1;
-        }
-        return 0;
-    }
-    const QString dbFile = programDir.absoluteFilePath(args.value(2, QStringLiteral("tabrix.db")));
     try {
-        RegisterSetup::CreateSqliteRegister(dbFile);
-        const QString source = QFileInfo(dbFile).absolutePath() == programDir.absolutePath()
-                                   ? QFileInfo(dbFile).fileName()
-                                   : dbFile;
-        RegisterSetup::WriteDataLink(programDir.absoluteFilePath(QStringLiteral("tabrix.udl")),
-                                     QStringLiteral("Provider=SQLite;Data Source=%1").arg(source));
-        std::printf("Created %s and %s\n", qPrintable(dbFile),
-                    qPrintable(programDir.absoluteFilePath(QStringLiteral("tabrix.udl"))));
+        return run(app.arguments().mid(1));
     } catch (const ETabrixError &e) {
         std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
         return 1;
     }
-    return 0;
 }

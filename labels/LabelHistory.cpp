@@ -62,7 +62,7 @@ LedgerLabel LabelHistoryModel::labelAt(int row) const
     if (!r)
         return {};
     return {r->value(QStringLiteral("Order_id")), r->value(QStringLiteral("AccnStr")).toString(),
-            r->value(QStringLiteral("TestCode")).toString(), r->value(QStringLiteral("Digest")).toString(),
+            r->value(QStringLiteral("TestCode")).toString(),
             r->value(QStringLiteral("Outcome")).toString() == LabelJob::Sent};
 }
 

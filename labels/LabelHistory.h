@@ -14,7 +14,7 @@ namespace Tabrix {
 // A label of the ledger, as a reprint of it needs it.
 struct LedgerLabel {
     QVariant orderId; // none for a test label
-    QString accnStr, testCode, digest;
+    QString accnStr, testCode;
     bool sent = false;
     bool reprintable() const { return sent && !orderId.isNull(); }
 };

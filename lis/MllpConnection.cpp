@@ -42,6 +42,7 @@ bool MllpConnection::waitFor(const std::function<bool()> &done, int milliseconds
 
 void MllpConnection::open()
 {
+    m_pending.clear(); // what an earlier connection left is never read as this one's answer
     const QString where = QStringLiteral("%1:%2").arg(m_settings.host).arg(m_settings.port);
     if (!m_settings.tls) {
         m_socket = std::make_unique<QTcpSocket>();

@@ -15,10 +15,13 @@ const QString SendingApplication = QStringLiteral("TABRIX");
 // date text rule a save checks it with.
 QDate dateOf(const QString &stored, const QDate &today, const char *fault)
 {
-    if (stored.size() == 10 && stored[2] == u'/' && stored[5] == u'/') {
-        bool m = false, d = false, y = false;
-        const QDate date(stored.mid(6, 4).toInt(&y), stored.left(2).toInt(&m), stored.mid(3, 2).toInt(&d));
-        if (m && d && y && date.isValid())
+    static constexpr char Form[] = "99/99/9999";
+    bool usual = stored.size() == 10;
+    for (int i = 0; usual && i < 10; ++i)
+        usual = Form[i] == '/' ? stored[i] == u'/' : stored[i] >= u'0' && stored[i] <= u'9';
+    if (usual) {
+        const QDate date(stored.mid(6, 4).toInt(), stored.left(2).toInt(), stored.mid(3, 2).toInt());
+        if (date.isValid())
             return date;
     }
     const auto date = ReadDateText(stored, today);

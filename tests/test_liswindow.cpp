@@ -3,6 +3,7 @@
 #include "lis/ui/TfrmSendToLis.h"
 #include "register/RecordStore.h"
 #include "register/RegisterStatement.h"
+#include "register/SQUtils.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 
@@ -53,15 +54,20 @@ struct LisStation {
         folder.createRegister();
         folder.writeFile(QStringLiteral("tabrix.ini"), QStringLiteral("[LIS]\nHost=127.0.0.1\nPort=%1\n").arg(port).toLatin1());
         store.Connect(folder.path(QStringLiteral("tabrix.udl")));
-        for (const char *last : {"PINDLE", "DOE"})
-            Support::AddPatient(store,
-                                {{"AccnNum", last[0] == 'P' ? 100012345 : 100012346},
-                                 {"AccnStr", last[0] == 'P' ? "X12345" : "X12346"},
-                                 {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
-                                 {"Last_Name", last}, {"First_Name", "OSKA"}, {"Patient_id", "MRN1"},
-                                 {"DOB", "01/19/1970"}, {"Location", "W1"}, {"Collection_date", "12/08/2026"},
-                                 {"Collection_Time", "0915"}, {"Recieve_date", "12/08/2026"}, {"Recieve_Time", "0930"}},
-                                last[0] == 'P' ? QStringList{QStringLiteral("CBC")} : QStringList{});
+        add(100012345, "PINDLE", {QStringLiteral("CBC")});
+        add(100012346, "DOE", {}); // no tests: it cannot be sent
+    }
+
+    // A registration with every value a message needs.
+    void add(qint32 accn, const char *last, const QStringList &tests)
+    {
+        Support::AddPatient(store,
+                            {{"AccnNum", accn}, {"AccnStr", AccnNumToStr(accn)},
+                             {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))}, {"Last_Name", last},
+                             {"First_Name", "OSKA"}, {"Patient_id", "MRN1"}, {"DOB", "01/19/1970"}, {"Location", "W1"},
+                             {"Collection_date", "12/08/2026"}, {"Collection_Time", "0915"}, {"Recieve_date", "12/08/2026"},
+                             {"Recieve_Time", "0930"}},
+                            tests);
     }
 };
 
@@ -112,12 +118,7 @@ TEST(SendToLisWindow, ACancelledSendLeavesEveryStateTrue)
 {
     Engine engine;
     LisStation station(engine.serverPort());
-    Support::AddPatient(station.store,
-                        {{"AccnNum", 100012347}, {"AccnStr", "X12347"}, {"Created", QDateTime(QDate(2026, 12, 8), QTime(9, 30))},
-                         {"Last_Name", "ROE"}, {"First_Name", "ANN"}, {"Patient_id", "MRN9"}, {"DOB", "01/19/1970"},
-                         {"Location", "W1"}, {"Collection_date", "12/08/2026"}, {"Collection_Time", "0915"},
-                         {"Recieve_date", "12/08/2026"}, {"Recieve_Time", "0930"}},
-                        {QStringLiteral("TSH")});
+    station.add(100012347, "ROE", {QStringLiteral("TSH")});
     const QSqlDatabase db = station.store.database();
     const LisSettings settings = LisSettings::Read(station.folder.station.files().SettingsFile);
     const LisSendReport report = SendToLis(db, settings, ReadLisOverview(db, settings),

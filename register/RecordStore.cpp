@@ -43,10 +43,13 @@ void RecordStore::Connect(const QString &dataLinkFile)
             c->setDatabase(m_db);
         tblPatients.Open();
         tblTests.Open();
-        m_keepsGivenNumbers = HasTable(m_db, QStringLiteral("accn_given"));
-        m_hasLedger = HasTable(m_db, QStringLiteral("label_log"));
-        m_hasLisMessages = HasTable(m_db, QStringLiteral("lis_messages"));
-        m_hasAudit = HasTable(m_db, QStringLiteral("audit_log"));
+        // The tables the register was made or upgraded with, listed once.
+        const QStringList tables = m_db.tables();
+        const auto has = [&](const char *table) { return tables.contains(QLatin1String(table), Qt::CaseInsensitive); };
+        m_keepsGivenNumbers = has("accn_given");
+        m_hasLedger = has("label_log");
+        m_hasLisMessages = has("lis_messages");
+        m_hasAudit = has("audit_log");
         m_station.setNextNum(getNextTabrix());
     } catch (...) {
         Disconnect();

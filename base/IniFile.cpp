@@ -171,11 +171,13 @@ void WriteString(const QString &path, const QString &section, const QString &key
         file.insert(file.lines.size(), newLine);
     }
 
-    if (file.utf16)
-        throw ETabrixError(QStringLiteral("Unable to write to %1").arg(path)); // never rewritten as something else
     QByteArray text = file.bom;
     for (qsizetype i = 0; i < file.lines.size(); ++i)
         text += file.lines[i] + file.ends[i];
+    // A UTF-16 file is never rewritten as something else, and a few NULs too
+    // short to tell (the start of such a file) never grow into one no read can take.
+    if (file.utf16 || IsUtf16Text(text))
+        throw ETabrixError(QStringLiteral("Unable to write to %1").arg(path));
     // A read-only file stays unwritten, even for a user whom the system would let through.
     if (!WriteFileAtomically(path, text).isEmpty())
         throw ETabrixError(QStringLiteral("Unable to write to %1").arg(path));

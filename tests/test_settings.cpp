@@ -202,6 +202,13 @@ TEST(Settings, FilesInAnotherEncodingAreReadOrSaid)
         EXPECT_THROW(IniFile::WriteInteger(file, "Ranges", "MaxValue", 1), ETabrixError); // never rewritten
         EXPECT_EQ(folder.readFile("tabrix.ini"), c.bytes);
     }
+    // The start of UTF-16 text cut short reads as nothing; a write that would
+    // make it a file no read can take is refused.
+    const QByteArray cutShort("\0(\0(\0(\0", 7);
+    folder.writeFile("tabrix.ini", cutShort);
+    EXPECT_TRUE(IniFile::EncodingFault(file).isEmpty());
+    EXPECT_THROW(IniFile::WriteString(file, "Defaults", "Location", "W1"), ETabrixError);
+    EXPECT_EQ(folder.readFile("tabrix.ini"), cutShort);
     // A write keeps the mark and the file's own line ends.
     folder.writeFile("tabrix.ini", "\xEF\xBB\xBF[Ranges]\rMinValue=1\r");
     IniFile::WriteInteger(file, "Ranges", "MaxValue", 2);

@@ -46,6 +46,12 @@ inline const Integer PrinterWait{"Defaults", "PrinterWait", 1000};
 inline const Boolean LabelUTF8{"Defaults", "LabelUTF8", false}; // values reach the label as UTF-8
 inline const Boolean Colorize{"Defaults", "Colorize", true};
 inline const Boolean LabelPreview{"Defaults", "LabelPreview", false}; // the editor's preview pane
+inline const Boolean VerifyLabels{"Defaults", "VerifyLabels", true}; // barcodes read back before a label prints
+// What the template editor's layout check holds labels to: the label stock's
+// size and the shortest bars an analyser's scanner takes, in millimetres.
+inline const Text LabelWidthMm{"Defaults", "LabelWidthMm", QStringLiteral("50.8")};   // 2 inches
+inline const Text LabelHeightMm{"Defaults", "LabelHeightMm", QStringLiteral("25.4")}; // 1 inch
+inline const Text MinBarHeightMm{"Defaults", "MinBarHeightMm", QStringLiteral("10")};
 inline const Text Printer{"Printer", "Printer", QString()};
 inline const Integer WindowTop{"Window", "Top", 0};
 inline const Integer WindowLeft{"Window", "Left", 0};

@@ -63,7 +63,7 @@ LedgerLabel LabelHistoryModel::labelAt(int row) const
         return {};
     return {r->value(QStringLiteral("Order_id")), r->value(QStringLiteral("AccnStr")).toString(),
             r->value(QStringLiteral("TestCode")).toString(),
-            r->value(QStringLiteral("Outcome")).toString() == LabelJob::Sent};
+            LedgerOutcome::IsSent(r->value(QStringLiteral("Outcome")).toString())};
 }
 
 const QSqlRecord *LabelHistoryModel::record(int row) const
@@ -87,7 +87,7 @@ QVariant LabelHistoryModel::data(const QModelIndex &index, int role) const
     if (!r)
         return {};
     const bool reprint = r->value(QStringLiteral("Reprint")).toInt() > 0;
-    const bool failed = r->value(QStringLiteral("Outcome")).toString() != LabelJob::Sent;
+    const bool failed = !LedgerOutcome::IsSent(r->value(QStringLiteral("Outcome")).toString());
     switch (role) {
     case Qt::BackgroundRole:
         return reprint ? QVariant(QColor(255, 236, 179)) : QVariant(); // reprints shaded amber

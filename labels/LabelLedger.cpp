@@ -1,5 +1,6 @@
 #include "labels/LabelLedger.h"
 #include "base/Clock.h"
+#include "labels/preview/LabelVerification.h"
 #include "register/RegisterStatement.h"
 
 #include <QCryptographicHash>
@@ -31,10 +32,10 @@ qint64 LabelLedger::open(const LedgerEntry &e)
                QStringLiteral("INSERT INTO label_log (Order_id, AccnNum, AccnStr, TestCode, Printed, Station, Bytes, Digest, "
                               "Outcome, Reprint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
                               "(SELECT count(*) FROM label_log WHERE Order_id = ? AND AccnNum = ? AND TestCode = ? "
-                              "AND Outcome = ?))"),
+                              "AND %1))").arg(LedgerOutcome::SentCondition()),
                {e.orderId, e.accnNum, text(e.accnStr), text(e.testCode), Clock::now(), text(e.station),
                 qint64(e.bytes.size()), QString::fromLatin1(QCryptographicHash::hash(e.bytes, QCryptographicHash::Sha256).toHex()),
-                Sending, e.orderId, e.accnNum, text(e.testCode), LabelJob::Sent},
+                Sending, e.orderId, e.accnNum, text(e.testCode)},
                QStringLiteral("Label_id"))
         .toLongLong();
 }
@@ -42,7 +43,8 @@ qint64 LabelLedger::open(const LedgerEntry &e)
 void LabelLedger::close(qint64 row, const LabelJob &job)
 {
     ExecRegister(m_db, QStringLiteral("UPDATE label_log SET Printer = ?, Job_id = ?, Outcome = ? WHERE Label_id = ?"),
-                 {text(job.printer), job.jobId > 0 ? QVariant(job.jobId) : QVariant(), text(job.outcome), row});
+                 {text(job.printer), job.jobId > 0 ? QVariant(job.jobId) : QVariant(),
+                  text(job.recorded.isEmpty() ? job.outcome : job.recorded), row});
 }
 
 int LabelLedger::closeUnfinished(const QString &station, const QDateTime &before)
@@ -52,10 +54,26 @@ int LabelLedger::closeUnfinished(const QString &station, const QDateTime &before
     return q.numRowsAffected();
 }
 
+// The label's job, after its barcodes are read back when the station asks for it.
+LabelJob RecordedPrinting::send(const LedgerEntry &entry, const QString &label)
+{
+    const LabelVerdict verdict = m_verify ? VerifyLabel(entry.bytes) : LabelVerdict();
+    if (verdict.result == LabelVerdict::DoesNotRead) {
+        LabelJob refused;
+        refused.outcome = QStringLiteral("%1 was not printed: %2. Printing stopped.").arg(TheLabel(label), verdict.why());
+        refused.recorded = verdict.ledgerOutcome();
+        return refused;
+    }
+    LabelJob job = PrintLabel(entry.bytes, m_printerWait, label);
+    if (job.sent() && verdict.result == LabelVerdict::Unverified)
+        job.outcome = LabelJob::SentUnverified;
+    return job;
+}
+
 LabelJob RecordedPrinting::print(const LedgerEntry &entry, const QString &label)
 {
     if (!m_ledger.present())
-        return PrintLabel(entry.bytes, m_printerWait, label);
+        return send(entry, label);
     retryPending();
     qint64 row = 0;
     try {
@@ -67,7 +85,7 @@ LabelJob RecordedPrinting::print(const LedgerEntry &entry, const QString &label)
                               .arg(TheLabel(label), e.message());
         return refused;
     }
-    const LabelJob job = PrintLabel(entry.bytes, m_printerWait, label);
+    const LabelJob job = send(entry, label);
     try {
         m_ledger.close(row, job);
     } catch (const ETabrixError &e) {

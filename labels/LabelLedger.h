@@ -62,13 +62,17 @@ public:
     };
 
     // Each job waits `printerWait` milliseconds at the spooler (PrintLabel);
-    // `incomplete`: rows an earlier run could not complete, tried again first.
-    RecordedPrinting(const QSqlDatabase &db, int printerWait, QList<IncompleteRow> incomplete = {})
-        : m_ledger(db), m_printerWait(printerWait), m_pending(std::move(incomplete)) {}
+    // with `verify` each label's barcodes are read back before it goes (the
+    // station's VerifyLabels); `incomplete`: rows an earlier run could not
+    // complete, tried again first.
+    RecordedPrinting(const QSqlDatabase &db, int printerWait, bool verify, QList<IncompleteRow> incomplete = {})
+        : m_ledger(db), m_printerWait(printerWait), m_verify(verify), m_pending(std::move(incomplete)) {}
 
     // Prints one label (PrintLabel) with its row; `label` names it ("X12345, test
-    // CBC"). When the row cannot be written the label is not offered to a printer
-    // and the job's outcome says so.
+    // CBC"). When the row cannot be written, or a barcode of the label does not
+    // read, the label is not offered to a printer and the job's outcome says so;
+    // a label in a printer language that cannot be read back goes, and its row
+    // says it was sent unverified.
     LabelJob print(const LedgerEntry &entry, const QString &label);
     // Tries the rows that could not be completed once more; what is newly
     // incomplete is returned, one sentence for each label.
@@ -78,9 +82,11 @@ public:
 
 private:
     void retryPending();
+    LabelJob send(const LedgerEntry &entry, const QString &label);
 
     LabelLedger m_ledger;
     int m_printerWait;
+    bool m_verify;
     QList<IncompleteRow> m_pending;
 };
 

@@ -1,20 +1,24 @@
 #pragma once
+#include "base/LedgerOutcome.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace Tabrix {
 
 // What became of one label's job: the queue it went to, the spooler's job id (0
-// when it gave none) and Sent, or why it did not print in the words the user is
-// shown (none: never tried).
+// when it gave none) and Sent (or SentUnverified), or why it did not print in the
+// words the user is shown (none: never tried).
 struct LabelJob {
-    static inline const QString Sent = QStringLiteral("sent");
+    static inline const QString &Sent = LedgerOutcome::Sent;
+    static inline const QString &SentUnverified = LedgerOutcome::SentUnverified;
     QString printer;
     int jobId = 0;
     QString outcome;
     bool noPrinter = false;     // there is no printer at all: said by the general error display
     bool recordRefused = false; // the print ledger could not record it, so it was never sent
-    bool sent() const { return outcome == Sent; }
+    QString recorded;           // what its ledger row says, when that is not `outcome`
+    bool sent() const { return LedgerOutcome::IsSent(outcome); }
     bool failed() const { return !outcome.isEmpty() && !sent(); }
 };
 

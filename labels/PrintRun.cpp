@@ -126,7 +126,7 @@ PrintRunResult PrintRun::run(const PrinterDefinition &definition, const PrintRun
     QSet<QString> sent = remember ? m_sentBefore.take(orderKey) : QSet<QString>();
 
     const StationSettings &station = m_store.station().settings();
-    RecordedPrinting recorded(m_store.database(), station.PrinterWait, std::exchange(m_incomplete, {}));
+    RecordedPrinting recorded(m_store.database(), station.PrinterWait, station.VerifyLabels, std::exchange(m_incomplete, {}));
     QString printer, stoppedAt;
     QStringList unprinted;
     for (const TestOrder &test : toPrint) {

@@ -1,4 +1,5 @@
 #include "register/RecordStore.h"
+#include "base/LedgerOutcome.h"
 #include "register/DataLink.h"
 #include "register/DateText.h"
 #include "base/Clock.h"
@@ -161,8 +162,9 @@ bool RecordStore::labelsSent(const QVariant &orderId) const
     if (!m_hasLedger || orderId.isNull())
         return false;
     // The ledger's word for a label the spooler took.
-    QSqlQuery q = ExecRegister(m_db, QStringLiteral("SELECT 1 FROM label_log WHERE Order_id = ? AND Outcome = 'sent' LIMIT 1"),
-                               {orderId});
+    QSqlQuery q = ExecRegister(
+        m_db, QStringLiteral("SELECT 1 FROM label_log WHERE Order_id = ? AND %1 LIMIT 1").arg(LedgerOutcome::SentCondition()),
+        {orderId});
     return q.next();
 }
 

@@ -25,6 +25,7 @@ void Station::LoadSettings()
     s.SplashInterval = read(Settings::SplashInterval);
     s.PrinterWait = read(Settings::PrinterWait);
     s.LabelUTF8 = read(Settings::LabelUTF8);
+    s.VerifyLabels = read(Settings::VerifyLabels);
     s.PrinterName = read(Settings::Printer);
 }
 
@@ -55,6 +56,7 @@ void Station::apply(const StationSettings &edited)
     write(Settings::SplashInterval, s.SplashInterval);
     write(Settings::SplashImage, s.SplashFile);
     write(Settings::PrinterWait, s.PrinterWait);
+    write(Settings::VerifyLabels, s.VerifyLabels);
     emit changed();
 }
 

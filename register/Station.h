@@ -29,6 +29,7 @@ struct StationSettings {
     qint32 SplashInterval = 5000;
     qint32 PrinterWait = 1000;
     bool LabelUTF8 = false;  // values reach the label as UTF-8 (for printers whose template selects it)
+    bool VerifyLabels = true; // each label's barcodes are read back before it is sent
     QString PrinterName;     // Printer/Printer as read at start
     QString SplashFile;      // the splash picture chosen at this start, or empty
 };

@@ -10,6 +10,7 @@ source "$(dirname "$0")/xsession.sh" "$@"
 prog=$work/prog
 new_program "$prog"
 printf '[Ranges]\nMinValue=100012345\nMaxValue=100020000\n[Defaults]\nShowSplash=0\n' >"$prog/tabrix.ini"
+# Labels of plain text, in no printer language the program draws: each goes "sent unverified".
 printf '%s\r\n' '<#Field Name=AccnStr> <#Field Name=Last_Name> <#Field Name=TestCode>[CR][LF]' >"$prog/tabrix.tpd"
 out=$TABRIX_CUPS_DIR/out
 sql() { sqlite3 "$prog/tabrix.db" "$1"; }
@@ -41,8 +42,8 @@ got=$(for j in "${run[@]}"; do cat "$out/$j"; done)
 [ "$got" = $'X12346 BRAVO CBC\r\nX12346 BRAVO TSH\r\nX12346 BRAVO BMP\r' ] || fail "BRAVO's labels: $(printf '%q' "$got")"
 pass "every label of the run names BRAVO and X12346, each test once"
 ids=$(for j in "${run[@]}"; do echo "${j#job-}"; done | paste -sd,)
-[ "$(sql "select group_concat(AccnStr||':'||TestCode||':'||Outcome||':'||Job_id, ',') from (select * from label_log where AccnStr = 'X12346' order by Label_id)")" = \
-  "X12346:CBC:sent:${ids%%,*},X12346:TSH:sent:$(echo "$ids" | cut -d, -f2),X12346:BMP:sent:${ids##*,}" ] ||
+[ "$(sql "select group_concat(AccnStr||':'||TestCode||':'||substr(Outcome, 1, 15)||':'||Job_id, ',') from (select * from label_log where AccnStr = 'X12346' order by Label_id)")" = \
+  "X12346:CBC:sent unverified:${ids%%,*},X12346:TSH:sent unverified:$(echo "$ids" | cut -d, -f2),X12346:BMP:sent unverified:${ids##*,}" ] ||
   fail "ledger: $(sql 'select * from label_log')"
 pass "the ledger's rows are the spooler's jobs"
 [ "$(sql "select group_concat(p.AccnStr||':'||p.Last_Name||':'||t.TestCode, ',') from (select * from tests order by Test_id) t join patients p using (Order_id)")" = \

@@ -14,7 +14,7 @@
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -23,7 +23,7 @@ using namespace Tabrix;
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv); // the labels are drawn to read their barcodes back
     const QStringList args = app.arguments();
     if (args.size() != 6 && args.size() != 7) {
         std::fprintf(stderr, "usage: station_load DATA_LINK_FILE MIN_VALUE MAX_VALUE COUNT NAME [TEMPLATE]\n");

@@ -33,6 +33,9 @@
 
 using namespace Tabrix;
 
+// What the ledger says of a label of plain text, a printer language the program does not draw.
+static const QString &Unverified = LabelJob::SentUnverified;
+
 namespace {
 
 QStringList captions(const QMenu *menu)
@@ -220,7 +223,7 @@ TEST(Editor, TestPrintSendsTheSampleLabelAndRecordsIt)
                                  "SELECT Order_id IS NULL AND AccnNum IS NULL, AccnStr, TestCode, Printer, Bytes, Digest, "
                                  "Outcome, Reprint FROM label_log ORDER BY Label_id"),
               (QList<QVariantList>{
-                  {1, "", "", Printers::CurrentPrinterName(), int(job.size()), digest, "sent", 0},
+                  {1, "", "", Printers::CurrentPrinterName(), int(job.size()), digest, Unverified, 0},
                   {1, "", "", "no-such-queue", int(job.size()), digest, refused, 0}}));
 }
 

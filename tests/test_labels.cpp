@@ -24,6 +24,9 @@
 
 using namespace Tabrix;
 
+// What the ledger says of a label of plain text, a printer language the program does not draw.
+static const QString &Unverified = LabelJob::SentUnverified;
+
 TEST(Labels, FormatSpecifiers)
 {
     const QLocale us(QLocale::English, QLocale::UnitedStates);
@@ -369,7 +372,7 @@ TEST(Ledger, EveryLabelHasItsRowWithTheSpoolersBytesJobAndReprintCount)
         EXPECT_EQ(r[6].toInt(), ids.value(i));
         EXPECT_EQ(r[7].toLongLong(), jobs[i].size());
         EXPECT_EQ(r[8].toString(), QString::fromLatin1(QCryptographicHash::hash(jobs[i], QCryptographicHash::Sha256).toHex()));
-        EXPECT_EQ(r[9].toString(), "sent");
+        EXPECT_EQ(r[9].toString(), Unverified);
         EXPECT_EQ(r[10].toInt(), i / 3);
         EXPECT_EQ(r[11].toDateTime(), QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
     }
@@ -392,7 +395,7 @@ TEST(Ledger, ARefusedLabelIsRecordedWithItsErrorAndCountsAsNoPrint)
     printAndSay(s, WorkedExample);
     EXPECT_EQ(Support::CapturedJobs(before, 2).size(), 2);
     EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome, Reprint"),
-              (QList<QVariantList>{{"CBC", NoSuchQueue, 0}, {"CBC", "sent", 0}, {"BMP", "sent", 0}}));
+              (QList<QVariantList>{{"CBC", NoSuchQueue, 0}, {"CBC", Unverified, 0}, {"BMP", Unverified, 0}}));
 }
 
 TEST(Ledger, ALedgerLockedByAnotherProcessStopsTheRunBeforeTheNextLabel)
@@ -420,7 +423,7 @@ TEST(Ledger, ALedgerLockedByAnotherProcessStopsTheRunBeforeTheNextLabel)
     EXPECT_EQ(s.prompter.errors, QStringList{"The label for X12345, test BMP was not printed: the print ledger cannot record "
                                              "it (database is locked). Printing stopped."});
     EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{WorkedExampleJobs[0]});
-    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome, Reprint"), (QList<QVariantList>{{"CBC", "sent", 0}}));
+    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome, Reprint"), (QList<QVariantList>{{"CBC", Unverified, 0}}));
 }
 
 TEST(Ledger, ARegisterWithoutTheLedgerPrintsAsBefore)
@@ -479,7 +482,8 @@ TEST(Ledger, OnAFullDiskNoLabelGoesWithoutItsRow)
     disk->free();
     EXPECT_FALSE(s.print(WorkedExample).failed());
     EXPECT_EQ(Support::CapturedJobs(before, 3).size(), 3);
-    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"), (QList<QVariantList>{{"CBC", "sent"}, {"BMP", "sent"}, {"TSH", "sent"}}));
+    EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"),
+              (QList<QVariantList>{{"CBC", Unverified}, {"BMP", Unverified}, {"TSH", Unverified}}));
     disk.reset(); // unmounted before the folder goes
 }
 
@@ -491,7 +495,7 @@ TEST(Ledger, ACompletionALockKeptOutIsTriedAgainBeforeTheNextLabelAndAtTheEnd)
     struct Case { const char *name; const char *releaseAt; QList<QVariantList> rows; QStringList errors; };
     const Case cases[] = {
         {"freed before the next label", "Printing the label for X12345, test BMP",
-         {{"CBC", "sent"}, {"BMP", "sent"}}, {}},
+         {{"CBC", Unverified}, {"BMP", Unverified}}, {}},
         {"held to the end", nullptr, {{"CBC", "sending, not confirmed"}},
          {"The label for X12345, test BMP was not printed: the print ledger cannot record it (database is locked). "
           "Printing stopped.",
@@ -527,7 +531,8 @@ TEST(Ledger, ACompletionALockKeptOutIsTriedAgainBeforeTheNextLabelAndAtTheEnd)
         // The next print completes the row first, then sends what is missing.
         s.print(WorkedExample);
         EXPECT_EQ(s.prompter.errors, c.errors); // nothing more to say
-        EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"), (QList<QVariantList>{{"CBC", "sent"}, {"BMP", "sent"}}));
+        EXPECT_EQ(ledgerRows(s.store, "TestCode, Outcome"),
+                  (QList<QVariantList>{{"CBC", Unverified}, {"BMP", Unverified}}));
     }
 }
 

@@ -16,6 +16,9 @@
 
 using namespace Tabrix;
 
+// What the ledger says of a label of plain text, a printer language the program does not draw.
+static const QString &Unverified = LabelJob::SentUnverified;
+
 namespace {
 
 // A station whose template names the accession number, the last name and the test.
@@ -70,7 +73,9 @@ TEST(PrintRun, KeysAndClicksDuringTheRunNeverReachTheRegistrationBeingPrinted)
     QTest::qWait(300);
     EXPECT_EQ(Support::SpoolerJobs().size(), before.size() + 3);
     EXPECT_EQ(s.rows("SELECT AccnStr, TestCode, Outcome FROM label_log WHERE AccnStr = 'X12346' ORDER BY Label_id"),
-              (QList<QVariantList>{{"X12346", "CBC", "sent"}, {"X12346", "TSH", "sent"}, {"X12346", "BMP", "sent"}}));
+              (QList<QVariantList>{{"X12346", "CBC", Unverified},
+                                   {"X12346", "TSH", Unverified},
+                                   {"X12346", "BMP", Unverified}}));
     EXPECT_EQ(s.rows("SELECT p.AccnStr, p.Last_Name, p.First_Name, t.TestCode FROM patients p JOIN tests t ON t.Order_id = "
                      "p.Order_id ORDER BY t.Test_id"),
               (QList<QVariantList>{{"X12345", "ALPHA", "OSKA", "AAA"}, {"X12345", "ALPHA", "OSKA", "BBB"},
@@ -229,6 +234,45 @@ TEST(PrintRun, OneLabelIsPrintedAgainFromTheHistoryAndFromTheTestGrid)
     emit grid->customContextMenuRequested(grid->visualRect(grid->model()->index(0, 0)).center());
     EXPECT_EQ(Support::CapturedJobs(before, 2), (QList<QByteArray>{first[0], first[0]}));
     EXPECT_EQ(s.rows("SELECT TestCode, Reprint, Outcome FROM label_log ORDER BY Label_id"),
-              (QList<QVariantList>{{"CBC", 0, "sent"}, {"TSH", 0, "sent"}, {"TSH", 1, "sent"}, {"CBC", 1, "sent"},
-                                   {"CBC", 2, "sent"}}));
+              (QList<QVariantList>{{"CBC", 0, Unverified}, {"TSH", 0, Unverified}, {"TSH", 1, Unverified},
+                                   {"CBC", 1, Unverified}, {"CBC", 2, Unverified}}));
+}
+
+TEST(PrintRun, ALabelWhoseBarcodeDoesNotReadIsNotSentAndTheBoxAndTheLedgerSayWhy)
+{
+    struct Case { const char *name; QByteArray fields; QString fault; };
+    const Case cases[] = {
+        {"running off the edge", "^FO300,20^BY2^BCN,80,N^FD<#Field Name=AccnStr>^FS", "it runs past the label's right edge"},
+        {"one dot wide", "^FO20,20^BY1^BCN,80,N^FD<#Field Name=AccnStr>^FS",
+         "its bars are 1 dot wide, under the 2 dots a printer makes readable"},
+        {"over text", "^FO20,20^A0N,30,30^FD<#Field Name=Last_Name>^FS^FO20,30^BY2^BCN,80,N^FD<#Field Name=AccnStr>^FS",
+         "it overlaps field 1"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PrintingStation s("^XA^PW406^LL203" + c.fields + "^XZ");
+        s.registration("BRAVO", {"CBC", "TSH"});
+        const QStringList before = Support::SpoolerJobs();
+        s.key(Qt::Key_F8);
+        const int field = c.fault == "it overlaps field 1" ? 2 : 1;
+        ASSERT_EQ(s.prompter.errors.size(), 1);
+        EXPECT_EQ(s.prompter.errors[0], QString("The label for X12345, test CBC was not printed: the barcode of field %1 "
+                                                "does not read: %2. Printing stopped.").arg(field).arg(c.fault));
+        EXPECT_EQ(s.rows("SELECT TestCode, Job_id IS NULL, Outcome FROM label_log ORDER BY Label_id"),
+                  (QList<QVariantList>{{"CBC", 1, QString("not sent: barcode does not read (field %1: %2)")
+                                                          .arg(field).arg(c.fault)}}));
+        QTest::qWait(300);
+        EXPECT_EQ(Support::SpoolerJobs(), before);
+    }
+
+    // A label whose barcode reads goes byte for byte, and its row says sent.
+    PrintingStation s("^XA^PW406^LL203^FO20,20^BY2^BCN,80,N^FD<#Field Name=AccnStr>^FS"
+                      "^FO260,20^A0N,30,30^FD<#Field Name=Last_Name>^FS^XZ");
+    s.registration("BRAVO", {"CBC"});
+    const QStringList before = Support::SpoolerJobs();
+    s.key(Qt::Key_F8);
+    EXPECT_EQ(s.prompter.errors, QStringList());
+    EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{"^XA^PW406^LL203^FO20,20^BY2^BCN,80,N^FDX12345^FS"
+                                                                  "^FO260,20^A0N,30,30^FDBRAVO^FS^XZ"});
+    EXPECT_EQ(s.rows("SELECT TestCode, Outcome FROM label_log"), (QList<QVariantList>{{"CBC", "sent"}}));
 }

@@ -89,6 +89,8 @@ TfrmOptions::TfrmOptions(Station &station, QWidget *parent)
     other->addRow(QStringLiteral("Illegal Characters:"), eChars);
     sePrintWait = new PrintWaitBox(nullptr);
     other->addRow(QStringLiteral("Print wait interval (ms):"), sePrintWait);
+    cbVerifyLabels = new QCheckBox(QStringLiteral("Read barcodes back before printing"));
+    other->addRow(cbVerifyLabels);
     PageControl1->addTab(general, QStringLiteral("General"));
 
     auto *range = new QWidget;
@@ -138,7 +140,7 @@ TfrmOptions::TfrmOptions(Station &station, QWidget *parent)
     const std::pair<QWidget *, const char *> names[] = {
         {eStationID, "eStationID"}, {eLocation, "eLocation"}, {eChars, "eChars"}, {eAccnMin, "eAccnMin"},
         {eAccnMax, "eAccnMax"}, {cbShowSplash, "cbShowSplash"}, {cbSex, "cbSex"}, {sePrintWait, "sePrintWait"},
-        {btnCancel, "btnCancel"}, {btnOK, "btnOK"}, {PageControl1, "PageControl1"}};
+        {cbVerifyLabels, "cbVerifyLabels"}, {btnCancel, "btnCancel"}, {btnOK, "btnOK"}, {PageControl1, "PageControl1"}};
     for (const auto &[w, name] : names)
         w->setObjectName(QString::fromLatin1(name));
 
@@ -151,6 +153,7 @@ TfrmOptions::TfrmOptions(Station &station, QWidget *parent)
     setTabOrder(eLocation, cbSex);
     setTabOrder(cbSex, eChars);
     setTabOrder(eChars, sePrintWait);
+    setTabOrder(sePrintWait, cbVerifyLabels);
     btnOK->setFocus();
 
     eStationID->installEventFilter(this);
@@ -171,6 +174,7 @@ void TfrmOptions::FormCreate()
     eAccnMax->setText(AccnNumToStr(s.TAccn.MaxValue));
     cbShowSplash->setChecked(s.ShowSplash);
     sePrintWait->setValue(s.PrinterWait);
+    cbVerifyLabels->setChecked(s.VerifyLabels);
 }
 
 // Station ID and Location refuse a character of the illegal characters box, as it stands now.
@@ -218,6 +222,7 @@ void TfrmOptions::FormClose()
     edited.IllegalChars = eChars->text();
     edited.ShowSplash = cbShowSplash->isChecked();
     edited.PrinterWait = sePrintWait->value();
+    edited.VerifyLabels = cbVerifyLabels->isChecked();
     m_station.apply(edited);
 }
 

@@ -39,6 +39,7 @@ private:
     QCheckBox *cbShowSplash;
     QComboBox *cbSex;
     QSpinBox *sePrintWait;
+    QCheckBox *cbVerifyLabels;
     QPushButton *btnCancel, *btnOK;
 };
 

@@ -403,7 +403,7 @@ void TfrmCodeEditor::tbTestPrintClick()
     if (RichEdit1->document()->isEmpty())
         return;
     // A test label has its ledger row with no patient, accession number or test.
-    RecordedPrinting recorded(m_ledgerRegister, m_station.settings().PrinterWait);
+    RecordedPrinting recorded(m_ledgerRegister, m_station.settings().PrinterWait, m_station.settings().VerifyLabels);
     const LabelJob job = recorded.print({QVariant(), QVariant(), QString(), QString(), testLabel(), m_station.settings().StationID},
                                         QString());
     if (job.failed())

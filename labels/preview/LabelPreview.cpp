@@ -4,6 +4,8 @@
 #include "labels/preview/ZplStream.h"
 
 #include <QPainter>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QPainterPath>
 #include <QSet>
 #include <QStringDecoder>
@@ -157,18 +159,41 @@ public:
     {
         if (!bytes.toUpper().contains("^XA")) {
             m_result.error = QString::fromLatin1(NotPreviewable);
+            m_result.notZpl = true;
             return m_result;
         }
-        for (const ZplCommand &c : ParseZpl(bytes))
+        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            m_result.error = QStringLiteral("Labels cannot be drawn by a program without its window system");
+            return m_result; // letters are drawn through the font system, which a Gui application starts
+        }
+        m_clock.start();
+        int count = 0;
+        ForEachZplCommand(bytes, [&](const ZplCommand &c) {
             command(c);
-        if (m_inLabel)
+            return !m_costly && (++count % 256 != 0 || !expired());
+        });
+        if (m_inLabel && !m_costly)
             endLabel();
+        if (m_costly) {
+            LabelPreview costly;
+            costly.error = QString::fromLatin1(TooCostly);
+            costly.tooCostly = true;
+            return costly;
+        }
         if (m_skipped)
             m_result.labels.last().notShown << QStringLiteral("the labels after the %1th").arg(MaxPictures);
         return m_result;
     }
 
 private:
+    // The drawing has taken too long or is no longer wanted; it stops as too costly.
+    bool expired()
+    {
+        if (m_clock.hasExpired(m_options.timeLimitMs) || (m_options.cancel && m_options.cancel->load()))
+            m_costly = true;
+        return m_costly;
+    }
+
     void note(const QString &what)
     {
         if (!m_notShown.contains(what))
@@ -239,8 +264,10 @@ private:
             }
             m_field.graphic = g;
         } else if (code == "FS") {
-            if (m_inLabel && (m_field.hasData || m_field.graphic))
+            if (m_inLabel && (m_field.hasData || m_field.graphic)) {
                 m_fields << m_field;
+                m_costly = m_costly || m_fields.size() > MaxFields;
+            }
             m_field = newField();
         } else if (code == "LH") {
             m_home = QPoint(p.number(0, 0, 0, MaxCoordinate), p.number(1, 0, 0, MaxCoordinate));
@@ -344,16 +371,27 @@ private:
             const double d = mm > 0 ? mm * m_options.dotsPerMm : given > 0 ? given : inches * 25.4 * m_options.dotsPerMm;
             return std::clamp(int(std::lround(d)), 1, MaxPictureDots);
         };
-        m_canvas = QImage(dots(m_options.widthMm, m_width, 2), dots(m_options.heightMm, m_length, 1), QImage::Format_Grayscale8);
+        const QSize size(dots(m_options.widthMm, m_width, 2), dots(m_options.heightMm, m_length, 1));
+        m_dotsDrawn += qint64(size.width()) * size.height();
+        if (m_dotsDrawn > MaxStreamDots) {
+            m_costly = true;
+            return;
+        }
+        m_canvas = QImage(size, QImage::Format_Grayscale8);
         m_canvas.fill(255);
         m_scratch = QImage(m_canvas.size(), QImage::Format_Grayscale8);
         m_scratch.fill(255);
-        for (const Field &f : std::as_const(m_fields))
+        m_drawn.clear();
+        for (const Field &f : std::as_const(m_fields)) {
+            if (expired())
+                return;
             draw(f);
+        }
         LabelPicture picture;
         picture.image = m_canvas;
         picture.copies = m_copies;
         picture.notShown = m_notShown;
+        picture.fields = m_drawn;
         m_result.labels << picture;
     }
 
@@ -382,6 +420,31 @@ private:
                 }
             }
         }
+    }
+
+    // Puts rectangles (not overlapping each other) onto the label as `how` says.
+    void markRects(const QList<QRect> &rects, Paint how)
+    {
+        for (const QRect &r : rects) {
+            const QRect area = r & m_canvas.rect();
+            for (int y = area.top(); y <= area.bottom() && !area.isEmpty(); ++y) {
+                uchar *label = m_canvas.scanLine(y) + area.left();
+                if (how == Paint::Invert)
+                    std::transform(label, label + area.width(), label, [](uchar v) { return uchar(255 - v); });
+                else
+                    std::fill_n(label, area.width(), how == Paint::Black ? 0 : 255);
+            }
+        }
+    }
+
+    DrawnField &drawn(DrawnField::Kind kind, const QRectF &bounds)
+    {
+        DrawnField d;
+        d.kind = kind;
+        d.number = int(m_drawn.size()) + 1;
+        d.bounds = bounds.toAlignedRect();
+        m_drawn << d;
+        return m_drawn.last();
     }
 
     void draw(const Field &f)
@@ -417,6 +480,20 @@ private:
         upright.orientation = 'N'; // boxes have no orientation
         const QTransform t = placement(upright, g.width, g.height, QPointF(0, g.height));
         const Paint how = f.reverse ? Paint::Invert : g.white ? Paint::White : Paint::Black;
+        drawn(DrawnField::Graphic, t.map(shape).boundingRect());
+        if (!g.circle && g.rounding == 0) {
+            // A square box is its four sides (or one block), put on directly: a
+            // label of many large boxes costs their sides, not their areas.
+            const QRect box = t.mapRect(QRectF(outer)).toAlignedRect();
+            const int w = g.width, h = g.height, k = g.thickness;
+            QList<QRect> sides{QRect(0, 0, w, h)};
+            if (2 * k < w && 2 * k < h)
+                sides = {QRect(0, 0, w, k), QRect(0, h - k, w, k), QRect(0, k, k, h - 2 * k), QRect(w - k, k, k, h - 2 * k)};
+            for (QRect &side : sides)
+                side.translate(box.topLeft());
+            markRects(sides, how);
+            return;
+        }
         mark(t.map(shape).boundingRect(), how, [&](QPainter &p) {
             p.setTransform(t);
             p.drawPath(shape);
@@ -432,6 +509,7 @@ private:
         if (!f.block) {
             const TextLine line = LayOutText(text, f.font);
             const QTransform t = placement(f, line.advance, line.height, QPointF(0, line.baseline));
+            drawn(DrawnField::Text, t.map(line.outline).boundingRect());
             mark(t.map(line.outline).boundingRect(), how, [&](QPainter &p) {
                 p.setTransform(t);
                 p.drawPath(line.outline);
@@ -477,6 +555,7 @@ private:
             baseline = LayOutText(QStringLiteral(" "), f.font).baseline;
         // ^FT places a block by the baseline of its last line.
         const QTransform t = placement(f, b.width, depth, QPointF(0, step * (b.lines - 1) + baseline));
+        drawn(DrawnField::Text, t.map(all).boundingRect());
         mark(t.map(all).boundingRect(), how, [&](QPainter &p) {
             p.setTransform(t);
             p.drawPath(all);
@@ -513,12 +592,20 @@ private:
             data += char('0' + (10 - sum % 10) % 10);
         }
         request.data = data;
+        const bool linear = b.kind == Symbology::Code128 || b.kind == Symbology::Code128B || b.kind == Symbology::Code39;
+        DrawnField &field = drawn(DrawnField::Barcode, QRectF(f.at, QSizeF(0, 0)));
+        field.symbology = b.kind;
+        field.linear = linear;
+        field.checkDigit = request.checkDigit;
+        field.data = data;
+        field.module = b.module;
+        field.barHeight = linear ? b.height : 0;
         const BarcodeModules modules = EncodeBarcode(request);
         if (!modules.error.isEmpty()) {
+            field.error = modules.error;
             note(QStringLiteral("^B%1 (%2)").arg(QString(QLatin1Char(b.command)), modules.error));
             return;
         }
-        const bool linear = b.kind == Symbology::Code128 || b.kind == Symbology::Code128B || b.kind == Symbology::Code39;
         QList<QRect> bars; // in the barcode's own upright frame
         int length = 0, depth = 0;
         if (linear) {
@@ -568,6 +655,8 @@ private:
         const QTransform t = placement(f, length, depth, QPointF(0, barsTop + (linear ? b.height : depth)));
         const Paint how = f.reverse ? Paint::Invert : Paint::Black;
         QRectF bounds = t.mapRect(QRectF(0, 0, length, depth));
+        field.bounds = bounds.toAlignedRect();
+        field.symbol = t.mapRect(QRectF(0, barsTop, length, linear ? b.height : depth)).toAlignedRect();
         mark(bounds, how, [&](QPainter &p) {
             p.setTransform(t);
             for (const QRect &r : std::as_const(bars))
@@ -581,7 +670,11 @@ private:
     LabelPreview m_result;
     bool m_inLabel = false, m_skipped = false;
     QList<Field> m_fields;
+    QList<DrawnField> m_drawn;
     Field m_field;
+    QElapsedTimer m_clock;
+    bool m_costly = false;
+    qint64 m_dotsDrawn = 0;
     QStringList m_notShown;
     int m_copies = 1;
     // Settings that hold until changed, across the labels of a stream.

@@ -6,9 +6,8 @@
 
 namespace Tabrix {
 
-QList<ZplCommand> ParseZpl(const QByteArray &bytes)
+void ForEachZplCommand(const QByteArray &bytes, const std::function<bool(const ZplCommand &)> &take)
 {
-    QList<ZplCommand> commands;
     const auto isPrefix = [](char c) { return c == '^' || c == '~'; };
     qsizetype i = 0;
     const qsizetype n = bytes.size();
@@ -25,9 +24,9 @@ QList<ZplCommand> ParseZpl(const QByteArray &bytes)
         c.params = bytes.mid(i, end - i);
         c.params.replace('\r', QByteArray()).replace('\n', QByteArray());
         i = end;
-        commands << c;
+        if (!take(c))
+            return;
     }
-    return commands;
 }
 
 int ZplParams::number(int i, int fallback, int low, int high) const

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QList>
+#include <functional>
 
 namespace Tabrix {
 
@@ -13,8 +14,9 @@ struct ZplCommand {
     QByteArray params;
 };
 
-// The commands of a stream in order; bytes before the first prefix are dropped.
-QList<ZplCommand> ParseZpl(const QByteArray &bytes);
+// Hands the commands of a stream to `take` in order, one at a time (a stream may
+// hold millions), until `take` returns false; bytes before the first prefix are dropped.
+void ForEachZplCommand(const QByteArray &bytes, const std::function<bool(const ZplCommand &)> &take);
 
 // The comma-separated parameters of a command: item(i) is "" when absent.
 class ZplParams {

@@ -1,6 +1,7 @@
 #include "labels/LabelFields.h"
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
+#include "labels/preview/LabelVerification.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 
@@ -381,4 +382,76 @@ TEST(Preview, TheCommandLineToolWritesOnePictureForEachLabel)
     const QImage sample = QImage(dir.filePath("sample.png")).convertToFormat(QImage::Format_Grayscale8);
     ASSERT_EQ(sample.size(), QSize(406, 203));
     EXPECT_EQ(decodeAll(sample).size(), 1);
+}
+
+TEST(Preview, CostlyInputsAreAnsweredAsTooCostlyWithinTheBound)
+{
+    QByteArray bigLabels, boxes = "^XA", blocks = "^XA", framed = "^XA^PW4000^LL4000";
+    for (int i = 0; i < 100; ++i)
+        bigLabels += "^XA^PW4000^LL4000^FO0,0^GB4000,4000,2^FS^XZ";
+    while (boxes.size() < 16 * 1024 * 1024)
+        boxes += "^FO1,1^GB5,5,5^FS";
+    for (int i = 0; i < 2000; ++i)
+        blocks += "^FO0,0^A0N,10,10^FB400,200,0^FD" + QByteArray("word ").repeated(800) + "^FS";
+    for (int i = 0; i < 200; ++i)
+        framed += QStringLiteral("^FO%1,%1^GB%2,%2,1^FS").arg(i * 5).arg(4000 - i * 10).toLatin1();
+    const std::atomic<bool> cancelled{true};
+    struct Case { const char *what; QByteArray zpl; PreviewOptions options; bool costly; };
+    const Case cases[] = {
+        {"100 labels of 4000 x 4000 dots", bigLabels + "^XZ", {}, true},
+        {"16 MiB of boxes", boxes + "^XZ", {}, true},
+        {"2000 field blocks, with a tenth of a second to draw them", blocks + "^XZ", {8, 0, 0, 100}, true},
+        {"a drawing no longer wanted", "^XA^FO0,0^GB10,10,10^FS^XZ", {8, 0, 0, 1000, &cancelled}, true},
+        {"200 nested boxes on a label of 4000 x 4000 dots", framed + "^XZ", {}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const LabelPreview p = RenderLabels(c.zpl, c.options);
+        EXPECT_EQ(p.tooCostly, c.costly);
+        if (c.costly) {
+            EXPECT_EQ(p.error, "This label is too costly to draw");
+            EXPECT_TRUE(p.labels.isEmpty());
+            EXPECT_EQ(VerifyPreview(p).why(), "its barcodes cannot be checked: this label is too costly to draw");
+            continue;
+        }
+        ASSERT_EQ(p.labels.size(), 1);
+        const QImage &picture = p.labels[0].image;
+        EXPECT_EQ(p.labels[0].fields.size(), 200);
+        // Each box is its one-dot frame: dots 5 apart on the diagonal, white between.
+        for (int i : {0, 5, 995})
+            EXPECT_EQ(picture.pixelColor(i, i), Qt::black) << i;
+        EXPECT_EQ(picture.pixelColor(3, 3), Qt::white);
+        EXPECT_EQ(picture.pixelColor(2000, 2000), Qt::white);
+    }
+}
+
+TEST(Preview, EveryBarcodeOfALabelReadsBackOrItsFaultIsNamed)
+{
+    struct Case { const char *what; QByteArray zpl; LabelVerdict::Result result; QString why; };
+    const Case cases[] = {
+        {"Code 128 each way round", "^XA^PW812^LL812^BY2^FO40,40^BCN,80,Y^FDX12345^FS^FO400,40^BCR,80,N^FDX12345^FS"
+                                    "^FO40,400^BCI,80,N^FDX12345^FS^FO600,400^BCB,80,N^FDX12345^FS^XZ", LabelVerdict::Reads, ""},
+        {"Code 39 with its check digit, and a UCC check digit",
+         "^XA^PW812^LL406^BY2^FO40,40^B3N,Y,80,N^FDCBC12^FS^FO40,200^BCN,80,N,N,Y^FD12345^FS^XZ", LabelVerdict::Reads, ""},
+        {"QR code, Data Matrix and PDF417", "^XA^PW812^LL406^FO20,20^BQN,2,4^FDQA,X12345 CBC^FS^FO250,20^BXN,5,200"
+                                            "^FDX12345^FS^FO400,20^B7N,6,3,,,^FDX12345 CBC^FS^XZ", LabelVerdict::Reads, ""},
+        {"off the bottom edge", "^XA^PW406^LL203^FO20,150^BY2^BCN,80,N^FDX12345^FS^XZ", LabelVerdict::DoesNotRead,
+         "the barcode of field 1 does not read: it runs past the label's bottom edge"},
+        {"more data than the symbol's size holds", "^XA^FO20,20^B7N,6,3,1,3^FD" + QByteArray("X12345 ").repeated(20) + "^FS^XZ",
+         LabelVerdict::DoesNotRead,
+         "the barcode of field 1 does not read: it cannot be made"},
+        {"text over the bars", "^XA^FO20,20^BY2^BCN,80,N^FDX12345^FS^FO30,40^A0N,20,20^FDOVER^FS^XZ", LabelVerdict::DoesNotRead,
+         "the barcode of field 1 does not read: it overlaps field 2"},
+        {"a printer language the program does not draw", "N\r\nB10,10,0,1,2,2,80,N,\"X12345\"\r\nP1\r\n",
+         LabelVerdict::Unverified, "this printer language cannot be read back"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const LabelVerdict verdict = VerifyLabel(c.zpl);
+        EXPECT_EQ(verdict.result, c.result);
+        if (c.why.isEmpty())
+            EXPECT_EQ(verdict.why(), QString());
+        else
+            EXPECT_TRUE(verdict.why().startsWith(c.why)) << qPrintable(verdict.why());
+    }
 }

@@ -21,7 +21,7 @@ namespace Tabrix {
 struct PreviewOptions {
     double dotsPerMm = 8;              // 8: 203 dpi
     double widthMm = 0, heightMm = 0;  // 0: as ^PW and ^LL say, else 2 x 1 inch
-    int timeLimitMs = 1000;
+    int timeLimitMs = 800; // with what a field in progress still takes, an answer within a second
     const std::atomic<bool> *cancel = nullptr; // set: the drawing is no longer wanted
 };
 

@@ -15,6 +15,7 @@ public:
 
     const char *section() const { return m_section; }
     const char *name() const { return m_name; }
+    const T &defaultValue() const { return m_default; }
     // The value stored in the settings file `file`, or the key's default when it
     // is absent or not of its form.
     T read(const QString &file) const { return read(file, m_default); }

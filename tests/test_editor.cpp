@@ -288,6 +288,28 @@ TEST(Editor, ThePreviewPaneDrawsTheTestLabelAsTypedAndIsRemembered)
     EXPECT_TRUE(Support::Control<QAction>(again, "LabelPreview1")->isChecked());
 }
 
+TEST(Editor, CheckLayoutListsWhatTheTestLabelBreaksWithTheStationsLabelStock)
+{
+    Support::ProgramFolder folder;
+    Support::RecordingPrompter prompter;
+    folder.writeFile("tabrix.tpd", "^XA^PW406^LL203^FO30,20^BY2^BCN,50,N^FD<#Field Name=AccnStr>^FS^XZ\r\n");
+    TfrmCodeEditor editor(folder.station);
+    editor.show();
+    auto *check = Support::Control<QAction>(editor, "CheckLayout1");
+    check->trigger();
+    ASSERT_EQ(prompter.informations.size(), 1);
+    EXPECT_EQ(prompter.informations[0], "The layout check found one thing on the test label:\n\nshort-bars, field 1: The "
+                                        "barcode of field 1 has bars 6.3 mm high (50 dots); the station's analysers need "
+                                        "10.0 mm (80 dots).");
+    // A station whose stock is 4 x 1 inch, with the barcode's bars made long enough.
+    folder.writeFile("tabrix.ini", "[Defaults]\nLabelWidthMm=101.6\n");
+    Support::Control<QPlainTextEdit>(editor, "RichEdit1")->setPlainText(
+        "^XA^PW812^LL203^FO30,20^BY2^BCN,80,N^FD<#Field Name=AccnStr>^FS^XZ");
+    check->trigger();
+    EXPECT_EQ(prompter.informations.value(1), "The test label passes every layout check.");
+    Support::Control<QPushButton>(editor, "btnCancel")->click();
+}
+
 TEST(Capture, LabelsSentOverTcpBecomeTemplateText)
 {
     Support::RecordingPrompter prompter;

@@ -2,6 +2,8 @@
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
 #include "labels/preview/LabelVerification.h"
+#include "labels/preview/LayoutCheck.h"
+#include "labels/SampleValues.h"
 #include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 
@@ -296,11 +298,11 @@ TEST(Preview, TheSampleTemplateShowsTheNameTheAccessionAsCode128AndTheTest)
     EXPECT_EQ(preview.labels[0].notShown, QStringList());
     EXPECT_EQ(decodeAll(label), QStringList{"Code128:X12345"});
     // The same letters drawn alone at the template's places are all on the label.
-    for (const char *alone : {"^XA^PW406^LL203^FO20,15^A0N,28,28^FDPINDLE,OSKA^FS^XZ",
-                              "^XA^PW406^LL203^FO260,80^A0N,30,30^FDX12345^FS^XZ",
-                              "^XA^PW406^LL203^FO20,140^A0N,22,22^FDCBC^FS^XZ"})
+    for (const char *alone : {"^XA^PW406^LL203^FO20,6^A0N,28,28^FDPINDLE,OSKA^FS^XZ",
+                              "^XA^PW406^LL203^FO250,62^A0N,30,30^FDX12345^FS^XZ",
+                              "^XA^PW406^LL203^FO20,148^A0N,22,22^FDCBC^FS^XZ"})
         EXPECT_TRUE(contains(label, RenderLabels(alone).labels[0].image)) << alone;
-    EXPECT_FALSE(contains(label, RenderLabels("^XA^PW406^LL203^FO20,15^A0N,28,28^FDPINDLE,OSKB^FS^XZ").labels[0].image));
+    EXPECT_FALSE(contains(label, RenderLabels("^XA^PW406^LL203^FO20,6^A0N,28,28^FDPINDLE,OSKB^FS^XZ").labels[0].image));
 }
 
 TEST(Preview, OtherLanguagesUnknownCommandsAndHugeSizes)
@@ -382,6 +384,56 @@ TEST(Preview, TheCommandLineToolWritesOnePictureForEachLabel)
     const QImage sample = QImage(dir.filePath("sample.png")).convertToFormat(QImage::Format_Grayscale8);
     ASSERT_EQ(sample.size(), QSize(406, 203));
     EXPECT_EQ(decodeAll(sample).size(), 1);
+
+    // The layout check: nothing to say of the sample; a JSON line and status 1 for a fault.
+    QProcess check;
+    check.start(QStringLiteral(TABRIX_PREVIEW_TOOL), {"--check", tpd});
+    check.waitForFinished(60000);
+    EXPECT_EQ(check.exitCode(), 0);
+    EXPECT_EQ(check.readAllStandardOutput(), "");
+    const QString narrow = write("narrow.tpd", "^XA^FO30,20^BY1^BCN,80,N^FD<#Field Name=AccnStr>^FS^XZ\r\n");
+    check.start(QStringLiteral(TABRIX_PREVIEW_TOOL), {"--check", narrow});
+    check.waitForFinished(60000);
+    EXPECT_EQ(check.exitCode(), 1);
+    EXPECT_EQ(check.readAllStandardOutput(),
+              "{\"field\":1,\"message\":\"The barcode of field 1 has bars 1 dot wide; a printer makes bars readable from 2 "
+              "dots (^BY2).\",\"rule\":\"narrow-module\",\"severity\":\"error\"}\n");
+}
+
+TEST(LayoutCheck, EachRuleHasATemplateThatBreaksItAloneAndGoodTemplatesNone)
+{
+    const SampleValues samples = SampleValues::BuiltIn();
+    const TagHandler fill = [&](const QString &, const TagParams &p) { return samples.TagValue(p); };
+    const QString tpd = qEnvironmentVariable("TABRIX_TEST_DATA") + "/../app/tabrix.tpd";
+    EXPECT_EQ(CheckLayout(LoadTemplateLines(tpd), fill, {}), QList<LayoutFinding>());
+
+    const auto label = [](const QString &size, const QString &bars, const QString &more = QString()) {
+        return QStringList{"^XA" + size + bars + "^FD<#Field Name=AccnStr>^FS^FO260,20^A0N,30,30^FD<#Field Name=AccnStr>^FS" +
+                           more + "^XZ"};
+    };
+    const QString size = "^PW406^LL203", bars = "^FO30,20^BY2^BCN,80,N,N,N";
+    EXPECT_EQ(CheckLayout(label(size, bars), fill, {}), QList<LayoutFinding>());
+    EXPECT_EQ(CheckLayout(label("^PW812^LL203", bars), fill, {8, 101.6, 25.4, 10}), QList<LayoutFinding>());
+
+    struct Case { const char *rule; QStringList lines; int field; bool error; };
+    const Case cases[] = {
+        {"outside-label", label(size, bars, "^FO350,150^A0N,30,30^FD<#Field Name=Last_Name>^FS"), 3, true},
+        {"quiet-zone", label(size, "^FO10,20^BY2^BCN,80,N,N,N"), 1, true},
+        {"narrow-module", label(size, "^FO30,20^BY1^BCN,80,N,N,N"), 1, true},
+        {"short-bars", label(size, "^FO30,20^BY2^BCN,50,N,N,N"), 1, true},
+        {"overlap", label(size, bars, "^FO40,40^A0N,20,20^FD<#Field Name=TestCode>^FS"), 1, true},
+        {"fixed-data", {"^XA^PW406^LL203^FO30,20^BY2^BCN,80,N,N,N^FDX99999^FS^XZ"}, 1, true},
+        {"label-size", label("^PW812^LL203", bars), 0, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rule);
+        const QList<LayoutFinding> findings = CheckLayout(c.lines, fill, {});
+        ASSERT_EQ(findings.size(), 1) << qPrintable(findings.value(1).text());
+        EXPECT_EQ(findings[0].rule, c.rule) << qPrintable(findings[0].text());
+        EXPECT_EQ(findings[0].field, c.field);
+        EXPECT_EQ(findings[0].error, c.error);
+        EXPECT_FALSE(findings[0].sentence.isEmpty());
+    }
 }
 
 TEST(Preview, CostlyInputsAreAnsweredAsTooCostlyWithinTheBound)

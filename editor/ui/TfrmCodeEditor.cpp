@@ -10,6 +10,7 @@
 #include "labels/Labels.h"
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
+#include "labels/preview/LayoutCheck.h"
 #include "labels/ui/LabelPictures.h"
 
 #include <QAction>
@@ -218,6 +219,9 @@ void TfrmCodeEditor::buildMenus()
         showPreview(on);
         RunGuarded([this, on] { m_station.write(Settings::LabelPreview, on); }); // remembered for the next opening
     });
+    QAction *checkLayout = view->addAction(QStringLiteral("Check &Layout"));
+    checkLayout->setObjectName(QStringLiteral("CheckLayout1"));
+    connect(checkLayout, &QAction::triggered, this, [this] { RunGuarded([this] { CheckLayout1Click(); }); });
 
     tbNew = button("tbNew", Pictures::Tool::New, "New", &E::tbNewClick);
     tbOpen = button("tbOpen", Pictures::Tool::Open, "Open from file", &E::tbOpenClick);
@@ -453,6 +457,26 @@ void TfrmCodeEditor::refreshPreview()
     } catch (const ETabrixError &e) {
         m_preview->showMessage(e.message());
     }
+}
+
+// What the layout check finds on the test label, against the station's label
+// stock and bar height; a template that cannot be filled raises why.
+void TfrmCodeEditor::CheckLayout1Click()
+{
+    const QStringList lines = RemoveComments(toEditor(text()).split(u'\n'));
+    const QList<LayoutFinding> findings =
+        CheckLayout(lines, [this](const QString &, const TagParams &p) { return SampleValues1.TagValue(p); },
+                    LayoutRules::FromSettings(m_station.files().SettingsFile));
+    if (findings.isEmpty()) {
+        prompter().inform(QStringLiteral("The test label passes every layout check."));
+        return;
+    }
+    QStringList said;
+    for (const LayoutFinding &f : findings)
+        said << f.text();
+    prompter().inform(QStringLiteral("The layout check found %1 on the test label:\n\n%2")
+                          .arg(findings.size() == 1 ? QStringLiteral("one thing") : QStringLiteral("%1 things").arg(findings.size()),
+                               said.join(u'\n')));
 }
 
 void TfrmCodeEditor::tbListenClick()

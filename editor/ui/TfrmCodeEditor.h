@@ -59,6 +59,7 @@ private:
     void btnOKClick();
     void btnCancelClick();
     void Colorize1Click();
+    void CheckLayout1Click();
     void buildMenus();
     QMenu *fieldMenu(QWidget *parent, bool database);
     QMenu *charMenu(QWidget *parent);

@@ -265,7 +265,7 @@ TEST(Editor, ThePreviewPaneDrawsTheTestLabelAsTypedAndIsRemembered)
         EXPECT_FALSE(pane->isVisible());
         Support::Control<QAction>(editor, "LabelPreview1")->trigger();
         EXPECT_TRUE(pane->isVisible());
-        ASSERT_EQ(pane->pictureCount(), 1);
+        ASSERT_TRUE(waitFor([&] { return pane->pictureCount() == 1; }, 5000));
         // the bytes the test print sends, with the sample accession number
         EXPECT_EQ(shown(pane), RenderLabels("^XA^FO10,10^A0N,30,30^FDX12345^FS^XZ").labels[0].image);
         EXPECT_TRUE(pane->texts().contains("Test label, from the sample values"));

@@ -1,6 +1,7 @@
 #include "labels/LabelFields.h"
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
+#include "labels/preview/LabelDrawer.h"
 #include "labels/preview/LabelVerification.h"
 #include "labels/preview/LayoutCheck.h"
 #include "labels/SampleValues.h"
@@ -10,7 +11,9 @@
 #define ZX_USE_UTF8
 #include <ZXing/ReadBarcode.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -506,4 +509,33 @@ TEST(Preview, EveryBarcodeOfALabelReadsBackOrItsFaultIsNamed)
         else
             EXPECT_TRUE(verdict.why().startsWith(c.why)) << qPrintable(verdict.why());
     }
+}
+
+TEST(Preview, TheDrawerHandsBackOnlyTheNewestDrawing)
+{
+    LabelDrawer drawer;
+    QList<LabelPreview> drawn;
+    QObject::connect(&drawer, &LabelDrawer::drawn, [&](const LabelPreview &p) { drawn << p; });
+    // A drawing that would take its whole second, made stale by the next request at once.
+    QByteArray blocks = "^XA";
+    for (int i = 0; i < 2000; ++i)
+        blocks += "^FO0,0^A0N,10,10^FB400,200,0^FD" + QByteArray("word ").repeated(800) + "^FS";
+    drawer.draw(blocks + "^XZ");
+    drawer.draw("^XA^FO1,1^GB5,5,5^FS^XZ");
+    drawer.draw("^XA^FO10,10^GB20,20,20^FS^XZ");
+    const auto wait = [&](int ms, bool untilDrawn) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms && !(untilDrawn && !drawn.isEmpty()))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
+    wait(10000, true);
+    wait(200, false); // nothing more comes
+    ASSERT_EQ(drawn.size(), 1);
+    EXPECT_EQ(drawn[0].labels.value(0).image, RenderLabels("^XA^FO10,10^GB20,20,20^FS^XZ").labels[0].image);
+
+    drawer.draw("^XA^FO1,1^GB5,5,5^FS^XZ");
+    drawer.cancel(); // no longer wanted: nothing comes of it
+    wait(300, false);
+    EXPECT_EQ(drawn.size(), 1);
 }

@@ -10,6 +10,7 @@
 #include "labels/Labels.h"
 #include "labels/Template.h"
 #include "labels/preview/LabelPreview.h"
+#include "labels/preview/LabelDrawer.h"
 #include "labels/preview/LayoutCheck.h"
 #include "labels/ui/LabelPictures.h"
 
@@ -112,14 +113,21 @@ TfrmCodeEditor::TfrmCodeEditor(const Station &station, QWidget *parent, const QS
     m_highlighter = new TemplateHighlighter(this);
     m_preview = new LabelPictures(this);
     m_preview->hide();
-    // The preview follows the typing after a pause, so that no key waits for it.
+    // The preview follows the typing after a pause, drawn on a thread of its own so
+    // that no key waits for it; a key makes the drawing under way stale.
+    m_drawer = new LabelDrawer(this);
+    connect(m_drawer, &LabelDrawer::drawn, this, [this](const LabelPreview &preview) {
+        m_preview->showPreview(preview, {QStringLiteral("Test label, from the sample values")});
+    });
     m_previewPause = new QTimer(this);
     m_previewPause->setSingleShot(true);
     m_previewPause->setInterval(250);
     connect(m_previewPause, &QTimer::timeout, this, &TfrmCodeEditor::refreshPreview);
     connect(RichEdit1, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_previewItem->isChecked())
-            m_previewPause->start();
+        if (!m_previewItem->isChecked())
+            return;
+        m_drawer->cancel();
+        m_previewPause->start();
     });
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
@@ -444,17 +452,19 @@ void TfrmCodeEditor::makeRoomForPreview()
     m_panes->setSizes({std::max(total - PaneWidth, total / 2), std::min(PaneWidth, total / 2)});
 }
 
-// The test label as the test print would send it, drawn; a template that cannot
-// be filled says why in the pane, never in a box while typing.
+// The test label as the test print would send it, drawn off the window's thread; a
+// template that cannot be filled says why in the pane, never in a box while typing.
 void TfrmCodeEditor::refreshPreview()
 {
     if (RichEdit1->document()->isEmpty()) {
+        m_drawer->cancel();
         m_preview->showMessage(QStringLiteral("The template is empty."));
         return;
     }
     try {
-        m_preview->showPreview(RenderLabels(testLabel()), {QStringLiteral("Test label, from the sample values")});
+        m_drawer->draw(testLabel());
     } catch (const ETabrixError &e) {
+        m_drawer->cancel();
         m_preview->showMessage(e.message());
     }
 }

@@ -17,6 +17,7 @@ namespace Tabrix {
 
 class Station;
 
+class LabelDrawer;
 class LabelPictures;
 class TemplateHighlighter;
 
@@ -86,6 +87,7 @@ private:
     QSplitter *m_panes;
     QAction *m_previewItem;
     QTimer *m_previewPause;
+    LabelDrawer *m_drawer;
     const Station &m_station;
     QSqlDatabase m_ledgerRegister;
     bool m_closingFromTitleBar = true;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <mutex>
 #include <QRawFont>
 #include <QTransform>
 #include <algorithm>
@@ -28,7 +29,8 @@ const BitmapFont *bitmapFont(char name)
     return nullptr;
 }
 
-// One outline face, its glyphs read once.
+// One outline face, its glyphs read once. Labels may be drawn on several threads
+// at once (a print's check beside the editor's pane): the glyphs are read under a lock.
 class Face {
 public:
     explicit Face(const char *file, const char *family)
@@ -48,8 +50,9 @@ public:
     double cell() const { return m_cell; }
     double ascent() const { return m_ascent; }
     // The outline and advance of one character at the reference size.
-    const std::pair<QPainterPath, double> &glyph(QChar c)
+    std::pair<QPainterPath, double> glyph(QChar c)
     {
+        const std::lock_guard<std::mutex> lock(m_lock);
         auto it = m_glyphs.find(c);
         if (it == m_glyphs.end()) {
             QPainterPath path;
@@ -69,13 +72,14 @@ public:
     }
 
 private:
+    std::mutex m_lock;
     QRawFont m_font;
     double m_cell = ReferenceSize, m_ascent = ReferenceSize * 0.8;
     QHash<QChar, std::pair<QPainterPath, double>> m_glyphs;
 };
 
 // Read on first use and kept to the end of the program (never destroyed: the font
-// system may be gone by then). Pictures are made on the thread of the windows.
+// system may be gone by then).
 Face &sans()
 {
     static Face *face = new Face("/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf", "Liberation Sans");
@@ -120,6 +124,12 @@ Metrics metricsOf(const ZplFont &font)
 
 } // namespace
 
+void LoadPreviewFonts()
+{
+    sans();
+    mono();
+}
+
 double LineHeight(const ZplFont &font)
 {
     return metricsOf(font).cellHeight;
@@ -145,7 +155,7 @@ TextLine LayOutText(const QString &text, const ZplFont &font)
     line.baseline = face.ascent() * m.scaleY;
     double x = 0;
     for (QChar c : text) {
-        const auto &[path, advance] = face.glyph(c);
+        const auto [path, advance] = face.glyph(c);
         QTransform t;
         t.translate(x, line.baseline);
         t.scale(m.scaleX, m.scaleY);

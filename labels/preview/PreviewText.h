@@ -23,6 +23,9 @@ struct TextLine {
 // Printer fonts are approximated: font 0 by Liberation Sans Bold, narrowed; the
 // bitmap fonts by Liberation Mono Bold fitted into their cells.
 TextLine LayOutText(const QString &text, const ZplFont &font);
+// Reads the faces now, on the calling thread (the windows' thread, before labels
+// are drawn on others: the font system answers there).
+void LoadPreviewFonts();
 double TextWidth(const QString &text, const ZplFont &font);
 // The height of a line of this font (the cell, magnified).
 double LineHeight(const ZplFont &font);

@@ -77,6 +77,7 @@ TEST(Editor, MenusToolbarAndInsertion)
     EXPECT_EQ(captions(menus[0]->menu()), (QStringList{"&New", "&Open", "&Save", "-", "Test &Print", "-", "&Import", "-", "E&xit"}));
     EXPECT_EQ(captions(menus[1]->menu()), (QStringList{"Cut", "Copy", "Paste", "Select All", "-", "Colorize"}));
     EXPECT_EQ(captions(menus[2]->menu()), (QStringList{"Database", "Character"}));
+    EXPECT_EQ(captions(menus[3]->menu()), (QStringList{"Label &Preview", "Check &Layout"}));
     const QStringList groups = {"Accession", "Patient", "Collection Date/Time", "Recieve Date/Time"};
     EXPECT_EQ(captions(Support::Control<QMenu>(editor, "menuFields")), groups + QStringList({"Test Codes", "Station ID"}));
     EXPECT_EQ(captions(menus[2]->menu()->actions()[0]->menu()), groups + QStringList({"Test Code"}));
@@ -275,6 +276,17 @@ TEST(Editor, ThePreviewPaneDrawsTheTestLabelAsTypedAndIsRemembered)
         EXPECT_EQ(pane->pictureCount(), 1); // the keys never wait for the picture
         EXPECT_TRUE(waitFor([&] { return pane->pictureCount() == 2; }, 5000));
         EXPECT_TRUE(pane->texts().contains("not shown: ^QQ"));
+        // The verdict of the check before a print, under each picture with barcodes.
+        Support::Control<QPlainTextEdit>(editor, "RichEdit1")->selectAll();
+        QTest::keyClicks(Support::Control<QPlainTextEdit>(editor, "RichEdit1"),
+                         "^XA^FO20,10^BY2^BCN,80,N^FD<#Field Name=AccnStr>^FS^FO300,100^BCN,80,N^FDX1^FS^XZ");
+        EXPECT_TRUE(waitFor([&] { return pane->texts().contains("the barcode of field 2 does not read"); }, 5000));
+        EXPECT_EQ(pane->texts(), "Test label, from the sample values\n"
+                                 "the barcode of field 2 does not read: it runs past the label's right edge");
+        Support::Control<QPlainTextEdit>(editor, "RichEdit1")->selectAll();
+        QTest::keyClicks(Support::Control<QPlainTextEdit>(editor, "RichEdit1"),
+                         "^XA^FO20,10^BY2^BCN,80,N^FD<#Field Name=AccnStr>^FS^XZ");
+        EXPECT_TRUE(waitFor([&] { return pane->texts().contains("every barcode reads back"); }, 5000));
         Support::Control<QPlainTextEdit>(editor, "RichEdit1")->selectAll();
         QTest::keyClicks(Support::Control<QPlainTextEdit>(editor, "RichEdit1"), "N");
         EXPECT_TRUE(waitFor([&] { return pane->pictureCount() == 0; }, 5000));

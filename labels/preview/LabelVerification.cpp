@@ -124,10 +124,17 @@ LabelVerdict VerifyPreview(const LabelPreview &preview)
     if (!preview.error.isEmpty())
         return {LabelVerdict::DoesNotRead, 0, preview.error.left(1).toLower() + preview.error.mid(1)};
     for (const LabelPicture &label : preview.labels)
-        for (const DrawnField &field : label.fields)
-            if (field.kind == DrawnField::Barcode)
-                if (const QString fault = faultOf(label, field); !fault.isEmpty())
-                    return {LabelVerdict::DoesNotRead, field.number, fault};
+        if (const LabelVerdict verdict = VerifyPicture(label); verdict.result != LabelVerdict::Reads)
+            return verdict;
+    return {};
+}
+
+LabelVerdict VerifyPicture(const LabelPicture &label)
+{
+    for (const DrawnField &field : label.fields)
+        if (field.kind == DrawnField::Barcode)
+            if (const QString fault = faultOf(label, field); !fault.isEmpty())
+                return {LabelVerdict::DoesNotRead, field.number, fault};
     return {};
 }
 

@@ -26,7 +26,8 @@ struct LabelVerdict {
 // The verdict on label bytes, drawn with `options` (bounded as every drawing is:
 // a label too costly to draw does not read).
 LabelVerdict VerifyLabel(const QByteArray &bytes, const PreviewOptions &options = {});
-// The verdict on a drawing already made.
+// The verdict on a drawing already made, and on one of its labels.
 LabelVerdict VerifyPreview(const LabelPreview &preview);
+LabelVerdict VerifyPicture(const LabelPicture &label);
 
 } // namespace Tabrix

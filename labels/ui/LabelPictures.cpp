@@ -1,8 +1,10 @@
 #include "labels/ui/LabelPictures.h"
+#include "labels/preview/LabelVerification.h"
 
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace Tabrix {
 
@@ -58,6 +60,13 @@ void LabelPictures::showPreview(const LabelPreview &preview, const QStringList &
             lines << QStringLiteral("%1 copies").arg(label.copies);
         for (const QString &what : label.notShown)
             lines << QStringLiteral("not shown: %1").arg(what);
+        // What the check before a print would find.
+        const bool barcodes = std::any_of(label.fields.begin(), label.fields.end(),
+                                          [](const DrawnField &f) { return f.kind == DrawnField::Barcode; });
+        if (const LabelVerdict verdict = VerifyPicture(label); verdict.result == LabelVerdict::DoesNotRead)
+            lines << verdict.why();
+        else if (barcodes)
+            lines << QStringLiteral("every barcode reads back");
         if (!lines.isEmpty()) {
             auto *caption = new QLabel(lines.join(u'\n'), m_inner);
             caption->setObjectName(QStringLiteral("caption"));

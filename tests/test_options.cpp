@@ -120,6 +120,9 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
         o.type(Support::Control<QSpinBox>(*o.dialog, "sePrintWait"), "abc");
         Support::Control<QLineEdit>(*o.dialog, "eStationID")->setFocus();
         EXPECT_EQ(Support::Control<QSpinBox>(*o.dialog, "sePrintWait")->value(), 0);
+        auto *verify = Support::Control<QCheckBox>(*o.dialog, "cbVerifyLabels");
+        EXPECT_TRUE(verify->isChecked()); // barcodes are read back unless the station says otherwise
+        verify->setChecked(false);
         Support::Set(o.folder.station, [](StationSettings &s) { s.SplashFile = "/opt/tabrix/splash/a.gif"; });
         Support::Control<QPushButton>(*o.dialog, "btnOK")->click();
         ASSERT_EQ(o.dialog->result(), QDialog::Accepted);
@@ -129,7 +132,8 @@ TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)
         EXPECT_EQ(o.folder.readFile("tabrix.ini"),
                   "[Ranges]\nMinValue=100012345\nMaxValue=100020000\n\n[Defaults]\nStationID=Lab 7\nLocation=er\n"
                   "Gender=F\nIllegalChars=\\#!$\nShowSplash=1\nSplashInterval=5000\nSplashImage=/opt/tabrix/splash/a.gif\n"
-                  "PrinterWait=0\n");
+                  "PrinterWait=0\nVerifyLabels=0\n");
+        EXPECT_FALSE(o.settings().VerifyLabels);
         EXPECT_EQ(o.settings().TAccn.NextNum, 100012399); // the range acts on numbering only later
     }
     for (const char *sex : {"f", ""}) {

@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
   libcups2-dev cups-daemon cups-client
   libgtest-dev libsqlite3-dev sqlite3 postgresql libzint-dev libzxing-dev python3 python3-hl7 openssl
-  xvfb xdotool x11-apps x11-utils imagemagick poppler-utils fonts-liberation2
+  xvfb xdotool x11-apps x11-utils imagemagick poppler-utils fonts-liberation2 fonts-roboto-unhinted
   lintian desktop-file-utils man-db adduser dpkg-dev file qt6-qpa-plugins
 )
 packages+=("$@") # more for one purpose, e.g. the fuzzers' compiler

@@ -20,8 +20,9 @@ struct TextLine {
     double baseline = 0;
 };
 
-// Printer fonts are approximated: font 0 by Liberation Sans Bold, narrowed; the
-// bitmap fonts by Liberation Mono Bold fitted into their cells.
+// Printer fonts are approximated: font 0 by Roboto Condensed Bold at the
+// printer's character widths; the bitmap fonts by Liberation Mono Bold fitted
+// into their cells.
 TextLine LayOutText(const QString &text, const ZplFont &font);
 // Reads the faces now, on the calling thread (the windows' thread, before labels
 // are drawn on others: the font system answers there).

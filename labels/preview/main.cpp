@@ -5,7 +5,8 @@
 // The first label goes to OUTPUT.png, the second to OUTPUT-2.png and so on; what a
 // picture leaves out is listed on standard error. Exit status: 0 pictures written,
 // 1 nothing could be shown, 2 wrong arguments. --check prints the layout check's
-// findings on the test label as JSON lines and exits 1 when one is an error.
+// findings on the test label as JSON lines and exits 1 when one is an error (2
+// when the template cannot be read).
 #include "base/InfoOptions.h"
 #include "base/TabrixError.h"
 #include "labels/SampleValues.h"
@@ -70,7 +71,8 @@ int main(int argc, char **argv)
             "listed on standard error. Exit status 0 when pictures were written, 1 when\n"
             "nothing could be shown, 2 for wrong arguments. --check prints the layout\n"
             "check's findings on the template's test label as JSON lines (label size and\n"
-            "bar height from the settings file) and exits 1 when one is an error.\n"
+            "bar height from the settings file) and exits 1 when one is an error, 2 when\n"
+            "the template cannot be read.\n"
             "See tabrix-preview(1).\n"))
         return *answered;
     // Letters are drawn through Qt's font system, which needs no screen here.

@@ -399,7 +399,7 @@ TEST(Preview, TheCommandLineToolWritesOnePictureForEachLabel)
     check.waitForFinished(60000);
     EXPECT_EQ(check.exitCode(), 1);
     EXPECT_EQ(check.readAllStandardOutput(),
-              "{\"field\":1,\"message\":\"The barcode of field 1 has bars 1 dot wide; a printer makes bars readable from 2 "
+              "{\"field\":1,\"label\":1,\"message\":\"The barcode of field 1 has bars 1 dot wide; a printer makes bars readable from 2 "
               "dots (^BY2).\",\"rule\":\"narrow-module\",\"severity\":\"error\"}\n");
 }
 
@@ -428,6 +428,11 @@ TEST(LayoutCheck, EachRuleHasATemplateThatBreaksItAloneAndGoodTemplatesNone)
         {"fixed-data", {"^XA^PW406^LL203^FO30,20^BY2^BCN,80,N,N,N^FDX99999^FS^XZ"}, 1, true},
         {"label-size", label("^PW812^LL203", bars), 0, false},
     };
+    // A template of two labels: each is checked, the finding names its label.
+    const QList<LayoutFinding> second = CheckLayout(label(size, bars) + label(size, "^FO30,20^BY2^BCN,50,N,N,N"), fill, {});
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_EQ(second[0].label, 2);
+    EXPECT_TRUE(second[0].text().startsWith("label 2, short-bars, field 1: ")) << qPrintable(second[0].text());
     for (const Case &c : cases) {
         SCOPED_TRACE(c.rule);
         const QList<LayoutFinding> findings = CheckLayout(c.lines, fill, {});

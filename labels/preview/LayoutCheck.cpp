@@ -46,8 +46,8 @@ double mm(int dots, double dotsPerMm)
 
 class Checker {
 public:
-    Checker(const LabelPicture &label, const LabelPicture &marked, const LayoutRules &rules)
-        : m_label(label), m_marked(marked), m_rules(rules)
+    Checker(const LabelPicture &label, const LabelPicture &marked, const LayoutRules &rules, int number)
+        : m_label(label), m_marked(marked), m_rules(rules), m_number(number)
     {
     }
 
@@ -67,7 +67,7 @@ public:
 private:
     void add(const QString &rule, int field, const QString &sentence, bool error = true)
     {
-        m_findings << LayoutFinding{rule, field, error, sentence};
+        m_findings << LayoutFinding{rule, field, error, sentence, m_number};
     }
 
     void labelSize()
@@ -152,6 +152,7 @@ private:
 
     const LabelPicture &m_label, &m_marked;
     const LayoutRules &m_rules;
+    const int m_number;
     QList<LayoutFinding> m_findings;
 };
 
@@ -175,14 +176,16 @@ LayoutRules LayoutRules::FromSettings(const QString &settingsFile)
 
 QString LayoutFinding::text() const
 {
+    const QString which = label > 1 ? QStringLiteral("label %1, ").arg(label) : QString();
     const QString where = field > 0 ? QStringLiteral(", field %1").arg(field) : QString();
-    return QStringLiteral("%1%2%3: %4").arg(error ? QString() : QStringLiteral("(warning) "), rule, where, sentence);
+    return QStringLiteral("%1%2%3%4: %5").arg(which, error ? QString() : QStringLiteral("(warning) "), rule, where, sentence);
 }
 
 QString LayoutFinding::json() const
 {
     const QJsonObject o{{QStringLiteral("rule"), rule},
                         {QStringLiteral("field"), field},
+                        {QStringLiteral("label"), label},
                         {QStringLiteral("severity"), error ? QStringLiteral("error") : QStringLiteral("warning")},
                         {QStringLiteral("message"), sentence}};
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
@@ -195,12 +198,12 @@ QList<LayoutFinding> CheckLayout(const QStringList &templateLines, const TagHand
     const LabelPreview label = RenderLabels(RenderLabel(templateLines, fill), options);
     const LabelPreview marked =
         RenderLabels(RenderLabel(templateLines, [](const QString &, const TagParams &) { return TagMark; }), options);
-    if (label.labels.isEmpty() || marked.labels.isEmpty()) {
-        if (label.tooCostly)
-            return {LayoutFinding{QStringLiteral("too-costly"), 0, true, QStringLiteral("The label is too costly to draw.")}};
-        return {};
-    }
-    return Checker(label.labels[0], marked.labels[0], rules).run();
+    if (label.tooCostly || marked.tooCostly)
+        return {LayoutFinding{QStringLiteral("too-costly"), 0, true, QStringLiteral("The label is too costly to draw.")}};
+    QList<LayoutFinding> findings;
+    for (qsizetype i = 0; i < label.labels.size() && i < marked.labels.size(); ++i)
+        findings << Checker(label.labels[i], marked.labels[i], rules, int(i) + 1).run();
+    return findings;
 }
 
 } // namespace Tabrix

@@ -16,5 +16,11 @@ inline constexpr qint32 LargestAccn = 359999999;
 qint32 AccnStrToNum(const QString &text);
 // The text of an accession number, or "" when the number has none. Never raises.
 QString AccnNumToStr(qint32 number);
+// Whether two accession numbers make a range a station can number from: both
+// numbers, the first not after the second.
+inline bool IsAccnRange(qint32 min, qint32 max)
+{
+    return min != 0 && max != 0 && min <= max;
+}
 
 } // namespace Tabrix

@@ -5,8 +5,10 @@
 # private X server, registers a patient and prints to the private CUPS server; a
 # user outside the group is refused; the edited printer definition survives a
 # reinstall; remove keeps the station's files; purge keeps the register with its
-# registration and names it, and removes everything of an empty station. The
-# machine is left as it was.
+# registration and names it; installed again, the set-up tool takes the kept
+# register and the program numbers on; an unattended upgrade keeps the edited
+# template; purge removes everything of an empty station. The machine is left as
+# it was.
 set -euo pipefail
 BUILD=$1
 [ "$(id -u)" = 0 ] || { echo "the package test installs a package: it runs as root"; exit 77; }
@@ -139,6 +141,45 @@ grep -q 'the register /var/opt/tabrix/tabrix.db holds 1 registration(s): it is k
 [ "$(ls -A /var/opt/tabrix)" = tabrix.db ] || fail "purge left $(ls -A /var/opt/tabrix)"
 [ "$(sqlite3 /var/opt/tabrix/tabrix.db 'select count(*) from patients')" = 1 ] || fail "the kept register lost its row"
 pass "purge removes the station's files but keeps the register with its registration, and names it"
+
+# --- installed again on the kept register -------------------------------------------------
+dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || fail "dpkg -i after purge: $(cat "$work/dpkg.log")"
+as "$member" tabrix-register sqlite /opt/tabrix /var/opt/tabrix/tabrix.db >"$work/kept.log" 2>&1 ||
+  fail "the kept register was refused: $(cat "$work/kept.log")"
+grep -q '^Kept the register /var/opt/tabrix/tabrix.db (1 registrations) and wrote /opt/tabrix/tabrix.udl naming it$' \
+  "$work/kept.log" || fail "what the set-up tool said of the kept register: $(cat "$work/kept.log")"
+as "$member" tabrix-register range /opt/tabrix X12345 X20000 >/dev/null || fail "the range tool"
+as "$member" sh -c 'printf "[Defaults]\nShowSplash=0\nPrinterWait=0\n" >>/opt/tabrix/tabrix.ini'
+[ "$(as "$member" tabrix-register range /opt/tabrix --show)" = \
+  "X12345 to X20000 (MinValue=100012345, MaxValue=100020000 in /opt/tabrix/tabrix.ini); the next number is X12346" ] ||
+  fail "range --show: $(as "$member" tabrix-register range /opt/tabrix --show 2>&1)"
+start_tabrix as "$member" env CUPS_SERVER="$CUPS_SERVER" tabrix
+keys F5
+field bravo; field oska; keys Return; field mrn0043; field 011970; field w144
+field t; field -5; field T; keys Return
+keys F6 alt+f x
+gone "$app" || fail "the program did not close on the kept register"
+[ "$(sqlite3 /var/opt/tabrix/tabrix.db 'select group_concat(AccnStr || Last_Name) from patients')" = X12345PINDLE,X12346BRAVO ] ||
+  fail "the kept register after the reinstall: $(sqlite3 /var/opt/tabrix/tabrix.db 'select * from patients')"
+pass "installed again after a purge: the set-up tool names the kept register, the range is set without the dialog, the program numbers on"
+
+# --- an unattended upgrade over the edited template ------------------------------------------
+# A later version whose shipped template changed: dpkg would ask which to keep.
+as "$member" sh -c 'f=$(mktemp /etc/opt/tabrix/.tabrix.tpd.XXXXXX) && chmod 664 "$f" &&
+  printf "EDITED <#Field Name=AccnStr>[CR][LF]\r\n" >"$f" && mv "$f" /etc/opt/tabrix/tabrix.tpd'
+dpkg-deb -R "$deb" "$work/next"
+sed -i "s/^Version: .*/Version: ${version}-2/" "$work/next/DEBIAN/control"
+printf '// a later sample\r\n' >>"$work/next/etc/opt/tabrix/tabrix.tpd"
+(cd "$work/next" && find . -path ./DEBIAN -prune -o -type f -printf '%P\0' | xargs -0 md5sum >DEBIAN/md5sums)
+dpkg-deb -b "$work/next" "$work/next.deb" >/dev/null || fail "the later package"
+DEBIAN_FRONTEND=noninteractive dpkg --force-confdef --force-confold -i "$work/next.deb" </dev/null >"$work/dpkg.log" 2>&1 ||
+  fail "the unattended upgrade stopped: $(cat "$work/dpkg.log")"
+[ "$(cat /etc/opt/tabrix/tabrix.tpd)" = "$(printf 'EDITED <#Field Name=AccnStr>[CR][LF]\r')" ] ||
+  fail "the unattended upgrade replaced the edited template"
+[ -f /etc/opt/tabrix/tabrix.tpd.dpkg-dist ] || fail "the new sample was not put beside it"
+rm -f /etc/opt/tabrix/tabrix.tpd.dpkg-dist
+dpkg -P tabrix >/dev/null 2>&1 || fail "purge after the upgrade"
+pass "an unattended upgrade keeps the edited template and puts the new sample beside it"
 
 # --- an empty station goes whole --------------------------------------------------------
 rm -rf /var/opt/tabrix

@@ -4,6 +4,7 @@
 #include "app/ui/TfrmHelp.h"
 #include "app/ui/TfrmMain.h"
 #include "app/ui/TfrmOptions.h"
+#include "register/RecordStore.h"
 #include "tests/TestSupport.h"
 #include "tests/WindowSupport.h"
 
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -90,6 +92,61 @@ TEST(Options, TheRangeMustBeValidBeforeDone)
     o.dialog->FormClose();
     EXPECT_EQ(o.settings().TAccn.MinValue, 100012345);
     EXPECT_EQ(o.settings().TAccn.MaxValue, 100020000);
+}
+
+TEST(Options, TheRangeToolRefusesWhatTheDialogRefusesAndWritesWhatItWrites)
+{
+    Options o;
+    o.setRange("X10000", "X10001");
+    Support::Control<QPushButton>(*o.dialog, "btnOK")->click();
+    o.dialog->FormClose(); // every key of the dialog in the file
+    const QByteArray before = o.folder.readFile("tabrix.ini");
+    const auto tool = [&](const QStringList &args, QString *said = nullptr) {
+        QProcess p;
+        p.start(QStringLiteral(TABRIX_REGISTER_TOOL), QStringList{"range", o.folder.path("")} + args);
+        p.waitForFinished(30000);
+        if (said)
+            *said = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        return p.exitCode();
+    };
+    struct Case { const char *min, *max; bool accepted; };
+    const Case cases[] = {
+        {"", "", false}, {"X20000", "X12345", false}, {"12345", "X20000", false}, {"X12345", "", false},
+        {"X123456", "X20000", false}, {"x12345", "x12345", true}, {"x12345", "X20000", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.min) + " to " + c.max);
+        o.folder.writeFile("tabrix.ini", before);
+        QString said;
+        EXPECT_EQ(tool({c.min, c.max}, &said), c.accepted ? 0 : 1) << qPrintable(said);
+        if (!c.accepted) {
+            EXPECT_TRUE(said.contains("Please enter a valid Range")) << qPrintable(said);
+            EXPECT_EQ(o.folder.readFile("tabrix.ini"), before);
+            continue;
+        }
+        const QByteArray written = o.folder.readFile("tabrix.ini");
+        o.folder.writeFile("tabrix.ini", before);
+        o.dialog = std::make_unique<TfrmOptions>(o.folder.station);
+        o.dialog->show();
+        o.setRange(c.min, c.max);
+        Support::Control<QPushButton>(*o.dialog, "btnOK")->click();
+        ASSERT_EQ(o.dialog->result(), QDialog::Accepted);
+        o.dialog->FormClose();
+        EXPECT_EQ(o.folder.readFile("tabrix.ini"), written);
+    }
+
+    // Shown with the next number the register gives.
+    o.folder.createRegister();
+    {
+        RecordStore store{o.folder.station};
+        store.Connect(o.folder.path("tabrix.udl"));
+        Support::AddPatient(store, {{"AccnNum", 100012345}, {"AccnStr", "X12345"}, {"Created", QDateTime::currentDateTime()},
+                                    {"Last_Name", "PINDLE"}, {"First_Name", "OSKA"}});
+    }
+    QString shown;
+    EXPECT_EQ(tool({"--show"}, &shown), 0);
+    EXPECT_EQ(shown, "X12345 to X20000 (MinValue=100012345, MaxValue=100020000 in " + o.folder.path("tabrix.ini") +
+                         "); the next number is X12346\n");
 }
 
 TEST(Options, DoneWritesEveryKeyInOrderAndCancelChangesNothing)

@@ -235,6 +235,39 @@ TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
     EXPECT_TRUE(execOnFile(file, {"SELECT Label_id, Digest, Reprint FROM label_log"})); // and the ledger is there
 }
 
+TEST(SetupTool, AKeptRegisterGetsItsDataLinkFileAndAnythingElseIsRefused)
+{
+    Support::ProgramFolder folder;
+    const auto tool = [&](const QString &db, QString *said) {
+        QProcess p;
+        p.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"sqlite", folder.path(""), db});
+        p.waitForFinished(20000);
+        *said = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString said;
+    folder.writeFile("notes.db", "not a register");
+    folder.writeFile("half.db", "");
+    ASSERT_TRUE(execOnFile(folder.path("half.db"), {"CREATE TABLE patients (AccnNum INTEGER)"}));
+    for (const char *file : {"notes.db", "half.db"}) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(tool(folder.path(file), &said), 1);
+        EXPECT_TRUE(said.contains(folder.path(file) + " cannot be read as a register")) << qPrintable(said);
+        EXPECT_FALSE(QFile::exists(folder.path("tabrix.udl")));
+    }
+    EXPECT_EQ(folder.readFile("notes.db"), "not a register");
+
+    ASSERT_EQ(tool(folder.path("kept.db"), &said), 0) << qPrintable(said);
+    ASSERT_TRUE(execOnFile(folder.path("kept.db"), {"INSERT INTO patients (AccnNum, AccnStr, Created) VALUES "
+                                                    "(100012345, 'X12345', '2026-12-08')"}));
+    QFile::remove(folder.path("tabrix.udl")); // a reinstall: the register is there, its data link file not
+    EXPECT_EQ(tool(folder.path("kept.db"), &said), 0);
+    EXPECT_EQ(said, "Kept the register " + folder.path("kept.db") + " (1 registrations) and wrote " +
+                        folder.path("tabrix.udl") + " naming it\n");
+    EXPECT_TRUE(folder.readFile("tabrix.udl").endsWith("\nProvider=SQLite;Data Source=kept.db\n"));
+    EXPECT_EQ(RegisterSetup::CountRegistrations(folder.path("kept.db")), 1);
+}
+
 namespace {
 
 // A register server of the test's own, with a register in it, that the test stops

@@ -201,7 +201,7 @@ void TfrmOptions::btnOKClick()
 {
     const qint32 min = AccnStrToNum(eAccnMin->text());
     const qint32 max = AccnStrToNum(eAccnMax->text());
-    if (min > max || min == 0) {
+    if (!IsAccnRange(min, max)) {
         ShowError(QStringLiteral("Please enter a valid Range"));
         PageControl1->setCurrentIndex(1);
         eAccnMin->setFocus();

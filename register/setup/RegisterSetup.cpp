@@ -142,6 +142,8 @@ qint64 CountRegistrations(const QString &dbFile)
                 if (!q.exec(QStringLiteral("SELECT count(*) FROM patients")) || !q.next())
                     throw ETabrixError(q.lastError().text());
                 registrations = q.value(0).toLongLong();
+                if (!q.exec(QStringLiteral("SELECT count(*) FROM tests")))
+                    throw ETabrixError(q.lastError().text());
             });
     } catch (const ETabrixError &e) {
         throw ETabrixError(QStringLiteral("%1 cannot be read as a register: %2").arg(dbFile, e.message()));

@@ -17,7 +17,8 @@ void CreateTables(QSqlDatabase db, const QString &kind);
 // (a station shared by its users), the file is the group's to read and write only.
 void CreateSqliteRegister(const QString &dbFile);
 // How many registrations an SQLite register file holds; only reads it.
-// Raises ETabrixError when it cannot be read.
+// Raises ETabrixError when it cannot be read or lacks the register's tables
+// (patients and tests).
 qint64 CountRegistrations(const QString &dbFile);
 // Creates both tables in an existing, empty PostgreSQL database. Raises ETabrixError.
 void CreatePostgresRegister(const QString &host, int port, const QString &database, const QString &user,

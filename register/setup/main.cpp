@@ -1,7 +1,8 @@
 // tabrix-register: creates an empty register and the data link file naming it.
 //
 //   tabrix-register sqlite PROGRAM_DIR [DB_FILE]
-//     creates DB_FILE (default PROGRAM_DIR/tabrix.db) and PROGRAM_DIR/tabrix.udl
+//     creates DB_FILE (default PROGRAM_DIR/tabrix.db) and PROGRAM_DIR/tabrix.udl; a
+//     register DB_FILE kept from before (a reinstall) gets only the data link file
 //   tabrix-register postgresql PROGRAM_DIR HOST PORT DATABASE USER [PASSWORD]
 //     creates the tables in the existing, empty DATABASE and PROGRAM_DIR/tabrix.udl
 //   tabrix-register upgrade PROGRAM_DIR
@@ -12,11 +13,18 @@
 //   tabrix-register verify PROGRAM_DIR
 //     checks the audit trail of the register PROGRAM_DIR/tabrix.udl names: names
 //     every row changed or removed, and exits 1 when there is one
+//   tabrix-register range PROGRAM_DIR FIRST LAST | --show
+//     writes the station's accession range into PROGRAM_DIR/tabrix.ini as the
+//     options dialog does, after its checks; --show prints the range and the next
+//     number the register would give
 #include "base/InfoOptions.h"
 #include "base/TabrixError.h"
 #include "register/AuditTrail.h"
 #include "register/DataLink.h"
+#include "register/RecordStore.h"
 #include "register/RegisterStatement.h"
+#include "register/SQUtils.h"
+#include "register/Station.h"
 #include "register/setup/RegisterSetup.h"
 
 #include <QCoreApplication>
@@ -82,14 +90,55 @@ int createPostgres(const QDir &programDir, const QStringList &args)
     return 0;
 }
 
+// A new register file, or one kept from an earlier installation (it must be a
+// register: anything else is refused), with the data link file naming it.
 int createSqlite(const QDir &programDir, const QString &dbFile)
 {
-    RegisterSetup::CreateSqliteRegister(dbFile);
+    const bool kept = QFileInfo::exists(dbFile);
+    const qint64 registrations = kept ? RegisterSetup::CountRegistrations(dbFile) : 0;
+    if (!kept)
+        RegisterSetup::CreateSqliteRegister(dbFile);
     const QString source = QFileInfo(dbFile).absolutePath() == programDir.absolutePath() ? QFileInfo(dbFile).fileName()
                                                                                          : dbFile;
-    RegisterSetup::WriteDataLink(programDir.absoluteFilePath(QStringLiteral("tabrix.udl")),
-                                 QStringLiteral("Provider=SQLite;Data Source=%1").arg(source));
-    std::printf("Created %s and %s\n", qPrintable(dbFile), qPrintable(programDir.absoluteFilePath(QStringLiteral("tabrix.udl"))));
+    const QString udl = programDir.absoluteFilePath(QStringLiteral("tabrix.udl"));
+    RegisterSetup::WriteDataLink(udl, QStringLiteral("Provider=SQLite;Data Source=%1").arg(source));
+    if (kept)
+        std::printf("Kept the register %s (%lld registrations) and wrote %s naming it\n", qPrintable(dbFile),
+                    registrations, qPrintable(udl));
+    else
+        std::printf("Created %s and %s\n", qPrintable(dbFile), qPrintable(udl));
+    return 0;
+}
+
+// The station's accession range: written as the options dialog writes it, after
+// the same checks, or shown with the next number the register would give.
+int range(const QDir &programDir, const QStringList &args)
+{
+    Station station(programDir.absoluteFilePath(QStringLiteral("tabrix")));
+    if (args.size() == 3 && args[2] == QLatin1String("--show")) {
+        const TAccnRecord &range = station.settings().TAccn;
+        if (const QString fault = station.rangeFault(); !fault.isEmpty())
+            throw ETabrixError(fault);
+        RecordStore store{station};
+        store.Connect(programDir.absoluteFilePath(QStringLiteral("tabrix.udl")));
+        const qint64 next = station.settings().TAccn.NextNum;
+        store.Disconnect();
+        const QString nextText = next <= range.MaxValue ? AccnNumToStr(qint32(next)) : QStringLiteral("none: the range is used up");
+        std::printf("%s to %s (MinValue=%d, MaxValue=%d in %s); the next number is %s\n",
+                    qPrintable(AccnNumToStr(range.MinValue)), qPrintable(AccnNumToStr(range.MaxValue)), range.MinValue,
+                    range.MaxValue, qPrintable(station.files().SettingsFile), qPrintable(nextText));
+        return 0;
+    }
+    // As the dialog's boxes take them: letters in capitals, six characters at most.
+    const auto number = [](const QString &text) { return text.size() <= 6 ? AccnStrToNum(text.toUpper()) : 0; };
+    const qint32 min = number(args[2]), max = number(args[3]);
+    if (!IsAccnRange(min, max))
+        throw ETabrixError(QStringLiteral("Please enter a valid Range (\"%1\" to \"%2\" is none; for example X12345 X20000)")
+                               .arg(args[2], args[3]));
+    station.write(Settings::MinValue, min);
+    station.write(Settings::MaxValue, max);
+    std::printf("The range of %s is %s to %s (MinValue=%d, MaxValue=%d)\n", qPrintable(station.files().SettingsFile),
+                qPrintable(AccnNumToStr(min)), qPrintable(AccnNumToStr(max)), min, max);
     return 0;
 }
 
@@ -98,10 +147,13 @@ const char Usage[] = "Usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
                      "       tabrix-register upgrade PROGRAM_DIR\n"
                      "       tabrix-register count DB_FILE\n"
                      "       tabrix-register verify PROGRAM_DIR\n"
+                     "       tabrix-register range PROGRAM_DIR FIRST LAST | --show\n"
                      "Creates an empty register (an SQLite file, or the tables in an empty PostgreSQL\n"
-                     "database) and the data link file PROGRAM_DIR/tabrix.udl naming it; brings an\n"
-                     "existing register up to this version's schema; counts the registrations of an\n"
-                     "SQLite register; checks a register's audit trail. See tabrix-register(1).\n";
+                     "database) and the data link file PROGRAM_DIR/tabrix.udl naming it (only the\n"
+                     "file, for an SQLite register kept from before); brings an existing register up\n"
+                     "to this version's schema; counts the registrations of an SQLite register;\n"
+                     "checks a register's audit trail; sets or shows the station's accession range.\n"
+                     "See tabrix-register(1).\n";
 
 int run(const QStringList &args)
 {
@@ -114,6 +166,8 @@ int run(const QStringList &args)
     }
     if (args.size() == 2 && args[0] == QLatin1String("verify"))
         return verify(udl());
+    if ((args.size() == 4 || (args.size() == 3 && args[2] == QLatin1String("--show"))) && args[0] == QLatin1String("range"))
+        return range(QDir(args[1]), args);
     const bool postgres = args.value(0) == QLatin1String("postgresql");
     if (args.size() < 2 || (args[0] != QLatin1String("sqlite") && !postgres) || (postgres && args.size() < 6)) {
         std::fputs(Usage, stderr);

@@ -1,6 +1,7 @@
 #include "register/RecordStore.h"
 #include "base/LedgerOutcome.h"
 #include "register/DataLink.h"
+#include "register/RegisterCheck.h"
 #include "register/DateText.h"
 #include "base/Clock.h"
 
@@ -40,6 +41,7 @@ void RecordStore::Connect(const QString &dataLinkFile)
     const DataLink link = DataLink::Read(dataLinkFile);
     m_db = link.Connect(m_connectionName, QFileInfo(dataLinkFile).absolutePath());
     try {
+        m_damage = CheckRegisterFile(m_db, true, 1000, 10);
         for (Cursor *c : {&tblPatients, &tblTests})
             c->setDatabase(m_db);
         tblPatients.Open();

@@ -18,9 +18,12 @@ public:
     explicit RecordStore(Station &station, QObject *parent = nullptr);
     ~RecordStore() override;
 
-    // Reads the data link file, opens the database, then the patient cursor, the
-    // test cursor and works out TAccn.NextNum. Raises ETabrixError on failure.
+    // Reads the data link file, opens the database, makes SQLite's quick check of
+    // a register file (within a second; damage()), then opens the patient cursor,
+    // the test cursor and works out TAccn.NextNum. Raises ETabrixError on failure.
     void Connect(const QString &dataLinkFile);
+    // What the quick check at Connect found wrong with the register file; empty when whole.
+    const QStringList &damage() const { return m_damage; }
     // Closes the test cursor, the patient cursor and the connection; nothing
     // happens when the store is closed already.
     void Disconnect();
@@ -76,6 +79,7 @@ private:
     bool m_hasLedger = false;      // the print ledger, whose labels keep their numbers given
     bool m_hasLisMessages = false; // the messages to the LIS, whose numbers it may hold
     bool m_hasAudit = false;       // the audit trail, written with every change
+    QStringList m_damage;
     void audit(const AuditEntry &entry) const;
     AuditEntry testEntry(const QString &action) const;
 };

@@ -5,12 +5,14 @@
 #include "labels/PrintRun.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
+#include "register/RegisterCheck.h"
 #include "register/SQUtils.h"
 #include "register/setup/RegisterSetup.h"
 #include "tests/TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QSqlDatabase>
@@ -233,6 +235,109 @@ TEST(SharedRegister, UpgradeMakesTheIndexUniqueOrListsTheNumbersHeldTwice)
     EXPECT_EQ(tool.exitCode(), 0) << qPrintable(QString::fromUtf8(tool.readAllStandardError()));
     EXPECT_FALSE(execOnFile(file, {"INSERT INTO patients (AccnNum, AccnStr, Created) VALUES (100012346, 'X12346', '2026-12-08')"}));
     EXPECT_TRUE(execOnFile(file, {"SELECT Label_id, Digest, Reprint FROM label_log"})); // and the ledger is there
+}
+
+TEST(SetupTool, ABackupWhileEightStationsSaveIsWholeAndHoldsEveryRegistrationCommittedBefore)
+{
+    if (Support::ProgramFolder::onPostgres()) {
+        // A server's register is backed up with the server's tools: the tool says which.
+        Support::ProgramFolder folder;
+        folder.createRegister();
+        QProcess tool;
+        tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"backup", folder.path(""), folder.path("copy.db")});
+        ASSERT_TRUE(tool.waitForFinished(20000));
+        EXPECT_EQ(tool.exitCode(), 1);
+        EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains("pg_dump -h "));
+        return;
+    }
+    Stations s;
+    for (int i = 1; i <= 8; ++i)
+        s.start(QString("S%1").arg(i), "X12345", "X22344", 150);
+    // Once the stations are well under way, what the register holds now must be in the copy.
+    QList<QVariantList> before;
+    for (int tries = 0; tries < 600 && before.size() < 200; ++tries) {
+        QThread::msleep(50);
+        before = s.rows("SELECT AccnStr FROM patients ORDER BY AccnStr");
+    }
+    ASSERT_GE(before.size(), 200);
+    QProcess tool;
+    tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"backup", s.folder.path(""), s.folder.path("copy.db")});
+    ASSERT_TRUE(tool.waitForFinished(120000));
+    const QString said = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    EXPECT_EQ(tool.exitCode(), 0) << qPrintable(said);
+    EXPECT_TRUE(said.startsWith("Copied the register of " + s.folder.path("tabrix.udl") + " whole to " +
+                                s.folder.path("copy.db") + " and checked the copy: "))
+        << qPrintable(said);
+    s.finish();
+    EXPECT_EQ(s.value("SELECT count(*) FROM patients").toInt(), 1200); // the stations were never held up
+
+    QSqlDatabase copy = QSqlDatabase::addDatabase("QSQLITE", "copy");
+    copy.setDatabaseName(s.folder.path("copy.db"));
+    ASSERT_TRUE(copy.open());
+    EXPECT_EQ(CheckRegisterFile(copy, false), QStringList());
+    const QList<QVariantList> copied = Support::QueryRows(copy, "SELECT AccnStr FROM patients ORDER BY AccnStr");
+    for (const QVariantList &row : before)
+        EXPECT_TRUE(copied.contains(row)) << qPrintable(row[0].toString());
+    EXPECT_TRUE(said.contains(QString(": %1 registrations, ").arg(copied.size()))) << qPrintable(said);
+    // A snapshot: no test without its registration (a registration's tests are saved after it, one by one).
+    EXPECT_EQ(Support::QueryRows(copy, "SELECT count(*) FROM tests t WHERE NOT EXISTS (SELECT 1 FROM patients p "
+                                       "WHERE p.Order_id = t.Order_id)"),
+              (QList<QVariantList>{{0}}));
+    copy.close();
+    copy = QSqlDatabase();
+    QSqlDatabase::removeDatabase("copy");
+    EXPECT_EQ(QFile::permissions(s.folder.path("copy.db")) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+
+    // A second backup never overwrites the first.
+    tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"backup", s.folder.path(""), s.folder.path("copy.db")});
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains("copy.db exists already"));
+}
+
+TEST(SetupTool, ADamagedRegisterIsSaidAtStartAndNamedByTheCheck)
+{
+    if (Support::ProgramFolder::onPostgres())
+        GTEST_SKIP() << "the file check is SQLite's";
+    Support::ProgramFolder folder;
+    folder.createRegister();
+    QStringList rows;
+    for (int i = 0; i < 5000; ++i)
+        rows << QString("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name) VALUES (%1, 'X%2', '2026-12-08', "
+                        "'PATIENT %2')").arg(100012345 + i).arg(12345 + i);
+    ASSERT_TRUE(execOnFile(folder.path("tabrix.db"), rows + QStringList{"PRAGMA wal_checkpoint(TRUNCATE)"}));
+    const auto check = [&](QString *said) {
+        QProcess tool;
+        tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"check", folder.path("")});
+        tool.waitForFinished(20000);
+        *said = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+        return tool.exitCode();
+    };
+    QString said;
+    EXPECT_EQ(check(&said), 0);
+    EXPECT_EQ(said, "The register of " + folder.path("tabrix.udl") + " is whole.\n");
+
+    // A few pages in the middle of the patients overwritten, as a failing disk leaves them.
+    {
+        QFile f(folder.path("tabrix.db"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const qint64 page = 4096, pages = f.size() / page;
+        for (qint64 p = pages / 2; p < pages / 2 + 3; ++p) {
+            f.seek(p * page);
+            f.write(QByteArray(int(page), '\xA5'));
+        }
+    }
+    EXPECT_EQ(check(&said), 1);
+    EXPECT_TRUE(said.startsWith("tabrix-register: the register of " + folder.path("tabrix.udl") + " is damaged:\n  "))
+        << qPrintable(said);
+    EXPECT_TRUE(said.contains("Page ")) << qPrintable(said);
+
+    RecordStore store{folder.station};
+    store.Connect(folder.path("tabrix.udl"));
+    ASSERT_FALSE(store.damage().isEmpty());
+    const QString warning = DamagedRegisterText(store.database(), folder.path(""), store.damage());
+    EXPECT_TRUE(warning.startsWith("The register " + folder.path("tabrix.db") + " is damaged: ")) << qPrintable(warning);
+    EXPECT_TRUE(warning.contains("run \"tabrix-register check " + QDir(folder.path("")).absolutePath() + "\"")) << qPrintable(warning);
 }
 
 TEST(SetupTool, AKeptRegisterGetsItsDataLinkFileAndAnythingElseIsRefused)

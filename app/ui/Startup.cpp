@@ -4,6 +4,7 @@
 #include "base/SingleInstance.h"
 #include "base/StationAccess.h"
 #include "labels/Printers.h"
+#include "register/RegisterCheck.h"
 #include "register/Station.h"
 #include "app/ui/TfrmMain.h"
 #include "base/ui/Pictures.h"
@@ -108,6 +109,8 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     bool opened = true;
     try {
         main.store().Connect(files.withExt(QStringLiteral(".udl")));
+        if (const QStringList &damage = main.store().damage(); !damage.isEmpty())
+            ShowError(DamagedRegisterText(main.store().database(), files.ProgramDir, damage));
     } catch (const ETabrixError &e) {
         ShowError(QStringLiteral("Database Error:  ") + e.message());
         opened = false;

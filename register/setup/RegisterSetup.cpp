@@ -1,5 +1,8 @@
 #include "register/setup/RegisterSetup.h"
 #include "base/TabrixError.h"
+#include "register/RegisterCheck.h"
+#include "register/RegisterStatement.h"
+#include "register/SqliteHandle.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +11,7 @@
 #include <QSqlQuery>
 
 #include <functional>
+#include <sqlite3.h>
 
 // The schema files are compiled into this library; a static library must ask for them.
 static void loadSchemaFiles()
@@ -214,6 +218,69 @@ QStringList UpgradeRegister(QSqlDatabase db)
     if (!postgres)
         useWriteAheadLog(db);
     return {};
+}
+
+RegisterCounts BackupSqliteRegister(const QSqlDatabase &source, const QString &copy)
+{
+    sqlite3 *from = SqliteHandle(source);
+    if (!from)
+        throw ETabrixError(QStringLiteral("Only an SQLite register is copied this way"));
+    if (QFileInfo::exists(copy))
+        throw ETabrixError(QStringLiteral("%1 exists already").arg(copy));
+    sqlite3 *to = nullptr;
+    const QByteArray name = QFile::encodeName(copy);
+    int rc = sqlite3_open_v2(name.constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    QString error;
+    if (rc == SQLITE_OK) {
+        QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner); // patient data
+        shareWithFolderGroup(copy);
+        // All pages in one step, under one read transaction of the source: a
+        // snapshot that stations writing meanwhile neither block nor change. A
+        // writer holding the file a moment is waited for.
+        sqlite3_backup *backup = sqlite3_backup_init(to, "main", from, "main");
+        rc = backup ? SQLITE_OK : sqlite3_errcode(to);
+        for (int tries = 0; backup && tries < 600; ++tries) {
+            rc = sqlite3_backup_step(backup, -1);
+            if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+                break;
+            sqlite3_sleep(50);
+        }
+        if (backup)
+            sqlite3_backup_finish(backup);
+        if (rc != SQLITE_DONE && rc != SQLITE_OK)
+            error = QString::fromUtf8(sqlite3_errstr(rc));
+        else
+            rc = SQLITE_OK;
+    } else {
+        error = QString::fromUtf8(sqlite3_errmsg(to));
+    }
+    sqlite3_close(to);
+    RegisterCounts counts;
+    try {
+        if (!error.isEmpty())
+            throw ETabrixError(QStringLiteral("The register could not be copied to %1: %2").arg(copy, error));
+        onConnection(
+            QStringLiteral("QSQLITE"), [&](QSqlDatabase &db) { db.setDatabaseName(copy); },
+            [&](QSqlDatabase &db) {
+                if (const QStringList faults = CheckRegisterFile(db, false); !faults.isEmpty())
+                    throw ETabrixError(QStringLiteral("The copy %1 is not whole: %2").arg(copy, faults.join(QStringLiteral("; "))));
+                const auto count = [&](const char *table) -> qint64 {
+                    if (!HasTable(db, QLatin1String(table)))
+                        return 0;
+                    QSqlQuery q(db);
+                    if (!q.exec(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))) || !q.next())
+                        throw ETabrixError(q.lastError().text());
+                    return q.value(0).toLongLong();
+                };
+                counts = {count("patients"), count("tests"), count("label_log"), count("audit_log")};
+            });
+    } catch (...) {
+        QFile::remove(copy);
+        QFile::remove(copy + QStringLiteral("-wal"));
+        QFile::remove(copy + QStringLiteral("-shm"));
+        throw;
+    }
+    return counts;
 }
 
 void WriteDataLink(const QString &udlFile, const QString &connection)

@@ -30,6 +30,18 @@ void CreatePostgresRegister(const QString &host, int port, const QString &databa
 // Raises ETabrixError on a database failure.
 QStringList UpgradeRegister(QSqlDatabase db);
 
+// What a register holds, as a backup reports it.
+struct RegisterCounts {
+    qint64 registrations = 0, tests = 0, labels = 0, auditRows = 0;
+};
+// Copies the open SQLite register `source` whole into the new file `copy` with
+// SQLite's online backup while stations keep working: the copy holds every
+// registration committed before it began. The copy is then checked (integrity
+// check) and counted; only its owner (or, in a folder a group shares, that group)
+// may read it. Raises ETabrixError, leaving no copy, when `copy` exists already,
+// cannot be made or is not whole.
+RegisterCounts BackupSqliteRegister(const QSqlDatabase &source, const QString &copy);
+
 // Writes a data link file holding `connection` (Key=Value;...), through a link to
 // the file it names; shared with a folder's group as a new register is.
 void WriteDataLink(const QString &udlFile, const QString &connection);

@@ -13,6 +13,11 @@
 //   tabrix-register verify PROGRAM_DIR
 //     checks the audit trail of the register PROGRAM_DIR/tabrix.udl names: names
 //     every row changed or removed, and exits 1 when there is one
+//   tabrix-register backup PROGRAM_DIR FILE
+//     copies the SQLite register PROGRAM_DIR/tabrix.udl names whole into FILE while
+//     stations keep working, checks the copy and prints what it holds
+//   tabrix-register check PROGRAM_DIR
+//     runs SQLite's integrity check on the register and names every fault
 //   tabrix-register range PROGRAM_DIR FIRST LAST | --show
 //     writes the station's accession range into PROGRAM_DIR/tabrix.ini as the
 //     options dialog does, after its checks; --show prints the range and the next
@@ -22,6 +27,7 @@
 #include "register/AuditTrail.h"
 #include "register/DataLink.h"
 #include "register/RecordStore.h"
+#include "register/RegisterCheck.h"
 #include "register/RegisterStatement.h"
 #include "register/SQUtils.h"
 #include "register/Station.h"
@@ -90,6 +96,60 @@ int createPostgres(const QDir &programDir, const QStringList &args)
     return 0;
 }
 
+// A PostgreSQL register is backed up by its server's own tool; what to run.
+void refusePostgres(const DataLink &link, const char *what)
+{
+    throw ETabrixError(QStringLiteral("the register of %1 is the PostgreSQL database %2 on %3; %4 it with the server's "
+                                      "own tools, for example: pg_dump -h %3 -p %5 -U %6 -F c -f tabrix.dump %2 "
+                                      "(restored with pg_restore)")
+                           .arg(link.path, link.value(QStringLiteral("Initial Catalog")), link.value(QStringLiteral("Data Source")),
+                                QLatin1String(what),
+                                link.value(QStringLiteral("Port")).isEmpty() ? QStringLiteral("5432") : link.value(QStringLiteral("Port")),
+                                link.value(QStringLiteral("User ID"))));
+}
+
+bool isPostgres(const DataLink &link)
+{
+    return link.value(QStringLiteral("Provider")).compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0;
+}
+
+// The register copied whole while stations keep working, the copy checked.
+int backup(const QString &udlFile, const QString &copy)
+{
+    const DataLink link = DataLink::Read(udlFile);
+    if (isPostgres(link))
+        refusePostgres(link, "back up");
+    QSqlDatabase db = link.Connect(QStringLiteral("tabrix-backup"), QFileInfo(udlFile).absolutePath());
+    const RegisterSetup::RegisterCounts n = RegisterSetup::BackupSqliteRegister(db, QFileInfo(copy).absoluteFilePath());
+    db.close();
+    std::printf("Copied the register of %s whole to %s and checked the copy: %lld registrations, %lld tests, %lld "
+                "labels in the print ledger, %lld rows of the audit trail.\n",
+                qPrintable(udlFile), qPrintable(QFileInfo(copy).absoluteFilePath()), n.registrations, n.tests, n.labels,
+                n.auditRows);
+    return 0;
+}
+
+// SQLite's integrity check of the register, every fault named.
+int check(const QString &udlFile)
+{
+    const DataLink link = DataLink::Read(udlFile);
+    if (isPostgres(link))
+        refusePostgres(link, "check");
+    QSqlDatabase db = link.Connect(QStringLiteral("tabrix-check"), QFileInfo(udlFile).absolutePath());
+    const QStringList faults = CheckRegisterFile(db, false);
+    db.close();
+    if (!faults.isEmpty()) {
+        std::fprintf(stderr, "tabrix-register: the register of %s is damaged:\n", qPrintable(udlFile));
+        for (const QString &fault : faults)
+            std::fprintf(stderr, "  %s\n", qPrintable(fault));
+        std::fprintf(stderr, "Close Tabrix on every station that uses it and restore the register from its last "
+                             "backup (see tabrix-register(1)).\n");
+        return 1;
+    }
+    std::printf("The register of %s is whole.\n", qPrintable(udlFile));
+    return 0;
+}
+
 // A new register file, or one kept from an earlier installation (it must be a
 // register: anything else is refused), with the data link file naming it.
 int createSqlite(const QDir &programDir, const QString &dbFile)
@@ -147,12 +207,16 @@ const char Usage[] = "Usage: tabrix-register sqlite PROGRAM_DIR [DB_FILE]\n"
                      "       tabrix-register upgrade PROGRAM_DIR\n"
                      "       tabrix-register count DB_FILE\n"
                      "       tabrix-register verify PROGRAM_DIR\n"
+                     "       tabrix-register backup PROGRAM_DIR FILE\n"
+                     "       tabrix-register check PROGRAM_DIR\n"
                      "       tabrix-register range PROGRAM_DIR FIRST LAST | --show\n"
                      "Creates an empty register (an SQLite file, or the tables in an empty PostgreSQL\n"
                      "database) and the data link file PROGRAM_DIR/tabrix.udl naming it (only the\n"
                      "file, for an SQLite register kept from before); brings an existing register up\n"
                      "to this version's schema; counts the registrations of an SQLite register;\n"
-                     "checks a register's audit trail; sets or shows the station's accession range.\n"
+                     "checks a register's audit trail; copies an SQLite register whole while stations\n"
+                     "work and checks the copy; checks a register file for damage; sets or shows the\n"
+                     "station's accession range.\n"
                      "See tabrix-register(1).\n";
 
 int run(const QStringList &args)
@@ -166,6 +230,10 @@ int run(const QStringList &args)
     }
     if (args.size() == 2 && args[0] == QLatin1String("verify"))
         return verify(udl());
+    if (args.size() == 3 && args[0] == QLatin1String("backup"))
+        return backup(udl(), args[2]);
+    if (args.size() == 2 && args[0] == QLatin1String("check"))
+        return check(udl());
     if ((args.size() == 4 || (args.size() == 3 && args[2] == QLatin1String("--show"))) && args[0] == QLatin1String("range"))
         return range(QDir(args[1]), args);
     const bool postgres = args.value(0) == QLatin1String("postgresql");

@@ -1,6 +1,8 @@
 #include "base/ProgramFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace Tabrix {
 
@@ -23,6 +25,16 @@ ProgramFiles ProgramFiles::Of(const QString &programFilePath)
     f.PrinterDefFile = ChangeFileExt(f.ProgramFile, QStringLiteral(".tpd"));
     f.SettingsFile = ChangeFileExt(f.ProgramFile, QStringLiteral(".ini"));
     return f;
+}
+
+QString ProgramFiles::ExportFolder() const
+{
+    // An installed program's folder belongs to root: an export there would fail.
+    if (QFileInfo(ProgramDir).isWritable())
+        return ProgramDir;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() && QFileInfo(documents).isWritable() ? documents
+                                                                                                   : QDir::homePath();
 }
 
 } // namespace Tabrix

@@ -18,6 +18,9 @@ struct ProgramFiles {
     QString SettingsFile;   // program path with ".ini"
 
     static ProgramFiles Of(const QString &programFilePath);
+    // Where the save dialogs of exports start: the program folder when this user
+    // may write it, else the user's documents folder (or home).
+    QString ExportFolder() const;
     // A file named like the program with another extension, beside it.
     QString withExt(const QString &extension) const { return ChangeFileExt(ProgramFile, extension); }
 };

@@ -99,13 +99,26 @@ for _ in $(seq 100); do [ "$(ls "$out" | grep -c '^job-')" -gt "$jobs_before" ] 
 job=$(ls "$out" | grep '^job-' | sort -t- -k2 -n | tail -1)
 [ "$(ls "$out" | grep -c '^job-')" = $((jobs_before + 1)) ] || fail "no label printed"
 [ "$(cat "$out/$job")" = "$(printf 'LABEL X12345 CBC\r\n')" ] || fail "the label: $(od -c "$out/$job" | head -3)"
-keys F6 alt+f x # the next record, just begun, is cancelled; then File > Exit
+keys F6 # the next record, just begun, is cancelled
+# File > Export starts where the member may write: /opt/tabrix is root's.
+keys alt+f e
+window "Save As" "$app" >/dev/null || fail "no save dialog for the export"
+sleep 0.5
+typed register.txt
+keys Return
+info=$(window Information "$app") || fail "no word after the export"
+xdotool windowfocus --sync "$info"
+keys Return
+[ -s "$work/home-$member/register.txt" ] || fail "the export is not in the member's home: $(ls -A "$work/home-$member")"
+grep -q 'X12345' "$work/home-$member/register.txt" || fail "the export: $(head -3 "$work/home-$member/register.txt")"
+xdotool windowfocus --sync "$main"
+keys alt+f x # File > Exit
 gone "$app" || fail "the program did not close"
 [ "$(sqlite3 /var/opt/tabrix/tabrix.db 'select AccnStr || Last_Name from patients')" = X12345PINDLE ] || fail "the register"
 [ "$(sqlite3 /var/opt/tabrix/tabrix.db 'select count(*) from label_log')" = 1 ] || fail "the print ledger"
 grep -q '^Top=' /etc/opt/tabrix/tabrix.ini || fail "the window's place was not written to the settings"
 [ -L /opt/tabrix/tabrix.ini ] || fail "the settings' link was replaced"
-pass "the installed program, started by a member, registers a patient and prints its label through the spooler"
+pass "the installed program, started by a member, registers a patient, prints its label through the spooler and exports to the member's home"
 
 as "$outsider" tabrix 2>"$work/outsider.err" &
 refused=$!

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QMenuBar>
 #include <QTableView>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTest>
 #include <QToolBar>
@@ -256,6 +257,19 @@ TEST(MainWindow, PreviewLabelsPrintsWhatItShowsAndTheLabelHistoryListsAndExports
     ASSERT_EQ(lines.size(), 5) << folder.readFile("history.csv").constData(); // the header, three rows, the end
     EXPECT_TRUE(lines[1].contains(",X12345,CBC,") && lines[2].contains(",X12345,TSH,") && lines[3].contains(",X99999,BMP,"));
     EXPECT_EQ(prompter.informations, QStringList{"The label history is in " + csv});
+
+    // File > Export: after "Export complete" the status bar names the file.
+    const QString txt = folder.path("register.txt");
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->selectFile(txt);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    Support::Control<QAction>(main, "Export1")->trigger();
+    EXPECT_EQ(prompter.informations.last(), "Export complete");
+    EXPECT_TRUE(folder.readFile("register.txt").contains("X12345"));
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Exported to " + txt);
 }
 
 TEST(MainWindow, ClosingInTheNormalStateWritesThePosition)

@@ -46,6 +46,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
+#include <QDir>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -339,7 +340,7 @@ void TfrmMain::buildToolbarAndMenus()
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
             [this] { Help1Click(this, m_station.files().HelpFile); });
     connect(Export1, &QAction::triggered, this,
-            [this] { RunGuarded([this] { Export1Click(this, m_lifecycle, m_store.database(), m_exportDir); }); });
+            [this] { RunGuarded([this] { exported(Export1Click(this, m_lifecycle, m_store.database(), m_exportDir)); }); });
     connect(AccnList1, &QAction::triggered, this, [this] { RunGuarded([this] { AccnList1Click(); }); });
     connect(ExportLabelHistory1, &QAction::triggered, this,
             [this] { RunGuarded([this] { ExportLabelHistory1Click(this, m_store.database(), m_exportDir); }); });
@@ -375,9 +376,16 @@ void TfrmMain::refreshLisStatus()
     });
 }
 
+// After an export, the status bar names its file (the box only says it is complete).
+void TfrmMain::exported(const QString &file)
+{
+    if (!file.isEmpty())
+        statusBar()->showMessage(QStringLiteral("Exported to %1").arg(QDir::toNativeSeparators(file)), 30000);
+}
+
 void TfrmMain::FormCreate()
 {
-    m_exportDir = m_station.files().ProgramDir;
+    m_exportDir = m_station.files().ExportFolder();
     // A banner picture of the station's own, with its own page when one is named.
     RunGuarded([this] {
         const QString path = m_station.read(Settings::BannerPath);

@@ -65,6 +65,7 @@ private:
     void reprintLabel(const QVariant &orderId, const QString &testCode, int copies);
     PrintRunResult printing(const std::function<PrintRunResult(const PrintRunWindow &)> &run);
     void testGridMenu(const QPoint &at);
+    void exported(const QString &file);
     void PrinterTemplate1Click();
     void AccnList1Click();
     void Preferences1Click();

@@ -398,7 +398,7 @@ void TfrmCodeEditor::tbOpenClick()
 
 void TfrmCodeEditor::tbSaveClick()
 {
-    if (const QString file = chooseFile(this, m_station.files().ProgramDir, true); !file.isEmpty())
+    if (const QString file = chooseFile(this, m_station.files().ExportFolder(), true); !file.isEmpty())
         writeFileText(file, text());
 }
 

@@ -1,4 +1,5 @@
 #include "base/Prompter.h"
+#include "base/EventLog.h"
 #include "base/TabrixError.h"
 
 #include <cstdio>
@@ -27,11 +28,34 @@ private:
 
 StderrPrompter fallback;
 Prompter *installed = nullptr;
+
+// Every error shown also goes into the program's log, for support.
+class LoggedPrompter : public Prompter {
+public:
+    void showError(const QString &text) override
+    {
+        EventLog::Write(QStringLiteral("error shown: ") + text);
+        shown().showError(text);
+    }
+    void generalError(const QString &text) override
+    {
+        EventLog::Write(QStringLiteral("error shown: ") + text);
+        shown().generalError(text);
+    }
+    bool ask(QuestionKind kind, const QString &text) override { return shown().ask(kind, text); }
+    void inform(const QString &text) override { shown().inform(text); }
+    void message(const QString &text) override { shown().message(text); }
+
+private:
+    static Prompter &shown() { return installed ? *installed : fallback; }
+};
+
+LoggedPrompter logged;
 } // namespace
 
 Prompter &prompter()
 {
-    return installed ? *installed : fallback;
+    return logged;
 }
 
 void installPrompter(Prompter *p)

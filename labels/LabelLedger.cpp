@@ -1,5 +1,6 @@
 #include "labels/LabelLedger.h"
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "labels/preview/LabelVerification.h"
 #include "register/RegisterStatement.h"
 
@@ -70,7 +71,26 @@ LabelJob RecordedPrinting::send(const LedgerEntry &entry, const QString &label)
     return job;
 }
 
+namespace {
+// The log's line for a label: what it is (never more than its accession number and test) and what became of it.
+void logLabel(const QString &label, const LabelJob &job)
+{
+    const QString which = label.isEmpty() ? QStringLiteral("test label") : QStringLiteral("label %1").arg(label);
+    if (job.sent())
+        EventLog::Write(QStringLiteral("%1: %2 to %3, job %4").arg(which, job.outcome, job.printer).arg(job.jobId));
+    else
+        EventLog::Write(QStringLiteral("%1: not printed: %2").arg(which, job.recorded.isEmpty() ? job.outcome : job.recorded));
+}
+} // namespace
+
 LabelJob RecordedPrinting::print(const LedgerEntry &entry, const QString &label)
+{
+    const LabelJob job = printRecorded(entry, label);
+    logLabel(label, job);
+    return job;
+}
+
+LabelJob RecordedPrinting::printRecorded(const LedgerEntry &entry, const QString &label)
 {
     if (!m_ledger.present())
         return send(entry, label);

@@ -83,6 +83,7 @@ public:
 private:
     void retryPending();
     LabelJob send(const LedgerEntry &entry, const QString &label);
+    LabelJob printRecorded(const LedgerEntry &entry, const QString &label);
 
     LabelLedger m_ledger;
     int m_printerWait;

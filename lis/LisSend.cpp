@@ -1,4 +1,5 @@
 #include "lis/LisSend.h"
+#include "base/EventLog.h"
 #include "base/Clock.h"
 #include "lis/Hl7Ack.h"
 #include "lis/LisMessages.h"
@@ -48,6 +49,11 @@ LisSendReport SendToLis(const QSqlDatabase &db, const LisSettings &settings, con
                                            : Hl7Ack{Hl7Ack::Kind::Garbled, QString(), answer.why};
         const QString label = QStringLiteral("%1 (%2)").arg(item.accnStr, item.orderControl);
         ++done;
+        // The log names the outcome and its code only: an answer's text may name the patient.
+        EventLog::Write(QStringLiteral("LIS: %1 sent to %2:%3, %4").arg(label, settings.host).arg(settings.port)
+                            .arg(ack.kind == Hl7Ack::Kind::Accepted  ? QStringLiteral("accepted")
+                                 : ack.kind == Hl7Ack::Kind::Refused ? QStringLiteral("refused (%1)").arg(ack.code)
+                                                                     : QStringLiteral("not confirmed")));
         switch (ack.kind) {
         case Hl7Ack::Kind::Accepted:
             messages.close(row, LisMessages::Accepted, ack.text);

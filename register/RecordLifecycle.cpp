@@ -1,4 +1,5 @@
 #include "register/RecordLifecycle.h"
+#include "base/EventLog.h"
 #include "base/Clock.h"
 #include "base/Prompter.h"
 #include "register/IdentityCheck.h"
@@ -112,7 +113,8 @@ bool RecordLifecycle::save(bool printFollows)
     if (!identityConfirmed(stored))
         return false;
     QString changes; // of what labels already sent show
-    if (p.state() == Cursor::State::Insert) {
+    const bool isNew = p.state() == Cursor::State::Insert;
+    if (isNew) {
         if (!postNew())
             return false;
     } else {
@@ -130,6 +132,8 @@ bool RecordLifecycle::save(bool printFollows)
         ShowError(e.message());
         return false;
     }
+    EventLog::Write(QStringLiteral("saved %1 (%2)")
+                        .arg(p.asString(QStringLiteral("AccnStr")), isNew ? QStringLiteral("new") : QStringLiteral("changed")));
     if (!changes.isEmpty() && !printFollows)
         LabelledChange(p.asString(QStringLiteral("AccnStr")), changes);
     return true;

@@ -1,7 +1,9 @@
 #include "register/RecordStore.h"
+#include "base/EventLog.h"
 #include "base/LedgerOutcome.h"
 #include "register/DataLink.h"
 #include "register/RegisterCheck.h"
+#include "register/SQUtils.h"
 #include "register/DateText.h"
 #include "base/Clock.h"
 
@@ -54,6 +56,7 @@ void RecordStore::Connect(const QString &dataLinkFile)
         m_hasLisMessages = has("lis_messages");
         m_hasAudit = has("audit_log");
         m_station.setNextNum(getNextTabrix());
+        EventLog::Write(QStringLiteral("register opened: %1").arg(RegisterName(m_db)));
     } catch (...) {
         Disconnect();
         throw;
@@ -134,6 +137,7 @@ void RecordStore::DeleteCurrent()
         }
         ExecRegister(m_db, sql, values);
     });
+    EventLog::Write(QStringLiteral("deleted %1").arg(AccnNumToStr(accn)));
 }
 
 QSqlRecord RecordStore::storedPatient() const

@@ -50,10 +50,16 @@ QStringList CheckRegisterFile(const QSqlDatabase &db, bool quick, int timeLimitM
     return faults;
 }
 
+QString RegisterName(const QSqlDatabase &db)
+{
+    if (sqlite3 *handle = SqliteHandle(db))
+        return QString::fromUtf8(sqlite3_db_filename(handle, "main"));
+    return QStringLiteral("the database %1 on %2:%3").arg(db.databaseName(), db.hostName()).arg(db.port());
+}
+
 QString DamagedRegisterText(const QSqlDatabase &db, const QString &programDir, const QStringList &faults)
 {
-    sqlite3 *handle = SqliteHandle(db);
-    const QString file = handle ? QString::fromUtf8(sqlite3_db_filename(handle, "main")) : db.databaseName();
+    const QString file = RegisterName(db);
     QString dir = programDir;
     if (dir.size() > 1 && dir.endsWith(u'/'))
         dir.chop(1);

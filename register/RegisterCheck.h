@@ -12,6 +12,9 @@ namespace Tabrix {
 // Raises ETabrixError when the check itself cannot run.
 QStringList CheckRegisterFile(const QSqlDatabase &db, bool quick, int timeLimitMs = 0, int limit = 100);
 
+// Which register `db` is, for the log and the user: its file, or its database and server.
+QString RegisterName(const QSqlDatabase &db);
+
 // The warning at start for a damaged register file (the one `db` has open): its
 // first fault, and what to do.
 QString DamagedRegisterText(const QSqlDatabase &db, const QString &programDir, const QStringList &faults);

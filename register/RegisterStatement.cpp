@@ -1,4 +1,6 @@
 #include "register/RegisterStatement.h"
+#include "base/EventLog.h"
+#include "register/RegisterCheck.h"
 
 #include <optional>
 #include "register/WriterWait.h"
@@ -72,6 +74,7 @@ void reopen(QSqlDatabase &db)
                                             "typed is still on screen: save again once the server is back.")
                                  .arg(db.lastError().text().trimmed()));
     WaitForOtherWriters(db); // the new connection waits for other stations as the first did
+    EventLog::Write(QStringLiteral("register connection lost and opened again: %1").arg(RegisterName(db)));
 }
 
 } // namespace

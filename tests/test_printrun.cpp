@@ -5,12 +5,14 @@
 #include "tests/MainWindowFixture.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QInputDialog>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QMenuBar>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -275,4 +277,30 @@ TEST(PrintRun, ALabelWhoseBarcodeDoesNotReadIsNotSentAndTheBoxAndTheLedgerSayWhy
     EXPECT_EQ(Support::CapturedJobs(before, 1), QList<QByteArray>{"^XA^PW406^LL203^FO20,20^BY2^BCN,80,N^FDX12345^FS"
                                                                   "^FO260,20^A0N,30,30^FDBRAVO^FS^XZ"});
     EXPECT_EQ(s.rows("SELECT TestCode, Outcome FROM label_log"), (QList<QVariantList>{{"CBC", "sent"}}));
+}
+
+TEST(PrintRun, TheLogSaysWhatWasSavedAndPrintedAndNeverWhoThePatientIs)
+{
+    QTemporaryDir state;
+    const QByteArray before = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    {
+        PrintingStation s;
+        s.registration("BRAVO", {"CBC"});
+        Printers::SetCurrentPrinter("no-such-queue"); // a queue that refuses the job
+        s.key(Qt::Key_F8);
+        ASSERT_EQ(s.prompter.errors.size(), 1);
+    }
+    qputenv("XDG_STATE_HOME", before);
+    QFile file(state.filePath("tabrix/tabrix.log"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString log = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
+    for (const char *line : {"register opened: ", "saved X12345 (new)",
+                             "label X12345, test CBC: not printed: Unable to print. StartRawPrintJob failed",
+                             "error shown: Unable to print."})
+        EXPECT_TRUE(log.contains(line)) << line << "\n" << qPrintable(log);
+    // The patient's name, id and date of birth, in every form typed or stored.
+    for (const char *secret : {"BRAVO", "OSKA", "MRNBRAVO", "01/19/1970", "19700119", "1970-01-19"})
+        EXPECT_FALSE(log.contains(secret, Qt::CaseInsensitive)) << secret << "\n" << qPrintable(log);
 }

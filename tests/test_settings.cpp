@@ -1,3 +1,4 @@
+#include "base/EventLog.h"
 #include "base/IniFile.h"
 #include "base/IntText.h"
 #include "base/ProgramFiles.h"
@@ -5,6 +6,10 @@
 #include "tests/TestSupport.h"
 
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 using namespace Tabrix;
@@ -213,4 +218,34 @@ TEST(Settings, FilesInAnotherEncodingAreReadOrSaid)
     folder.writeFile("tabrix.ini", "\xEF\xBB\xBF[Ranges]\rMinValue=1\r");
     IniFile::WriteInteger(file, "Ranges", "MaxValue", 2);
     EXPECT_EQ(folder.readFile("tabrix.ini"), "\xEF\xBB\xBF[Ranges]\rMinValue=1\rMaxValue=2\r");
+}
+
+TEST(EventLog, LinesGoToTheUsersStateFolderAndFiveFilesOfAMegabyteAreKept)
+{
+    QTemporaryDir state;
+    const QByteArray before = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    const QString path = state.filePath("tabrix/tabrix.log");
+    EXPECT_EQ(EventLog::FilePath(), path);
+    EventLog::SetProgram("tabrix-test");
+    const QString line = QString("saved X12345 (new) ") + QString(200, 'x');
+    for (int i = 0; i < 30000; ++i) // about 7 MiB
+        EventLog::Write(line + QString::number(i));
+    EventLog::Write("the last line");
+    qputenv("XDG_STATE_HOME", before);
+
+    const QStringList files = QDir(state.filePath("tabrix")).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files, (QStringList{"tabrix.log", "tabrix.log.1", "tabrix.log.2", "tabrix.log.3", "tabrix.log.4"}));
+    for (const QString &f : files)
+        EXPECT_LE(QFileInfo(state.filePath("tabrix/" + f)).size(), EventLog::MaxFileBytes) << qPrintable(f);
+    QFile newest(path);
+    ASSERT_TRUE(newest.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = newest.readAll().trimmed().split('\n');
+    EXPECT_TRUE(lines.last().endsWith(" tabrix-test[" + QByteArray::number(QCoreApplication::applicationPid()) +
+                                      "] the last line"))
+        << lines.last().constData();
+    QFile oldest(path + ".4");
+    ASSERT_TRUE(oldest.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(oldest.readLine().contains("saved X12345 (new) ")); // files begin with whole lines
+    EXPECT_EQ(QFileInfo(state.filePath("tabrix")).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
 }

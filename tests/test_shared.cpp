@@ -11,6 +11,7 @@
 #include "tests/TestSupport.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <QTemporaryDir>
@@ -484,6 +485,9 @@ TEST(SharedRegister, AServerDownDuringAPrintRunLeavesNoLabelWithoutItsRowAndSays
     Support::ProgramFolder folder;
     ASSERT_TRUE(server.startWithRegister(folder));
     Support::RecordingPrompter prompter;
+    QTemporaryDir state; // the log of this run alone
+    const QByteArray stateBefore = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
     Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
     Support::Set(folder.station, [](StationSettings &s) {
         s.TAccn = {100012345, 100020000, 0};
@@ -525,6 +529,16 @@ TEST(SharedRegister, AServerDownDuringAPrintRunLeavesNoLabelWithoutItsRowAndSays
                   (QList<QVariantList>{{"CBC", Unverified}, {"BMP", Unverified}, {"TSH", Unverified}}));
     }
     Clock::setFixed({});
+    qputenv("XDG_STATE_HOME", stateBefore);
+    // The log: the labels, the server lost and found again, the errors shown; never the patient.
+    QFile file(state.filePath("tabrix/tabrix.log"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString log = QString::fromUtf8(file.readAll());
+    for (const char *line : {"label X12345, test CBC: sent unverified", "label X12345, test BMP: not printed: ",
+                             "register connection lost and opened again: the database ",
+                             "error shown: The label for X12345, test BMP was not printed"})
+        EXPECT_TRUE(log.contains(line)) << line << "\n" << qPrintable(log);
+    EXPECT_FALSE(log.contains("PINDLE") || log.contains("OSKA")) << qPrintable(log);
 }
 
 // The audit trail checked by the set-up tool: whole, then a value changed with the

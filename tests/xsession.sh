@@ -20,6 +20,7 @@ fail() { echo "FAIL: $*"; echo "$passed passed, 1 failed"; exit 1; }
 pass() { echo "ok: $*"; passed=$((passed + 1)); }
 
 export XDG_RUNTIME_DIR=$work/run
+export XDG_STATE_HOME=$work/state # the program's log
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 # A display number of its own, far from the desktop's :0 and from other test runs.

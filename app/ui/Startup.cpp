@@ -1,4 +1,5 @@
 #include "app/ui/Startup.h"
+#include "base/EventLog.h"
 #include "base/IniFile.h"
 #include "base/Prompter.h"
 #include "base/SingleInstance.h"
@@ -11,6 +12,7 @@
 #include "app/ui/TfrmSplash.h"
 #include "log/ui/TfrmPatientLog.h"
 
+#include <QScopeGuard>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -68,6 +70,10 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     Station station(programFile);
     Printers::SelectSettingsPrinter(station.settings().PrinterName);
     const ProgramFiles &files = station.files();
+    EventLog::Write(QStringLiteral("start: tabrix %1 in %2, station %3, printer %4")
+                        .arg(QStringLiteral(TABRIX_VERSION), files.ProgramDir, station.settings().StationID,
+                             Printers::CurrentPrinterName()));
+    const auto end = qScopeGuard([] { EventLog::Write(QStringLiteral("end")); });
     installPrompter(&prompter);
     const std::unique_ptr<Prompter, void (*)(Prompter *)> uninstall(&prompter, [](Prompter *) { installPrompter(nullptr); });
 

@@ -7,6 +7,7 @@
 //
 // The register is the one PROGRAM_DIR/tabrix.udl names; the LIS settings are the
 // [LIS] section of PROGRAM_DIR/tabrix.ini.
+#include "base/EventLog.h"
 #include "base/Clock.h"
 #include "base/InfoOptions.h"
 #include "base/ProgramFiles.h"
@@ -39,7 +40,11 @@ const char Usage[] = "Usage: tabrix-lis status PROGRAM_DIR\n"
                      "everything asked for was accepted or written. See tabrix-lis(1).\n";
 
 void say(const QString &line) { std::printf("%s\n", qPrintable(line)); }
-void complain(const QString &line) { std::fprintf(stderr, "tabrix-lis: %s\n", qPrintable(line)); }
+void complain(const QString &line)
+{
+    std::fprintf(stderr, "tabrix-lis: %s\n", qPrintable(line));
+    EventLog::Write(QStringLiteral("failed: ") + line);
+}
 
 QString itemLine(const LisItem &item)
 {
@@ -133,6 +138,8 @@ int main(int argc, char **argv)
     }
     const ProgramFiles files = ProgramFiles::Of(QDir(args[1]).absoluteFilePath(QStringLiteral("tabrix")));
     const QString udl = files.withExt(QStringLiteral(".udl"));
+    EventLog::SetProgram(QStringLiteral("tabrix-lis"));
+    EventLog::Write(QStringLiteral("%1 %2").arg(command, files.ProgramDir));
     try {
         const LisSettings settings = LisSettings::Read(files.SettingsFile);
         const DataLink link = DataLink::Read(udl);

@@ -22,6 +22,7 @@
 //     writes the station's accession range into PROGRAM_DIR/tabrix.ini as the
 //     options dialog does, after its checks; --show prints the range and the next
 //     number the register would give
+#include "base/EventLog.h"
 #include "base/InfoOptions.h"
 #include "base/TabrixError.h"
 #include "register/AuditTrail.h"
@@ -253,10 +254,16 @@ int main(int argc, char **argv)
     if (const auto answered = AnswerInfoOptions(argc, argv, "tabrix-register", Usage))
         return *answered;
     QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    EventLog::SetProgram(QStringLiteral("tabrix-register"));
+    EventLog::Write(args.mid(0, 2).join(u' ')); // the command and its folder: never a password
     try {
-        return run(app.arguments().mid(1));
+        const int status = run(args);
+        EventLog::Write(QStringLiteral("exit status %1").arg(status));
+        return status;
     } catch (const ETabrixError &e) {
         std::fprintf(stderr, "tabrix-register: %s\n", qPrintable(e.message()));
+        EventLog::Write(QStringLiteral("failed: ") + e.message());
         return 1;
     }
 }

@@ -2,11 +2,15 @@
 #include "base/AtomicFile.h"
 #include "log/ExportLine.h"
 #include "register/Cursor.h"
+#include "register/RegisterCheck.h"
+#include "register/SQUtils.h"
 #include "register/SqliteHandle.h"
 
+#include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <memory>
 #include <sqlite3.h>
 
@@ -170,15 +174,166 @@ bool exportRows(sqlite3 *db, ExportFile &out)
     return true;
 }
 
+// A registration a damaged register still names: its key and accession number.
+struct Listed {
+    sqlite3_int64 key;
+    qint64 accnNum;
+};
+
+// The first row at or after `from` in `order` (one step of a statement of
+// rows ordered by it): SQLITE_ROW with the value, SQLITE_DONE, or the error
+// when the first page it reaches is damaged.
+int firstFrom(sqlite3 *db, const QByteArray &sql, sqlite3_int64 from, sqlite3_int64 *value)
+{
+    sqlite3_stmt *q = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &q, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_int64(q, 1, from);
+        rc = sqlite3_step(q);
+        if (rc == SQLITE_ROW)
+            *value = sqlite3_column_int64(q, 0);
+    }
+    sqlite3_finalize(q);
+    return rc;
+}
+
+// Every row `from` (a table, or the table through one index) still yields in
+// the order of `column`, stepping over damaged pages: where a scan stops, the
+// next row that can be reached is searched by widening jumps, then narrowed
+// to the first one past the damage, so that no readable row is passed over.
+void walk(sqlite3 *db, const char *from, const char *column, QMap<sqlite3_int64, Listed> &found)
+{
+    // Only what the index holds itself, so that walking it never reads the table.
+    const QByteArray scan = QStringLiteral("SELECT Order_id, AccnNum, %2 FROM %1 WHERE %2 > ? ORDER BY %2")
+                                .arg(QLatin1String(from), QLatin1String(column)).toLatin1();
+    const QByteArray probe = QStringLiteral("SELECT %2 FROM %1 WHERE %2 >= ? ORDER BY %2 LIMIT 1")
+                                 .arg(QLatin1String(from), QLatin1String(column)).toLatin1();
+    constexpr sqlite3_int64 Largest = sqlite3_int64(1) << 62;
+    sqlite3_int64 after = -Largest;
+    for (;;) {
+        sqlite3_stmt *q = nullptr;
+        if (sqlite3_prepare_v2(db, scan.constData(), -1, &q, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(q);
+            return; // no such index
+        }
+        sqlite3_bind_int64(q, 1, after);
+        int rc;
+        while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
+            const sqlite3_int64 key = sqlite3_column_int64(q, 0);
+            if (!found.contains(key))
+                found.insert(key, {key, sqlite3_column_int64(q, 1)});
+            after = sqlite3_column_int64(q, 2);
+        }
+        sqlite3_finalize(q);
+        if (rc == SQLITE_DONE)
+            return;
+        // Damaged past `after`: jump until a row is reached, then narrow the jump down.
+        sqlite3_int64 failed = after, reached = 0, value = 0;
+        for (sqlite3_int64 jump = 1;; jump *= 2) {
+            if (after + jump > Largest || jump > Largest / 2)
+                return;
+            const int step = firstFrom(db, probe, after + jump, &value);
+            if (step == SQLITE_DONE)
+                return;
+            if (step == SQLITE_ROW) {
+                reached = after + jump;
+                break;
+            }
+            failed = after + jump;
+        }
+        while (reached - failed > 1) {
+            const sqlite3_int64 mid = failed + (reached - failed) / 2;
+            sqlite3_int64 v = 0;
+            if (firstFrom(db, probe, mid, &v) == SQLITE_ROW) {
+                reached = mid;
+                value = v;
+            } else {
+                failed = mid;
+            }
+        }
+        // The scan goes on from the first row past the damage (past it, should that row itself fail).
+        after = value - 1 > after ? value - 1 : value;
+    }
+}
+
+// Every registration the register can still name, in accession order: from the
+// table, and from the accession number index (which holds each row's key and
+// number even where the table's own pages are damaged).
+QList<Listed> listRegistrations(sqlite3 *db)
+{
+    QMap<sqlite3_int64, Listed> found;
+    walk(db, "patients NOT INDEXED", "Order_id", found);
+    walk(db, "patients INDEXED BY AccnNum", "AccnNum", found);
+    QList<Listed> all = found.values();
+    std::stable_sort(all.begin(), all.end(), [](const Listed &a, const Listed &b) {
+        return a.accnNum != b.accnNum ? a.accnNum < b.accnNum : a.key < b.key;
+    });
+    return all;
+}
+
+// A damaged SQLite register, registration by registration: one that reads whole
+// (its row and its tests) is written as the export writes it, any other named.
+bool salvageRows(sqlite3 *db, ExportFile &out, QStringList &unreadable)
+{
+    const Statement patient = prepare(db, "SELECT * FROM patients WHERE Order_id = ?");
+    const Statement tests = prepare(db, "SELECT TestCode FROM tests WHERE Order_id = ? ORDER BY Test_id");
+    sqlite3_stmt *p = patient.get(), *t = tests.get();
+    const int columns = sqlite3_column_count(p);
+    int created = -1;
+    for (int i = 0; i < columns; ++i)
+        if (QLatin1String(sqlite3_column_name(p, i)).compare(QLatin1String("Created"), Qt::CaseInsensitive) == 0)
+            created = i;
+    ExportLine line(created, QLocale::system());
+    for (const Listed &r : listRegistrations(db)) {
+        if (!out.nextPatient())
+            return false;
+        sqlite3_reset(p);
+        sqlite3_reset(t);
+        sqlite3_bind_int64(p, 1, r.key);
+        sqlite3_bind_int64(t, 1, r.key);
+        bool whole = sqlite3_step(p) == SQLITE_ROW;
+        QList<QByteArray> codes;
+        int step = SQLITE_ROW;
+        while (whole && (step = sqlite3_step(t)) == SQLITE_ROW)
+            codes << QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(t, 0)), sqlite3_column_bytes(t, 0));
+        if (!whole || step != SQLITE_DONE) {
+            const QString accn = AccnNumToStr(qint32(r.accnNum));
+            unreadable << (accn.isEmpty() ? QString::number(r.accnNum) : accn);
+            continue;
+        }
+        for (int i = 0; i < columns; ++i)
+            addValue(line, ExportLine::Part::Column, p, i);
+        for (const QByteArray &code : codes)
+            if (!line.addUtf8(ExportLine::Part::TestCode, code))
+                line.addLatin1(ExportLine::Part::TestCode, code);
+        out.write(line);
+    }
+    return true;
+}
+
 } // namespace
 
 bool ExportRegister(const QSqlDatabase &db, const QString &file,
-                    const std::function<bool(qint64 written, qint64 total)> &keepGoing)
+                    const std::function<bool(qint64 written, qint64 total)> &keepGoing, QStringList *unreadable)
 {
-    QSqlQuery count = ExecRegister(db, QStringLiteral("SELECT count(*) FROM patients"));
-    ExportFile out(file, count.next() ? count.value(0).toLongLong() : 0, keepGoing);
     sqlite3 *sqlite = SqliteHandle(db);
-    if (!(sqlite ? exportRows(sqlite, out) : exportRows(db, out)))
+    qint64 total = 0;
+    try {
+        QSqlQuery count = ExecRegister(db, QStringLiteral("SELECT count(*) FROM patients"));
+        total = count.next() ? count.value(0).toLongLong() : 0;
+        ExportFile out(file, total, keepGoing);
+        if (!(sqlite ? exportRows(sqlite, out) : exportRows(db, out)))
+            return false;
+        out.commit();
+        return true;
+    } catch (const EDatabaseError &) {
+        // A failure of a register whose file SQLite finds damaged: what can be read is still exported.
+        if (!sqlite || !unreadable || CheckRegisterFile(db, true, 5000, 1).isEmpty())
+            throw;
+    }
+    // The file begun above was dropped unwritten; this one holds what can be read.
+    ExportFile out(file, total, keepGoing);
+    if (!salvageRows(sqlite, out, *unreadable))
         return false;
     out.commit();
     return true;

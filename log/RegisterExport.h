@@ -15,7 +15,12 @@ namespace Tabrix {
 // included, with the patients written and the patients in all (the window stays
 // responsive); false from it cancels, and any earlier file of that name stays as it
 // was. Returns false when cancelled; raises ETabrixError with the reason on failure.
+// An SQLite register found damaged on the way is exported again registration by
+// registration: every one that can still be read is written, and the accession
+// numbers of those that cannot are put in `unreadable` (when given; else the
+// damage raises as any failure).
 bool ExportRegister(const QSqlDatabase &db, const QString &file,
-                    const std::function<bool(qint64 written, qint64 total)> &keepGoing);
+                    const std::function<bool(qint64 written, qint64 total)> &keepGoing,
+                    QStringList *unreadable = nullptr);
 
 } // namespace Tabrix

@@ -65,7 +65,8 @@ QString DamagedRegisterText(const QSqlDatabase &db, const QString &programDir, c
         dir.chop(1);
     return QStringLiteral("The register %1 is damaged: %2%3\n\nRegistrations may be missing or fail to save. Close "
                           "Tabrix on every station that uses it, run \"tabrix-register check %4\" to see the damage, and "
-                          "restore the register from its last backup (see \"man tabrix-register\").")
+                          "restore the register from its last backup (see \"man tabrix-register\"); File > Export "
+                          "writes every registration that can still be read.")
         .arg(file, faults.value(0).simplified(),
              faults.size() > 1 ? QStringLiteral(" (and %1 more faults)").arg(faults.size() - 1) : QString(), dir);
 }

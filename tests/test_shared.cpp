@@ -3,6 +3,7 @@
 #include "labels/LabelLedger.h"
 #include "labels/Printers.h"
 #include "labels/PrintRun.h"
+#include "log/RegisterExport.h"
 #include "register/EntryRules.h"
 #include "register/RecordLifecycle.h"
 #include "register/RegisterCheck.h"
@@ -11,6 +12,7 @@
 #include "tests/TestSupport.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -19,6 +21,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace Tabrix;
 
@@ -306,7 +309,17 @@ TEST(SetupTool, ADamagedRegisterIsSaidAtStartAndNamedByTheCheck)
     for (int i = 0; i < 5000; ++i)
         rows << QString("INSERT INTO patients (AccnNum, AccnStr, Created, Last_Name) VALUES (%1, 'X%2', '2026-12-08', "
                         "'PATIENT %2')").arg(100012345 + i).arg(12345 + i);
-    ASSERT_TRUE(execOnFile(folder.path("tabrix.db"), rows + QStringList{"PRAGMA wal_checkpoint(TRUNCATE)"}));
+    ASSERT_TRUE(execOnFile(folder.path("tabrix.db"), rows + QStringList{"INSERT INTO tests (Order_id, TestCode) SELECT "
+                                                                        "Order_id, 'CBC' FROM patients",
+                                                                        "PRAGMA wal_checkpoint(TRUNCATE)"}));
+    // The export of the whole register, to hold the damaged one's against.
+    QList<QByteArray> whole;
+    {
+        RecordStore store{folder.station};
+        store.Connect(folder.path("tabrix.udl"));
+        ASSERT_TRUE(ExportRegister(store.database(), folder.path("whole.txt"), [](qint64, qint64) { return true; }));
+        whole = folder.readFile("whole.txt").split('\n');
+    }
     const auto check = [&](QString *said) {
         QProcess tool;
         tool.start(QStringLiteral(TABRIX_REGISTER_TOOL), {"check", folder.path("")});
@@ -339,6 +352,22 @@ TEST(SetupTool, ADamagedRegisterIsSaidAtStartAndNamedByTheCheck)
     const QString warning = DamagedRegisterText(store.database(), folder.path(""), store.damage());
     EXPECT_TRUE(warning.startsWith("The register " + folder.path("tabrix.db") + " is damaged: ")) << qPrintable(warning);
     EXPECT_TRUE(warning.contains("run \"tabrix-register check " + QDir(folder.path("")).absolutePath() + "\"")) << qPrintable(warning);
+
+    // The export writes every registration that can be read, as it would have, and names the rest.
+    QStringList unreadable;
+    EXPECT_THROW(ExportRegister(store.database(), folder.path("damaged.txt"), [](qint64, qint64) { return true; }),
+                 ETabrixError); // without a list for the rest, the damage is an error
+    ASSERT_TRUE(ExportRegister(store.database(), folder.path("damaged.txt"), [](qint64, qint64) { return true; },
+                               &unreadable));
+    EXPECT_FALSE(unreadable.isEmpty());
+    QList<QByteArray> expected;
+    for (const QByteArray &line : whole)
+        if (std::none_of(unreadable.begin(), unreadable.end(),
+                         [&](const QString &accn) { return line.contains("\\" + accn.toLatin1() + "\\"); }))
+            expected << line;
+    const QList<QByteArray> salvaged = folder.readFile("damaged.txt").split('\n');
+    EXPECT_EQ(salvaged, expected);
+    EXPECT_EQ(salvaged.size() - 1 + unreadable.size(), 5000) << qPrintable(unreadable.join(' '));
 }
 
 TEST(SetupTool, AKeptRegisterGetsItsDataLinkFileAndAnythingElseIsRefused)

@@ -144,7 +144,8 @@ int check(const QString &udlFile)
         for (const QString &fault : faults)
             std::fprintf(stderr, "  %s\n", qPrintable(fault));
         std::fprintf(stderr, "Close Tabrix on every station that uses it and restore the register from its last "
-                             "backup (see tabrix-register(1)).\n");
+                             "backup (see tabrix-register(1)); File > Export writes every registration that can still "
+                             "be read, and names the rest.\n");
         return 1;
     }
     std::printf("The register of %s is whole.\n", qPrintable(udlFile));

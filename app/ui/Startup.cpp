@@ -70,9 +70,14 @@ int RunTabrix(QApplication &app, Prompter &prompter, const QString &programFile)
     Station station(programFile);
     Printers::SelectSettingsPrinter(station.settings().PrinterName);
     const ProgramFiles &files = station.files();
+    QString printer = QStringLiteral("none");
+    try {
+        printer = Printers::CurrentPrinterName();
+    } catch (const ETabrixError &) {
+        // no printer at all: said at the first print, as ever
+    }
     EventLog::Write(QStringLiteral("start: tabrix %1 in %2, station %3, printer %4")
-                        .arg(QStringLiteral(TABRIX_VERSION), files.ProgramDir, station.settings().StationID,
-                             Printers::CurrentPrinterName()));
+                        .arg(QStringLiteral(TABRIX_VERSION), files.ProgramDir, station.settings().StationID, printer));
     const auto end = qScopeGuard([] { EventLog::Write(QStringLiteral("end")); });
     installPrompter(&prompter);
     const std::unique_ptr<Prompter, void (*)(Prompter *)> uninstall(&prompter, [](Prompter *) { installPrompter(nullptr); });

@@ -9,8 +9,6 @@ namespace Tabrix {
 
 namespace {
 
-// The narrowest bar a label printer makes readable, in dots.
-constexpr int MinModuleDots = 2;
 // White round a barcode cut out to be read: the quiet zone it has on a clean label, in modules.
 constexpr int QuietModules = 10;
 
@@ -25,19 +23,6 @@ ZXing::BarcodeFormat formatOf(Symbology s)
     case Symbology::PDF417: return ZXing::BarcodeFormat::PDF417;
     }
     return ZXing::BarcodeFormat::None;
-}
-
-QString edgePassed(const QRect &symbol, const QRect &label)
-{
-    if (symbol.right() > label.right())
-        return QStringLiteral("right");
-    if (symbol.left() < label.left())
-        return QStringLiteral("left");
-    if (symbol.bottom() > label.bottom())
-        return QStringLiteral("bottom");
-    if (symbol.top() < label.top())
-        return QStringLiteral("top");
-    return QString();
 }
 
 // What zxing reads in the barcode's place on the label, cut out with white round
@@ -79,7 +64,7 @@ QString faultOf(const LabelPicture &label, const DrawnField &barcode)
 {
     if (!barcode.error.isEmpty())
         return QStringLiteral("it cannot be made (%1)").arg(barcode.error);
-    if (const QString edge = edgePassed(barcode.symbol, label.image.rect()); !edge.isEmpty())
+    if (const QString edge = EdgePassed(barcode.symbol, label.image.rect()); !edge.isEmpty())
         return QStringLiteral("it runs past the label's %1 edge").arg(edge);
     if (barcode.linear && barcode.module < MinModuleDots)
         return QStringLiteral("its bars are %1 dot wide, under the %2 dots a printer makes readable")
@@ -98,6 +83,19 @@ QString faultOf(const LabelPicture &label, const DrawnField &barcode)
 }
 
 } // namespace
+
+QString EdgePassed(const QRect &r, const QRect &label)
+{
+    if (r.right() > label.right())
+        return QStringLiteral("right");
+    if (r.left() < label.left())
+        return QStringLiteral("left");
+    if (r.bottom() > label.bottom())
+        return QStringLiteral("bottom");
+    if (r.top() < label.top())
+        return QStringLiteral("top");
+    return QString();
+}
 
 QString LabelVerdict::why() const
 {

@@ -23,6 +23,11 @@ struct LabelVerdict {
     QString ledgerOutcome() const;
 };
 
+// The narrowest bar a label printer makes readable, in dots.
+constexpr int MinModuleDots = 2;
+// The edge of `label` that `r` runs past ("right", "left", "bottom", "top"), or "".
+QString EdgePassed(const QRect &r, const QRect &label);
+
 // The verdict on label bytes, drawn with `options` (bounded as every drawing is:
 // a label too costly to draw does not read).
 LabelVerdict VerifyLabel(const QByteArray &bytes, const PreviewOptions &options = {});

@@ -1,6 +1,7 @@
 #include "labels/preview/LayoutCheck.h"
 #include "base/Settings.h"
 #include "labels/preview/LabelPreview.h"
+#include "labels/preview/LabelVerification.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,22 +23,8 @@ int quietModules(Symbology s)
     }
 }
 
-constexpr int MinModuleDots = 2;
 // Stands for every tag's value when the template is filled to tell fields from fixed text.
 const QString TagMark = QStringLiteral("TABRIXTAGVALUE");
-
-QString edgePassed(const QRect &r, const QRect &label)
-{
-    if (r.right() > label.right())
-        return QStringLiteral("right");
-    if (r.left() < label.left())
-        return QStringLiteral("left");
-    if (r.bottom() > label.bottom())
-        return QStringLiteral("bottom");
-    if (r.top() < label.top())
-        return QStringLiteral("top");
-    return QString();
-}
 
 double mm(int dots, double dotsPerMm)
 {
@@ -55,7 +42,7 @@ public:
     {
         labelSize();
         for (const DrawnField &f : m_label.fields) {
-            if (const QString edge = edgePassed(f.bounds, m_label.image.rect()); !edge.isEmpty() && f.bounds.isValid())
+            if (const QString edge = EdgePassed(f.bounds, m_label.image.rect()); !edge.isEmpty() && f.bounds.isValid())
                 add(QStringLiteral("outside-label"), f.number,
                     QStringLiteral("Field %1 reaches past the label's %2 edge.").arg(f.number).arg(edge));
             if (f.kind == DrawnField::Barcode && f.error.isEmpty())
@@ -127,7 +114,7 @@ private:
         const int q = quietModules(b.symbology), zone = q * std::max(b.module, 1);
         const QRect needed = b.linear ? b.symbol.adjusted(-zone, 0, zone, 0) : b.symbol.adjusted(-zone, -zone, zone, zone);
         QString why;
-        if (const QString edge = edgePassed(needed, m_label.image.rect()); !edge.isEmpty())
+        if (const QString edge = EdgePassed(needed, m_label.image.rect()); !edge.isEmpty())
             why = QStringLiteral("the label's %1 edge").arg(edge);
         for (const DrawnField &other : m_label.fields)
             if (why.isEmpty() && other.number != b.number && other.kind != DrawnField::Graphic &&

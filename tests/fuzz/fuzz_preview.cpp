@@ -1,8 +1,6 @@
-// The label renderer and the check before a print under any bytes: they never
-// crash or hang, the pictures stay within their bound however large the sizes
-// the bytes ask for, and a picture's every barcode is checked.
+// The label renderer under any bytes: it never crashes or hangs, and its pictures
+// stay within their bound however large the sizes the bytes ask for.
 #include "labels/preview/LabelPreview.h"
-#include "labels/preview/LabelVerification.h"
 
 #include <QGuiApplication>
 #include <cstdlib>
@@ -25,8 +23,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const Tabrix::LabelPicture &label : preview.labels)
         if (label.image.width() > Tabrix::MaxPictureDots || label.image.height() > Tabrix::MaxPictureDots)
             std::abort();
-    const Tabrix::LabelVerdict verdict = Tabrix::VerifyPreview(preview);
-    if (verdict.result != Tabrix::LabelVerdict::Reads && verdict.why().isEmpty())
-        std::abort(); // a label held back always says why
     return 0;
 }

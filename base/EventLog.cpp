@@ -54,18 +54,25 @@ void Write(const QString &line)
 
     const QString path = FilePath();
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return;
-    QFile::setPermissions(info.absolutePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // The folder and a new file are made the user's alone once, not at every line.
+    bool fresh = !info.exists();
+    if (fresh) {
+        if (!QDir().mkpath(info.absolutePath()))
+            return;
+        QFile::setPermissions(info.absolutePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
     const QByteArray entry = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toUtf8() + ' ' + program + '[' +
                              QByteArray::number(QCoreApplication::applicationPid()) + "] " + text + '\n';
-    if (info.exists() && info.size() + entry.size() > MaxFileBytes)
+    if (!fresh && info.size() + entry.size() > MaxFileBytes) {
         rotate(path);
-    QFile f(path);
-    if (f.open(QIODevice::Append)) {
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        f.write(entry);
+        fresh = true;
     }
+    QFile f(path);
+    if (!f.open(QIODevice::Append))
+        return;
+    if (fresh)
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    f.write(entry);
 }
 
 } // namespace Tabrix::EventLog

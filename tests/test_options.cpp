@@ -59,6 +59,13 @@ struct Options {
     }
 };
 
+// Ranges as typed into the Accn Range tab (or given to the range tool), and whether they are taken.
+struct RangeCase { const char *min, *max; bool accepted; };
+const RangeCase RangeCases[] = {
+    {"", "", false}, {"X20000", "X12345", false}, {"12345", "X20000", false}, {"X12345", "", false},
+    {"x12345", "x12345", true}, {"x12345", "X20000", true},
+};
+
 } // namespace
 
 TEST(Options, TheRangeMustBeValidBeforeDone)
@@ -67,12 +74,7 @@ TEST(Options, TheRangeMustBeValidBeforeDone)
     EXPECT_EQ(o.dialog->windowTitle(), "Program Options");
     EXPECT_EQ(QApplication::focusWidget(), Support::Control<QPushButton>(*o.dialog, "btnOK"));
     EXPECT_EQ(Support::Control<QLineEdit>(*o.dialog, "eAccnMin")->text(), "");
-    struct Case { const char *min, *max; bool accepted; };
-    const Case cases[] = {
-        {"", "", false}, {"X20000", "X12345", false}, {"12345", "X20000", false}, {"X12345", "", false},
-        {"x12345", "x12345", true}, {"x12345", "X20000", true},
-    };
-    for (const Case &c : cases) {
+    for (const RangeCase &c : RangeCases) {
         SCOPED_TRACE(std::string(c.min) + " to " + c.max);
         o.prompter.errors.clear();
         Support::Control<QTabWidget>(*o.dialog, "PageControl1")->setCurrentIndex(0);
@@ -109,12 +111,10 @@ TEST(Options, TheRangeToolRefusesWhatTheDialogRefusesAndWritesWhatItWrites)
             *said = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         return p.exitCode();
     };
-    struct Case { const char *min, *max; bool accepted; };
-    const Case cases[] = {
-        {"", "", false}, {"X20000", "X12345", false}, {"12345", "X20000", false}, {"X12345", "", false},
-        {"X123456", "X20000", false}, {"x12345", "x12345", true}, {"x12345", "X20000", true},
-    };
-    for (const Case &c : cases) {
+    // Seven characters, which the dialog's box never takes.
+    EXPECT_EQ(tool({"X123456", "X20000"}), 1);
+    EXPECT_EQ(o.folder.readFile("tabrix.ini"), before);
+    for (const RangeCase &c : RangeCases) {
         SCOPED_TRACE(std::string(c.min) + " to " + c.max);
         o.folder.writeFile("tabrix.ini", before);
         QString said;
